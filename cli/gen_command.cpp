@@ -1,0 +1,245 @@
+#include "cli/gen_command.h"
+
+#include <QCommandLineParser>
+#include <QStringDecoder>
+
+#include <charconv>
+
+#include "charsets/char_list.h"
+#include "charsets/char_set_table.h"
+#include "engine/generate.h"
+#include "engine/report.h"
+
+namespace {
+
+constexpr const char* ProgramName = "tovrik-gen";
+
+constexpr const char* HelpText =
+    "Usage: tovrik-gen [OPTION]...\n"
+    "Print the passwords that Tovrik makes from the given seed.\n"
+    "\n"
+    "  --owner-name TEXT    owner name mixed into every password\n"
+    "  --owner-key TEXT     owner key mixed into every password\n"
+    "  --seed TEXT          seed text (string seed mode)\n"
+    "  --numbers A-B-C-D-E-F-G\n"
+    "                       seven unsigned 32-bit numbers (numeric seed mode)\n"
+    "  --length L           characters per password, 4 to 99\n"
+    "  --complex            every character class of the list in each password\n"
+    "  --list CHARS         character list to draw from\n"
+    "  --spread LEVEL       print 2^LEVEL passwords, LEVEL 0 to 4 (default 4)\n"
+    "  --report             print the generation report (CR LF) instead\n"
+    "  --no-store           use first-start values instead of the stored settings\n"
+    "  --help               show this help and exit\n"
+    "  --version            show the version and exit\n"
+    "\n"
+    "Exit status: 0 on success, 1 if the character list is empty, 2 on bad usage.\n";
+
+constexpr int DefaultSpreadLevel = 4;
+
+// Everything one run needs, as a first start of the window would have it.
+struct GenInputs {
+    GenerationRequest request;
+    std::u16string setName;
+    int spreadLevel = DefaultSpreadLevel;
+};
+
+GenInputs firstStartInputs()
+{
+    GenInputs inputs;
+    inputs.request.ownerName = u"○○";
+    inputs.request.seedText = u"TANE";
+    inputs.request.charList = normalizeCharList(DefaultCharList);
+    inputs.setName = std::u16string(DefaultSetName);
+    return inputs;
+}
+
+struct UsageError {
+    std::string message;
+};
+
+std::u16string toU16(const QString& text)
+{
+    return text.toStdU16String();
+}
+
+std::string toUtf8(std::u16string_view text)
+{
+    const QByteArray bytes =
+        QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())).toUtf8();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// Whole-text decimal with an inclusive upper bound.
+std::optional<std::uint64_t> parseDecimal(const QString& text, std::uint64_t max)
+{
+    const QByteArray ascii = text.toLatin1();
+    if (ascii.isEmpty() || text.size() != ascii.size())
+        return std::nullopt;
+    std::uint64_t value = 0;
+    const char* end = ascii.constData() + ascii.size();
+    const auto [ptr, ec] = std::from_chars(ascii.constData(), end, value);
+    if (ec != std::errc() || ptr != end || value > max)
+        return std::nullopt;
+    return value;
+}
+
+int parseBounded(const QString& text, int min, int max, const char* option)
+{
+    const auto value = parseDecimal(text, static_cast<std::uint64_t>(max));
+    if (!value || *value < static_cast<std::uint64_t>(min))
+        throw UsageError{std::string("--") + option + " takes a whole number from " +
+                         std::to_string(min) + " to " + std::to_string(max) + ", not '" +
+                         text.toStdString() + "'"};
+    return static_cast<int>(*value);
+}
+
+SeedNumbers parseNumbers(const QString& text)
+{
+    const QStringList parts = text.split(u'-');
+    SeedNumbers numbers{};
+    bool ok = parts.size() == static_cast<qsizetype>(numbers.size());
+    for (qsizetype i = 0; ok && i < parts.size(); ++i) {
+        const auto value = parseDecimal(parts[i], 0xFFFFFFFFu);
+        ok = value.has_value();
+        if (ok)
+            numbers[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(*value);
+    }
+    if (!ok)
+        throw UsageError{"--numbers takes seven numbers from 0 to 4294967295 joined by '-' "
+                         "(A-B-C-D-E-F-G), not '" +
+                         text.toStdString() + "'"};
+    return numbers;
+}
+
+QStringList decodeArguments(const std::vector<std::string>& args)
+{
+    QStringList list{QString::fromLatin1(ProgramName)};
+    for (const std::string& arg : args) {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString text =
+            decoder.decode(QByteArrayView(arg.data(), static_cast<qsizetype>(arg.size())));
+        if (decoder.hasError())
+            throw UsageError{"arguments must be valid UTF-8"};
+        list.push_back(std::move(text));
+    }
+    return list;
+}
+
+} // namespace
+
+GenEnvironment systemGenEnvironment()
+{
+    GenEnvironment env;
+    env.localTime = []() -> std::optional<std::tm> {
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        if (now == static_cast<std::time_t>(-1))
+            return std::nullopt;
+#ifdef _WIN32
+        if (localtime_s(&local, &now) != 0)
+            return std::nullopt;
+#else
+        if (localtime_r(&now, &local) == nullptr)
+            return std::nullopt;
+#endif
+        return local;
+    };
+    return env;
+}
+
+int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const GenEnvironment& env)
+{
+    const QCommandLineOption ownerName("owner-name", {}, "TEXT");
+    const QCommandLineOption ownerKey("owner-key", {}, "TEXT");
+    const QCommandLineOption seed("seed", {}, "TEXT");
+    const QCommandLineOption numbers("numbers", {}, "A-B-C-D-E-F-G");
+    const QCommandLineOption length("length", {}, "L");
+    const QCommandLineOption complex("complex");
+    const QCommandLineOption list("list", {}, "CHARS");
+    const QCommandLineOption spread("spread", {}, "LEVEL");
+    const QCommandLineOption report("report");
+    const QCommandLineOption noStore("no-store");
+    const QCommandLineOption help("help");
+    const QCommandLineOption version("version");
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({ownerName, ownerKey, seed, numbers, length, complex, list, spread, report,
+                       noStore, help, version});
+
+    GenInputs inputs = firstStartInputs();
+    bool wantReport = false;
+    try {
+        if (!parser.parse(decodeArguments(args)))
+            throw UsageError{parser.errorText().toStdString()};
+        if (!parser.positionalArguments().isEmpty())
+            throw UsageError{"unexpected argument '" +
+                             parser.positionalArguments().constFirst().toStdString() + "'"};
+        if (parser.isSet(help)) {
+            out << HelpText;
+            return ExitOk;
+        }
+        if (parser.isSet(version)) {
+            out << ProgramName << " 1.02\n";
+            return ExitOk;
+        }
+        if (parser.isSet(seed) && parser.isSet(numbers))
+            throw UsageError{"--seed and --numbers cannot be used together"};
+
+        GenerationRequest& request = inputs.request;
+        if (parser.isSet(ownerName))
+            request.ownerName = toU16(parser.value(ownerName));
+        if (parser.isSet(ownerKey))
+            request.ownerKey = toU16(parser.value(ownerKey));
+        if (parser.isSet(seed)) {
+            request.stringSeedMode = true;
+            request.seedText = toU16(parser.value(seed));
+        }
+        if (parser.isSet(numbers)) {
+            request.stringSeedMode = false;
+            request.seedNumbers = parseNumbers(parser.value(numbers));
+        }
+        if (parser.isSet(length))
+            request.length =
+                parseBounded(parser.value(length), MinPasswordLength, MaxPasswordLength, "length");
+        if (parser.isSet(complex))
+            request.complexity = true;
+        if (parser.isSet(list))
+            request.charList = normalizeCharList(toU16(parser.value(list)));
+        if (parser.isSet(spread))
+            inputs.spreadLevel = parseBounded(parser.value(spread), 0, 4, "spread");
+        wantReport = parser.isSet(report);
+    } catch (const UsageError& error) {
+        err << ProgramName << ": " << error.message << " (see --help)\n";
+        return ExitUsage;
+    }
+
+    const GenerationRequest& request = inputs.request;
+    const std::optional<Passwords> passwords = GeneratePasswords(request);
+    if (!passwords) {
+        err << ProgramName << ": the character list is empty; give --list some characters\n";
+        return ExitNothingToDraw;
+    }
+
+    const std::span<const std::u16string> shown(passwords->data(),
+                                                std::size_t{1} << inputs.spreadLevel);
+    if (!wantReport) {
+        for (const std::u16string& password : shown)
+            out << toUtf8(password) << '\n';
+        return ExitOk;
+    }
+
+    const std::u16string numericSeed = FormatNumericSeed(request.seedNumbers);
+    ReportFields fields;
+    fields.length = request.length;
+    fields.complexity = request.complexity;
+    fields.setName = inputs.setName;
+    fields.setList = request.charList;
+    fields.seed = request.stringSeedMode ? std::u16string_view(request.seedText)
+                                         : std::u16string_view(numericSeed);
+    fields.passwords = shown;
+    const std::optional<std::tm> now = env.localTime ? env.localTime() : std::nullopt;
+    out << toUtf8(BuildReport(FormatReportTime(now ? &*now : nullptr), fields));
+    return ExitOk;
+}

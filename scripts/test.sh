@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what is missing, checks the formatting, then builds and runs every
+# test twice: a normal build and one under AddressSanitizer and UBSan.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+git ls-files -co --exclude-standard -- '*.cpp' '*.h' | xargs -r clang-format --dry-run -Werror
+
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+echo "== tests"
+scripts/build.sh build
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTOVRIK_SANITIZE=ON -DTOVRIK_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"

@@ -1,0 +1,147 @@
+#include "cli/gen_command.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+struct GenResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+GenResult run(std::vector<std::string> args)
+{
+    GenEnvironment env;
+    env.localTime = [] {
+        std::tm t{};
+        t.tm_year = 126;
+        t.tm_mon = 11;
+        t.tm_mday = 10;
+        t.tm_hour = 9;
+        t.tm_min = 30;
+        return std::optional<std::tm>(t);
+    };
+    std::ostringstream out, err;
+    const int status = runGen(args, out, err, env);
+    return {status, out.str(), err.str()};
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+TEST(TovrikGen, FirstStartValuesGiveTheReferencePasswords)
+{
+    const GenResult r = run({"--no-store", "--seed", "TANE"});
+    ASSERT_EQ(r.status, ExitOk) << r.err;
+    EXPECT_EQ(r.err, "");
+    const auto passwords = lines(r.out);
+    ASSERT_EQ(passwords.size(), 16u);
+    EXPECT_EQ(passwords[0], "rGhrZfcW(.");
+    EXPECT_EQ(passwords[15], "$9!EE7tD*+");
+    EXPECT_EQ(run({"--no-store"}).out, r.out);
+}
+
+TEST(TovrikGen, OptionsReachTheEngine)
+{
+    struct Case {
+        std::vector<std::string> args;
+        std::string first;
+    };
+    // Passwords from reference_generate.py for the same inputs.
+    const Case cases[] = {
+        {{"--owner-name", "山田", "--owner-key", "key!", "--seed", "mail", "--complex", "--length",
+          "99"},
+         "MR)ZC(2-rCWe@@J6MUA->jU$@t1VB$Zn)$1A4imch9R5zRY&s@Mt$Z-am(.=0@9y6Sss.zg@hytrk.?D.-"
+         "AgKPAr9>"
+         "-b?e42Pc?"},
+        {{"--owner-name", "x", "--numbers", "3000000000-0-99999-1-2-3-4", "--length", "16"},
+         "%3eJnDYP!yg1<ZHP"},
+        {{"--owner-name", "", "--seed", "", "--list", "cbaabc", "--length", "5"}, "ccbbb"},
+        {{"--numbers", "1-2-3-4-5-6-7", "--complex", "--length", "4"}, "1r@M"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.push_back("--no-store");
+        const GenResult r = run(args);
+        ASSERT_EQ(r.status, ExitOk) << r.err;
+        EXPECT_EQ(lines(r.out).at(0), c.first);
+    }
+}
+
+TEST(TovrikGen, SpreadChoosesHowManyArePrinted)
+{
+    EXPECT_EQ(lines(run({"--no-store", "--spread", "0"}).out).size(), 1u);
+    EXPECT_EQ(lines(run({"--no-store", "--spread", "3"}).out).size(), 8u);
+}
+
+TEST(TovrikGen, ReportIsTheClipboardText)
+{
+    const GenResult r =
+        run({"--no-store", "--numbers", "1-2-3-4-5-6-7", "--spread", "1", "--report"});
+    ASSERT_EQ(r.status, ExitOk) << r.err;
+    EXPECT_EQ(r.out.substr(0, r.out.find("種: ")),
+              "[ トヴリク ver1.02 ]\r\n"
+              "生成日時: 2026/12/10 09:30:00\r\n"
+              "文字数: 10\r\n"
+              "複雑性: なし\r\n"
+              "文字セット名: default\r\n"
+              "文字セット: "
+              "!#$%&()*+-./0123456789<=>?@ABCDEFGHJKLMNPQRSTUVWXYZabcdefghijkmnopqrstuvwxyz\r\n");
+    EXPECT_NE(r.out.find("種: 1-2-3-4-5-6-7\r\n生成パスワード( 1): "), std::string::npos);
+    EXPECT_NE(r.out.find("\r\n生成パスワード( 2): "), std::string::npos);
+    EXPECT_EQ(r.out.find("生成パスワード( 3)"), std::string::npos);
+    EXPECT_TRUE(r.out.ends_with("\r\n"));
+}
+
+TEST(TovrikGen, BadInputGetsOneLineAndStatusTwo)
+{
+    const std::vector<std::string> bad[] = {
+        {"--length", "3"},
+        {"--length", "100"},
+        {"--length", "ten"},
+        {"--length", "-5"},
+        {"--spread", "5"},
+        {"--numbers", "1-2-3"},
+        {"--numbers", "1-2-3-4-5-6-4294967296"},
+        {"--numbers", "1-2-3-4-5-6-+7"},
+        {"--numbers", "1-2-3-4-5-6-7-"},
+        {"--seed", "a", "--numbers", "1-2-3-4-5-6-7"},
+        {"--frobnicate"},
+        {"--seed"},
+        {"stray"},
+        {"--owner-name", "\xff\xfe"},
+        {"--seed", "\xc3"},
+    };
+    for (const auto& args : bad) {
+        const GenResult r = run(args);
+        EXPECT_EQ(r.status, ExitUsage) << args[0];
+        EXPECT_EQ(r.out, "") << args[0];
+        EXPECT_EQ(lines(r.err).size(), 1u) << r.err;
+        EXPECT_TRUE(r.err.starts_with("tovrik-gen: ")) << r.err;
+    }
+}
+
+TEST(TovrikGen, ListEmptyAfterNormalisationIsStatusOne)
+{
+    const GenResult r = run({"--no-store", "--list", "\r\n\a"});
+    EXPECT_EQ(r.status, ExitNothingToDraw);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("empty"), std::string::npos);
+}
+
+TEST(TovrikGen, HelpAndVersion)
+{
+    EXPECT_NE(run({"--help"}).out.find("Usage: tovrik-gen"), std::string::npos);
+    EXPECT_EQ(run({"--version"}).out, "tovrik-gen 1.02\n");
+}
+
+} // namespace
