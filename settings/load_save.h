@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "settings/dialog_model.h"
+#include "settings/settings_store.h"
+
+// The name of the one section the program uses.
+inline constexpr std::u16string_view SettingsSection = u"setting102";
+
+// What the default seed numbers are drawn from at a load; injectable so that
+// tests are repeatable.
+struct SeedEntropy {
+    std::uint32_t timeSeconds = 0; // low 32 bits of the current time
+    std::uint32_t processId = 0;
+    std::optional<std::u16string> computerName; // nothing when it cannot be read
+};
+
+SeedEntropy systemSeedEntropy();
+
+// Fills the model from the store: owner texts, list, length, seed mode and
+// both seeds, complexity, the set table, and in spreadLevel the level to
+// restore. Every missing or bad value falls back to its default.
+void loadSettings(const SettingsStore& store, DialogModel& model, const SeedEntropy& entropy);
+
+// Writes every value in its fixed order, then flushes. False when the store
+// could not be written.
+bool saveSettings(SettingsStore& store, const DialogModel& model);

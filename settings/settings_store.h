@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// One section of named text and 32-bit integer values. Reads return the
+// default when a value is absent or of the wrong type; values are never
+// deleted or listed.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+
+    virtual std::u16string readText(std::u16string_view name,
+                                    std::u16string_view fallback) const = 0;
+    virtual std::int32_t readInt(std::u16string_view name, std::int32_t fallback) const = 0;
+    virtual void writeText(std::u16string_view name, std::u16string_view value) = 0;
+    virtual void writeInt(std::u16string_view name, std::int32_t value) = 0;
+
+    // Makes the writes since the last flush durable. False when they could
+    // not be stored; the caller's model keeps its state either way.
+    virtual bool flush() = 0;
+};
