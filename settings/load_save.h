@@ -20,6 +20,18 @@ struct SeedEntropy {
 
 SeedEntropy systemSeedEntropy();
 
+// What a first start uses where the store holds nothing.
+inline constexpr std::u16string_view DefaultOwnerName = u"○○";
+inline constexpr std::u16string_view DefaultSeedText = u"TANE";
+
+// The stored codes of the two seed modes.
+inline constexpr std::int32_t StringSeedModeCode = 31415;
+inline constexpr std::int32_t NumericSeedModeCode = 9265;
+
+// The seven default seed numbers, each 0..99999, drawn from an MT19937
+// seeded with the ten words that the entropy gives.
+SeedNumbers drawDefaultSeedNumbers(const SeedEntropy& entropy);
+
 // Fills the model from the store: owner texts, list, length, seed mode and
 // both seeds, complexity, the set table, and in spreadLevel the level to
 // restore. Every missing or bad value falls back to its default.
