@@ -1,0 +1,413 @@
+#include "settings/qt_settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <csignal>
+#include <map>
+#include <random>
+#include <thread>
+
+#include "charsets/char_list.h"
+#include "settings/load_save.h"
+#include "settings/memory_settings_store.h"
+
+#ifdef Q_OS_LINUX
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Every field that the store keeps, set to unremarkable values.
+DialogModel plainModel()
+{
+    DialogModel model;
+    model.ownerName = u"山田";
+    model.ownerKey = u"key";
+    model.currentList = u"abc";
+    model.length = 12;
+    model.stringSeedMode = false;
+    model.seedText = u"TANE";
+    model.numericSeedText = u"1-2-3-4-5-6-7";
+    model.complexity = 1;
+    model.sets.setCount = 2;
+    model.sets.currentSet = 0;
+    model.sets.setLists = {u"abc", u"xyz"};
+    model.sets.setNames = {u"default", u"web"};
+    model.spreadLevel = 3;
+    return model;
+}
+
+void expectSameStoredFields(const DialogModel& actual, const DialogModel& expected)
+{
+    EXPECT_EQ(actual.ownerName, expected.ownerName);
+    EXPECT_EQ(actual.ownerKey, expected.ownerKey);
+    EXPECT_EQ(actual.currentList, expected.currentList);
+    EXPECT_EQ(actual.length, expected.length);
+    EXPECT_EQ(actual.stringSeedMode, expected.stringSeedMode);
+    EXPECT_EQ(actual.seedText, expected.seedText);
+    EXPECT_EQ(actual.numericSeedText, expected.numericSeedText);
+    EXPECT_EQ(actual.complexity, expected.complexity);
+    EXPECT_EQ(actual.sets.setCount, expected.sets.setCount);
+    EXPECT_EQ(actual.sets.currentSet, expected.sets.currentSet);
+    EXPECT_EQ(actual.sets.setLists, expected.sets.setLists);
+    EXPECT_EQ(actual.sets.setNames, expected.sets.setNames);
+    EXPECT_EQ(actual.spreadLevel, expected.spreadLevel);
+}
+
+DialogModel loadFromDisk()
+{
+    const QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    DialogModel model;
+    loadSettings(store, model, SeedEntropy{});
+    return model;
+}
+
+// Each test gets a configuration folder of its own, which does not exist
+// until something creates it.
+class QtSettingsStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        hadConfigHome_ = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+        oldConfigHome_ = qgetenv("XDG_CONFIG_HOME");
+        configHome_ = dir_.path() + QStringLiteral("/config");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome_));
+    }
+
+    void TearDown() override
+    {
+        if (hadConfigHome_)
+            qputenv("XDG_CONFIG_HOME", oldConfigHome_);
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    QString storeFolder() const { return configHome_ + QStringLiteral("/Ostrel Applications"); }
+    QString storeFile() const { return storeFolder() + QStringLiteral("/tovrik.conf"); }
+
+    QByteArray fileBytes() const
+    {
+        QFile file(storeFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void putFile(const QByteArray& bytes) const
+    {
+        ASSERT_TRUE(QDir().mkpath(storeFolder()));
+        QFile file(storeFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+
+    QTemporaryDir dir_;
+    QString configHome_;
+    bool hadConfigHome_ = false;
+    QByteArray oldConfigHome_;
+};
+
+TEST_F(QtSettingsStoreTest, IniFileHoldsTheSectionWithEveryValue)
+{
+    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    EXPECT_EQ(store.location(), storeFile());
+    ASSERT_TRUE(saveSettings(store, plainModel()));
+
+    // QSettings lays new keys out by name; integers appear as bare numbers.
+    EXPECT_EQ(QString::fromUtf8(fileBytes()).toStdString(), "[setting102]\n"
+                                                            "MS01=abc\n"
+                                                            "MS01_name=default\n"
+                                                            "MS02=xyz\n"
+                                                            "MS02_name=web\n"
+                                                            "complex=1\n"
+                                                            "length=12\n"
+                                                            "mode=9265\n"
+                                                            "moji%20list=abc\n"
+                                                            "mojisetmax=2\n"
+                                                            "mojisetsel=0\n"
+                                                            "seed1=TANE\n"
+                                                            "seed2=1-2-3-4-5-6-7\n"
+                                                            "spread=3\n"
+                                                            "unique%20key=key\n"
+                                                            "user%20name=山田\n");
+    expectSameStoredFields(loadFromDisk(), plainModel());
+}
+
+TEST_F(QtSettingsStoreTest, TextsThatIniTreatsSpeciallyComeBackUnchanged)
+{
+    std::u16string everyByte;
+    for (char16_t unit = 1; unit < 0x100; ++unit)
+        everyByte.push_back(unit);
+    DialogModel model = plainModel();
+    model.ownerKey = u" k;e=y,\"@\\ \t";
+    model.seedText = u"@Variant(x)";
+    model.numericSeedText = u"";
+    model.sets.setCount = 4;
+    model.sets.currentSet = 2;
+    model.sets.setLists = {u"a", u" ,;", normalizeCharList(everyByte), u""};
+    model.sets.setNames = {u"", u" （追加） ", u"a, b", u"#x"};
+    model.currentList = model.sets.setLists[2];
+
+    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    ASSERT_TRUE(saveSettings(store, model));
+    expectSameStoredFields(loadFromDisk(), model);
+}
+
+TEST_F(QtSettingsStoreTest, HandEditedAndDamagedFileFallsBackAndIsRewritten)
+{
+    putFile(QByteArrayLiteral("\xff\xfe\x00junk without an equals sign\n"
+                              "[setting102]\n"
+                              "user%20name=Smith, John\n"
+                              "unique%20key=@ByteArray(secret)\n"
+                              "length=99999999999\n"
+                              "mode= 9265 \n"
+                              "complex=+1\n"
+                              "mojisetmax=2\n"
+                              "mojisetsel=1x\n"
+                              "MS01=cba\n"
+                              "MS02=\"zz\"\n"
+                              "MS02_name=@Invalid()\n"
+                              "spread=-99999999999\n"
+                              "\x01\x02 more junk\n"));
+    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    DialogModel model;
+    loadSettings(store, model, SeedEntropy{});
+    EXPECT_EQ(model.ownerName, u"○○"); // a list, not a text
+    EXPECT_EQ(model.ownerKey, u"");
+    EXPECT_EQ(model.length, 10);
+    EXPECT_FALSE(model.stringSeedMode);
+    EXPECT_EQ(model.complexity, 1);
+    EXPECT_EQ(model.sets.setNames,
+              (std::vector<std::u16string>{u"文字セット_00", u"文字セット_01"}));
+    EXPECT_EQ(model.sets.setLists, (std::vector<std::u16string>{u"abc", u"z"}));
+    EXPECT_EQ(model.sets.currentSet, 1);
+    EXPECT_EQ(model.spreadLevel, 0);
+
+    ASSERT_TRUE(saveSettings(store, model));
+    expectSameStoredFields(loadFromDisk(), model);
+    EXPECT_FALSE(fileBytes().contains("junk"));
+}
+
+#ifdef Q_OS_LINUX
+
+TEST_F(QtSettingsStoreTest, ReadingCreatesNothingAndSavingIsOwnerOnly)
+{
+    const mode_t oldMask = umask(022);
+    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    DialogModel model;
+    loadSettings(store, model, SeedEntropy{});
+    EXPECT_FALSE(QFileInfo::exists(configHome_));
+
+    ASSERT_TRUE(saveSettings(store, model));
+    const auto mode = [](const QString& path) {
+        struct stat info {};
+        EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0) << path.toStdString();
+        return info.st_mode & 07777;
+    };
+    EXPECT_EQ(mode(configHome_), 0700u);
+    EXPECT_EQ(mode(storeFolder()), 0700u);
+    EXPECT_EQ(mode(storeFile()), 0600u);
+
+    // A file loosened since is tightened by the next save.
+    ASSERT_EQ(::chmod(QFile::encodeName(storeFile()).constData(), 0644), 0);
+    ASSERT_TRUE(saveSettings(store, model));
+    EXPECT_EQ(mode(storeFile()), 0600u);
+    umask(oldMask);
+}
+
+enum class Obstacle { ReadOnlyFolder, FileSizeLimit };
+
+// Runs in a child process: puts an obstacle in the way of a save, checks
+// that the save reports failure and leaves the old file alone, then removes
+// the obstacle and checks that the same store saves again. Returns what went
+// wrong, or nothing.
+std::string saveAgainstObstacle(const QString& tempDir, const QString& folder, const QString& file,
+                                Obstacle obstacle, bool damagedFile)
+{
+    const QByteArray folderName = QFile::encodeName(folder);
+    if (obstacle == Obstacle::ReadOnlyFolder && geteuid() == 0) {
+        // Permissions do not stop root: carry on as an ordinary user.
+        const uid_t nobody = 65534;
+        if (::chown(QFile::encodeName(tempDir).constData(), nobody, nobody) != 0 ||
+            setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
+            return "cannot drop root privileges";
+    }
+
+    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    DialogModel before = plainModel();
+    if (damagedFile) {
+        if (!QDir().mkpath(folder))
+            return "cannot make the folder";
+        QFile junk(file);
+        if (!junk.open(QIODevice::WriteOnly) || junk.write("\x01[bad\nno equals\n") < 0)
+            return "cannot write the damaged file";
+    } else if (!saveSettings(store, before)) {
+        return "the first save failed";
+    }
+    QFile oldFile(file);
+    if (!oldFile.open(QIODevice::ReadOnly))
+        return "cannot read the old file";
+    const QByteArray oldBytes = oldFile.readAll();
+    oldFile.close();
+
+    rlimit oldLimit{};
+    getrlimit(RLIMIT_FSIZE, &oldLimit);
+    if (obstacle == Obstacle::ReadOnlyFolder) {
+        if (::chmod(folderName.constData(), 0500) != 0)
+            return "cannot make the folder read-only";
+    } else {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = oldLimit;
+        small.rlim_cur = 512; // room for the lock file, not for the values
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+
+    DialogModel after = plainModel();
+    after.length = 50;
+    after.sets.setCount = 10;
+    after.sets.setLists.assign(10, normalizeCharList(DefaultCharList));
+    after.sets.setNames.assign(10, u"a longer name");
+    if (saveSettings(store, after))
+        return "the obstructed save passed for a success";
+    if (!oldFile.open(QIODevice::ReadOnly) || oldFile.readAll() != oldBytes)
+        return "the obstructed save changed the file";
+
+    if (obstacle == Obstacle::ReadOnlyFolder)
+        ::chmod(folderName.constData(), 0700);
+    else
+        setrlimit(RLIMIT_FSIZE, &oldLimit);
+    if (!saveSettings(store, after))
+        return "the save after the obstacle failed";
+    if (loadFromDisk().length != 50)
+        return "the save after the obstacle did not store the values";
+    return {};
+}
+
+TEST_F(QtSettingsStoreTest, UnwritableStoreReportsFailureAndKeepsTheOldFile)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const Obstacle obstacle : {Obstacle::ReadOnlyFolder, Obstacle::FileSizeLimit}) {
+        for (const bool damaged : {false, true}) {
+            SCOPED_TRACE(std::string(obstacle == Obstacle::ReadOnlyFolder ? "read-only folder"
+                                                                          : "file size limit") +
+                         (damaged ? ", damaged file" : ""));
+            QDir(configHome_).removeRecursively();
+            EXPECT_EXIT(
+                {
+                    const std::string problem = saveAgainstObstacle(dir_.path(), storeFolder(),
+                                                                    storeFile(), obstacle, damaged);
+                    std::fputs(problem.c_str(), stderr);
+                    std::_Exit(problem.empty() ? 0 : 1);
+                },
+                ::testing::ExitedWithCode(0), "^$");
+        }
+    }
+}
+
+// A model whose every value shows which save it came from.
+DialogModel numberedModel(std::uint32_t n)
+{
+    DialogModel model;
+    const std::string number = std::to_string(n);
+    const std::u16string text(number.begin(), number.end());
+    model.ownerName = u"owner" + text;
+    model.ownerKey = u"key" + text;
+    model.length = 4 + static_cast<std::int32_t>(n % 96);
+    model.stringSeedMode = n % 2 == 0;
+    model.seedText = u"save " + text;
+    model.numericSeedText = text + u"-1-2-3-4-5-6";
+    model.complexity = static_cast<std::int32_t>(n % 2);
+    model.sets.setCount = n % 2 == 0 ? 1 : 10;
+    for (std::int32_t k = 0; k < model.sets.setCount; ++k) {
+        model.sets.setLists.push_back(u"abcdefghijklmnopqrstuvwxyz" + text.substr(0, k % 3 + 1));
+        model.sets.setNames.push_back(u"set" + text + u"x" + std::u16string(1, u'0' + k));
+    }
+    model.sets.currentSet = model.sets.setCount - 1;
+    model.currentList = model.sets.setLists.back();
+    model.spreadLevel = static_cast<std::int32_t>(n % 5);
+    return model;
+}
+
+// The file, read as plain text, holds every value of one complete save.
+void expectOneCompleteSave(const QByteArray& bytes)
+{
+    ASSERT_TRUE(bytes.startsWith("[setting102]\n")) << bytes.left(40).toStdString();
+    ASSERT_TRUE(bytes.endsWith('\n'));
+    std::map<std::string, std::string> values;
+    for (const QByteArray& line : bytes.split('\n').mid(1)) {
+        if (line.isEmpty())
+            continue;
+        const qsizetype equals = line.indexOf('=');
+        ASSERT_GT(equals, 0) << line.toStdString();
+        values[line.left(equals).replace("%20", " ").toStdString()] =
+            line.mid(equals + 1).toStdString();
+    }
+    const std::string seed = values["seed1"];
+    ASSERT_TRUE(seed.starts_with("save ")) << seed;
+    MemorySettingsStore expected;
+    ASSERT_TRUE(saveSettings(
+        expected, numberedModel(static_cast<std::uint32_t>(std::stoul(seed.substr(5))))));
+    for (const auto& [name, value] : expected.values()) {
+        const std::string key(name.begin(), name.end());
+        const std::string text =
+            std::holds_alternative<std::int32_t>(value)
+                ? std::to_string(std::get<std::int32_t>(value))
+                : QString::fromStdU16String(std::get<std::u16string>(value)).toStdString();
+        EXPECT_EQ(values[key], text) << key;
+    }
+}
+
+TEST_F(QtSettingsStoreTest, KilledDuringSavesLeavesACompleteFile)
+{
+    std::mt19937 random(11u);
+    for (std::uint32_t round = 0; round < 60; ++round) {
+        int channel[2];
+        ASSERT_EQ(pipe(channel), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // Saves for ever, one mark per save, until it is killed.
+            ::close(channel[0]);
+            QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+            for (std::uint32_t n = round * 100000u;; ++n) {
+                const char mark = saveSettings(store, numberedModel(n)) ? '+' : '!';
+                if (::write(channel[1], &mark, 1) != 1)
+                    std::_Exit(1);
+            }
+        }
+        ::close(channel[1]);
+        const int saves = std::uniform_int_distribution<int>(1, 3)(random);
+        std::string marks;
+        for (char mark = 0;
+             static_cast<int>(marks.size()) < saves && ::read(channel[0], &mark, 1) == 1;)
+            marks += mark;
+        // Spreads the kills over every stage of a save; nothing here depends
+        // on where they land.
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(std::uniform_int_distribution<int>(0, 2000)(random)));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        ::close(channel[0]);
+        ASSERT_EQ(marks, std::string(static_cast<std::size_t>(saves), '+')) << "round " << round;
+        SCOPED_TRACE("round " + std::to_string(round));
+        expectOneCompleteSave(fileBytes());
+    }
+
+    // The next save clears away what the killed saves left behind.
+    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    ASSERT_TRUE(saveSettings(store, numberedModel(1)));
+    EXPECT_EQ(QDir(storeFolder()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("tovrik.conf")});
+}
+
+#endif
+
+} // namespace
