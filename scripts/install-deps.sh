@@ -8,8 +8,8 @@ packages=(
   qt6-base-dev libqt6svg6 qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format
-  fonts-noto-cjk
-  xvfb xauth x11-utils imagemagick
+  fonts-ipafont-gothic fonts-noto-cjk
+  xvfb xauth x11-utils imagemagick xdotool
 )
 
 missing=()

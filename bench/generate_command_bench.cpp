@@ -1,0 +1,126 @@
+// GenerateCommand end to end at length 99 with complexity, and the parts it
+// is made of, so that each part's share of the whole can be read off.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <map>
+
+#include "engine/report.h"
+#include "settings/load_save.h"
+#include "settings/qt_settings_store.h"
+#include "ui/ui_seams.h"
+#include "ui/up_down.h"
+#include "ui/veldra_dlg.h"
+
+namespace {
+
+struct Fixture {
+    QTemporaryDir config;
+    std::unique_ptr<QtSettingsStore> store;
+    SystemSeams seams;
+    std::unique_ptr<CVeldraDlg> dialog;
+
+    Fixture()
+    {
+        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+        store = std::make_unique<QtSettingsStore>(QStringLiteral("Ostrel Applications"),
+                                                  QStringLiteral("tovrik"));
+        dialog = std::make_unique<CVeldraDlg>(*store, seams, store->location());
+        dialog->show();
+        dialog->lengthSpin->setPosition(99);
+        dialog->complexityCheck->setChecked(true);
+        dialog->GenerateCommand();
+    }
+};
+
+Fixture& fixture()
+{
+    static Fixture f;
+    return f;
+}
+
+void GenerateCommandWhole(benchmark::State& state)
+{
+    for (auto _ : state)
+        fixture().dialog->GenerateCommand();
+}
+
+void Engine(benchmark::State& state)
+{
+    const DialogModel& m = fixture().dialog->model;
+    const GenerationRequest request{m.ownerName,   m.ownerKey,        m.stringSeedMode, m.seedText,
+                                    m.seedNumbers, m.complexity != 0, m.currentList,    m.length};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(GeneratePasswords(request));
+}
+
+void Widgets(benchmark::State& state)
+{
+    CVeldraDlg& dialog = *fixture().dialog;
+    for (auto _ : state) {
+        dialog.exchangeData(true);
+        dialog.exchangeData(false);
+    }
+}
+
+void Save(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(saveSettings(*f.store, f.dialog->model));
+}
+
+void Clipboard(benchmark::State& state)
+{
+    const DialogModel& m = fixture().dialog->model;
+    ReportFields fields;
+    fields.length = m.length;
+    fields.complexity = true;
+    fields.seed = m.seedText;
+    fields.passwords = std::span<const std::u16string>(m.results.data(), 16);
+    for (auto _ : state) {
+        const std::u16string report = BuildReport(u"2026/12/10 00:00:00", fields);
+        fixture().seams.putOnClipboard(QString::fromStdU16String(report));
+    }
+}
+
+BENCHMARK(GenerateCommandWhole)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Engine)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Widgets)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Save)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Clipboard)->Unit(benchmark::kMicrosecond);
+
+class ShareReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration)
+                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+    std::map<std::string, double> times;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    ShareReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const double whole = reporter.times["GenerateCommandWhole"];
+    if (whole > 0) {
+        std::printf("share of GenerateCommand (%.1f us):\n", whole);
+        for (const char* part : {"Engine", "Widgets", "Save", "Clipboard"})
+            std::printf("  %-10s %5.1f %%\n", part, 100.0 * reporter.times[part] / whole);
+    }
+    benchmark::Shutdown();
+}

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Takes docs/window.png: the window under Xvfb with a fresh store, after one
+# generation at spread level 2 (four passwords shown).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+scripts/build.sh build >/dev/null
+
+config=$(mktemp -d)
+trap 'rm -rf "$config"' EXIT
+mkdir -p "$config/Ostrel Applications"
+cat > "$config/Ostrel Applications/tovrik.conf" <<'CONF'
+[setting102]
+spread=2
+seed1=example.com
+CONF
+
+XDG_CONFIG_HOME=$config xvfb-run -a -s "-screen 0 800x600x24" bash -c '
+  build/ui/tovrik &
+  app=$!
+  for _ in $(seq 50); do
+    win=$(xdotool search --name "トヴリク" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
+    sleep 0.1
+  done
+  sleep 0.5
+  xdotool key --window "$win" Return
+  sleep 0.5
+  import -window "$win" docs/window.png
+  kill $app
+'
+echo "wrote docs/window.png"

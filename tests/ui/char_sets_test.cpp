@@ -1,0 +1,247 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "charsets/char_list.h"
+#include "tests/ui/window_fixture.h"
+#include "ui/add_set_dlg.h"
+
+namespace {
+
+const QString AddEntry = QStringLiteral("（追加）");
+
+QStringList comboItems(const CVeldraDlg& d)
+{
+    QStringList items;
+    for (int i = 0; i < d.setCombo->count(); ++i)
+        items << d.setCombo->itemText(i);
+    return items;
+}
+
+class CharSetTest : public WindowTest {
+protected:
+    // A stored table of the given names; set k holds the list "k" + letters.
+    void storeSets(const std::vector<std::u16string>& names, int selected = 0)
+    {
+        store.writeInt(u"mojisetmax", static_cast<std::int32_t>(names.size()));
+        store.writeInt(u"mojisetsel", selected);
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const QString key = QString::asprintf("MS%02d", static_cast<int>(i + 1));
+            store.writeText(key.toStdU16String(), u"xyz" + std::u16string(1, u'a' + i));
+            store.writeText((key + QStringLiteral("_name")).toStdU16String(), names[i]);
+        }
+    }
+
+    // Chooses the add entry; each script answers one opening of the add dialog.
+    void chooseAdd(std::initializer_list<std::function<void(DLGaddset&)>> answers)
+    {
+        for (const auto& answer : answers)
+            seams.modalScripts.push_back([answer](QDialog& dialog) {
+                auto& add = dynamic_cast<DLGaddset&>(dialog);
+                answer(add);
+                return add.result();
+            });
+        const int addIndex = dialog->setCombo->findText(AddEntry);
+        ASSERT_GE(addIndex, 0);
+        dialog->setCombo->setCurrentIndex(addIndex);
+        emit dialog->setCombo->activated(addIndex);
+    }
+
+    void select(int index)
+    {
+        dialog->setCombo->setCurrentIndex(index);
+        emit dialog->setCombo->activated(index);
+    }
+
+    static std::function<void(DLGaddset&)> registerName(QString name)
+    {
+        return [name](DLGaddset& add) {
+            add.nameEdit->setText(name);
+            add.accept();
+        };
+    }
+};
+
+TEST_F(CharSetTest, AddDialogProposesTheFirstFreeNameAndTheDefaultList)
+{
+    storeSets({u"default", u"mine", u"文字セット_03"});
+    start();
+    chooseAdd({[](DLGaddset& add) {
+        EXPECT_EQ(add.nameEdit->text(), QStringLiteral("文字セット_04"));
+        EXPECT_EQ(add.listEdit->toPlainText(),
+                  QStringLiteral("0123456789ABCDEFGHJKLMNPQRSTUVWXYZabcdefghijkmnopqrstuvwxyz!\n"
+                                 "#$%&()*+-./<=>?@"));
+        EXPECT_EQ(add.focusWidget()->property("text").toString(), QStringLiteral("登録"));
+        add.accept();
+    }});
+    CVeldraDlg& d = *dialog;
+    EXPECT_EQ(comboItems(d),
+              (QStringList{"default", "mine", "文字セット_03", "文字セット_04", AddEntry}));
+    EXPECT_EQ(d.setCombo->currentIndex(), 3);
+    EXPECT_EQ(d.model.sets.setCount, 4);
+    EXPECT_EQ(d.model.currentList, normalizeCharList(DefaultCharList));
+    EXPECT_EQ(number(u"mojisetmax"), 4);
+    EXPECT_EQ(number(u"mojisetsel"), 3);
+    EXPECT_EQ(text(u"MS04_name"), u"文字セット_04");
+    EXPECT_EQ(text(u"MS04"), normalizeCharList(DefaultCharList));
+}
+
+TEST_F(CharSetTest, NamesAreTrimmedAndReservedOrTakenNamesRefused)
+{
+    start();
+    // Blanks only: the empty name, accepted while no set has it.
+    chooseAdd({registerName(QStringLiteral(" \u3000 "))});
+    EXPECT_EQ(dialog->model.sets.setNames.back(), u"");
+
+    // The reserved name, blanks around it, keeps the dialog open with a stop
+    // box; a taken name reopens the dialog with the texts as they were.
+    chooseAdd({[](DLGaddset& add) {
+                   add.nameEdit->setText(QStringLiteral("\u3000（追加） "));
+                   add.listEdit->setPlainText(QStringLiteral("cba"));
+                   add.accept();
+                   EXPECT_TRUE(add.isVisible());
+                   EXPECT_EQ(add.nameEdit->text(), QStringLiteral("（追加）"));
+                   add.nameEdit->setText(QStringLiteral(" default "));
+                   add.accept();
+               },
+               [](DLGaddset& add) {
+                   EXPECT_EQ(add.nameEdit->text(), QStringLiteral("default"));
+                   EXPECT_EQ(add.listEdit->toPlainText(), QStringLiteral("cba"));
+                   add.nameEdit->setText(QStringLiteral("abc set"));
+                   add.accept();
+               }});
+    ASSERT_EQ(seams.messages.size(), 2u);
+    EXPECT_EQ(seams.messages[0].kind, QStringLiteral("stop"));
+    EXPECT_EQ(seams.messages[0].caption, QStringLiteral("トヴリク 1.02"));
+    EXPECT_EQ(seams.messages[0].text,
+              QStringLiteral("指定されたセット名は予約語のため登録できません"));
+    EXPECT_NE(seams.messages[0].owner, dialog.get());
+    EXPECT_EQ(seams.messages[1].kind, QStringLiteral("warning"));
+    EXPECT_EQ(seams.messages[1].text, QStringLiteral("同一名がすでに存在します"));
+    EXPECT_EQ(dialog->model.sets.setNames.back(), u"abc set");
+    EXPECT_EQ(dialog->model.currentList, u"abc");
+}
+
+TEST_F(CharSetTest, CancelRestoresTheSelectionAndLeavesTheStoreAlone)
+{
+    storeSets({u"default", u"two"}, 1);
+    start();
+    const auto before = store.values();
+    store.clearWrites();
+    chooseAdd({[](DLGaddset& add) { add.reject(); }});
+    EXPECT_EQ(dialog->setCombo->currentIndex(), 1);
+    EXPECT_EQ(dialog->model.sets.setCount, 2);
+    EXPECT_TRUE(store.writes().empty());
+    EXPECT_EQ(store.values(), before);
+}
+
+TEST_F(CharSetTest, TheTenthSetRemovesTheAddEntryAndADeletionBringsItBack)
+{
+    storeSets({u"default", u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8"});
+    start();
+    chooseAdd({registerName(QStringLiteral("9"))});
+    CVeldraDlg& d = *dialog;
+    EXPECT_EQ(d.setCombo->count(), 10);
+    EXPECT_EQ(d.setCombo->findText(AddEntry), -1);
+    EXPECT_EQ(number(u"mojisetmax"), 10);
+
+    select(4);
+    QTest::mouseClick(d.deleteButton, Qt::LeftButton);
+    EXPECT_EQ(d.setCombo->count(), 10);
+    EXPECT_EQ(d.setCombo->itemText(9), AddEntry);
+    EXPECT_EQ(d.setCombo->currentIndex(), 3);
+    EXPECT_EQ(number(u"mojisetmax"), 9);
+}
+
+TEST_F(CharSetTest, DeletingSelectsThePreviousSetAndMovesTheRestDown)
+{
+    storeSets({u"default", u"b", u"c", u"d", u"e"}, 2);
+    CVeldraDlg& d = start();
+    QTest::mouseClick(d.deleteButton, Qt::LeftButton);
+    EXPECT_EQ(comboItems(d), (QStringList{"default", "b", "d", "e", AddEntry}));
+    EXPECT_EQ(d.setCombo->currentIndex(), 1);
+    EXPECT_EQ(d.model.currentList, u"bxyz");
+    EXPECT_EQ(d.model.sets.setLists[2], u"dxyz");
+    EXPECT_EQ(number(u"mojisetmax"), 4);
+    EXPECT_EQ(number(u"mojisetsel"), 1);
+    EXPECT_EQ(text(u"MS03_name"), u"d");
+    EXPECT_EQ(text(u"MS04_name"), u"e");
+    EXPECT_EQ(text(u"MS05_name"), u"e"); // left behind, unread
+
+    select(0);
+    QTest::mouseClick(d.deleteButton, Qt::LeftButton);
+    ASSERT_EQ(seams.messages.size(), 1u);
+    EXPECT_EQ(seams.messages[0].text, QStringLiteral("default は 削除できません"));
+    EXPECT_EQ(d.model.sets.setCount, 4);
+}
+
+TEST_F(CharSetTest, SelectingASetMakesItsListCurrentAndSaves)
+{
+    storeSets({u"default", u"b"});
+    CVeldraDlg& d = start();
+    select(1);
+    EXPECT_EQ(d.model.currentList, u"bxyz");
+    EXPECT_EQ(d.listEdit->toPlainText(), QStringLiteral("bxyz\n"));
+    EXPECT_EQ(text(u"moji list"), u"bxyz");
+    EXPECT_EQ(number(u"mojisetsel"), 1);
+}
+
+// In-place editing of the list.
+
+TEST_F(CharSetTest, DoubleClickOpensTheListOnlyInsideItsArea)
+{
+    CVeldraDlg& d = start();
+    const QPoint inside[] = {{41, 71}, {442, 109}};
+    const QPoint outside[] = {{40, 71}, {443, 109}, {41, 70}, {41, 110}};
+    for (QPoint p : outside) {
+        doubleClickAt(d, p);
+        EXPECT_FALSE(d.model.listEditing) << p.x() << "," << p.y();
+    }
+    for (QPoint p : inside) {
+        doubleClickAt(d, p);
+        EXPECT_TRUE(d.model.listEditing) << p.x() << "," << p.y();
+        EXPECT_TRUE(d.listEdit->isEnabled());
+        // A click on a label commits.
+        clickAt(d, QPoint(45, 34));
+        EXPECT_FALSE(d.model.listEditing);
+        EXPECT_FALSE(d.listEdit->isEnabled());
+    }
+}
+
+TEST_F(CharSetTest, SurfaceClickCommitsTheNormalisedListWithoutSaving)
+{
+    CVeldraDlg& d = start();
+    doubleClickAt(d, QPoint(60, 80));
+    ASSERT_TRUE(d.model.listEditing);
+    d.listEdit->setPlainText(QStringLiteral("cbaa\na"));
+    clickAt(d, QPoint(5, 5));
+    EXPECT_EQ(d.model.currentList, u"abc");
+    EXPECT_EQ(d.model.sets.setLists[0], u"abc");
+    EXPECT_EQ(d.listEdit->toPlainText(), QStringLiteral("abc\n"));
+    EXPECT_EQ(text(u"MS01"), normalizeCharList(DefaultCharList));
+
+    QTest::mouseClick(d.spreadButton, Qt::LeftButton); // the next save takes it
+    EXPECT_EQ(text(u"MS01"), u"abc");
+    EXPECT_EQ(text(u"moji list"), u"abc");
+}
+
+TEST_F(CharSetTest, TabCommitsAndEnterGeneratesFromTheOldList)
+{
+    CVeldraDlg& d = start();
+    doubleClickAt(d, QPoint(60, 80));
+    ASSERT_EQ(d.focusWidget(), d.listEdit);
+    d.listEdit->setPlainText(QStringLiteral("01"));
+    QTest::keyClick(d.listEdit, Qt::Key_Return);
+    EXPECT_TRUE(d.model.listEditing);
+    EXPECT_EQ(d.listEdit->toPlainText(), QStringLiteral("01"));
+    EXPECT_EQ(seams.clipboard.size(), 1u);
+    EXPECT_NE(d.resultEdits[0]->text().toStdU16String().find_first_not_of(u"01"),
+              std::u16string::npos);
+
+    QTest::keyClick(d.listEdit, Qt::Key_Tab);
+    EXPECT_FALSE(d.model.listEditing);
+    EXPECT_EQ(d.model.currentList, u"01");
+}
+
+} // namespace

@@ -1,0 +1,351 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "charsets/char_list.h"
+#include "engine/report.h"
+#include "tests/ui/window_fixture.h"
+#include "ui/about_dlg.h"
+#include "ui/secret_clipboard.h"
+#include "ui/up_down.h"
+
+namespace {
+
+constexpr int TemplateHeight = 299;
+
+int countOf(const QString& text, const QString& part)
+{
+    return static_cast<int>(text.count(part));
+}
+
+std::vector<bool> visibleBoxes(const CVeldraDlg& d)
+{
+    std::vector<bool> visible;
+    for (QLineEdit* box : d.resultEdits)
+        visible.push_back(box->isVisibleTo(&d));
+    return visible;
+}
+
+TEST_F(WindowTest, FirstStartShowsAndStoresTheDefaults)
+{
+    CVeldraDlg& d = start();
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("トヴリク (○○さん用)"));
+    EXPECT_TRUE(d.stringSeedRadio->isChecked());
+    EXPECT_FALSE(d.numericSeedRadio->isChecked());
+    EXPECT_TRUE(d.seedTextEdit->isEnabled());
+    EXPECT_EQ(d.seedTextEdit->text(), QStringLiteral("TANE"));
+    for (QLineEdit* edit : d.seedNumberEdits) {
+        EXPECT_FALSE(edit->isEnabled());
+        bool ok = false;
+        EXPECT_LE(edit->text().toUInt(&ok), 99999u);
+        EXPECT_TRUE(ok);
+    }
+    ASSERT_EQ(d.setCombo->count(), 2);
+    EXPECT_EQ(d.setCombo->itemText(0), QStringLiteral("default"));
+    EXPECT_EQ(d.setCombo->itemText(1), QStringLiteral("（追加）"));
+    EXPECT_EQ(d.setCombo->currentIndex(), 0);
+    EXPECT_FALSE(d.listEdit->isEnabled());
+    EXPECT_EQ(d.listEdit->toPlainText(),
+              QStringLiteral("!#$%&()*+-./0123456789<=>?@ABCDEFGHJKLMNPQRSTUVWXYZabcdefghi\n"
+                             "jkmnopqrstuvwxyz"));
+    EXPECT_EQ(d.lengthEdit->text(), QStringLiteral("10"));
+    EXPECT_FALSE(d.complexityCheck->isChecked());
+    std::vector<bool> onlyFirst(16, false);
+    onlyFirst[0] = true;
+    EXPECT_EQ(visibleBoxes(d), onlyFirst);
+    EXPECT_EQ(d.height(), TemplateHeight);
+    EXPECT_EQ(d.focusWidget(), d.lengthEdit);
+
+    // The start-up save leaves the complete, cleaned-up values.
+    EXPECT_EQ(text(u"user name"), u"○○");
+    EXPECT_EQ(number(u"length"), 10);
+    EXPECT_EQ(number(u"mode"), 31415);
+    EXPECT_EQ(text(u"seed1"), u"TANE");
+    EXPECT_EQ(number(u"complex"), 0);
+    EXPECT_EQ(number(u"mojisetmax"), 1);
+    EXPECT_EQ(number(u"mojisetsel"), 0);
+    EXPECT_EQ(text(u"MS01"), normalizeCharList(DefaultCharList));
+    EXPECT_EQ(text(u"MS01_name"), u"default");
+    EXPECT_EQ(number(u"spread"), 0);
+}
+
+TEST_F(WindowTest, StoredNumericModeAndSpreadLevelAreRestored)
+{
+    store.writeInt(u"mode", 9265);
+    store.writeInt(u"spread", 3);
+    store.writeText(u"seed1", u"old text");
+    store.writeText(u"seed2", u"12-345-6");
+    store.writeInt(u"length", 120);
+    CVeldraDlg& d = start();
+    EXPECT_TRUE(d.numericSeedRadio->isChecked());
+    EXPECT_FALSE(d.seedTextEdit->isEnabled());
+    EXPECT_EQ(d.seedTextEdit->text(), QStringLiteral("old text"));
+    const char* expected[] = {"12", "345", "6", "0", "0", "0", "0"};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_TRUE(d.seedNumberEdits[i]->isEnabled());
+        EXPECT_EQ(d.seedNumberEdits[i]->text(), QString::fromLatin1(expected[i]));
+    }
+    std::vector<bool> firstEight(16, false);
+    std::fill(firstEight.begin(), firstEight.begin() + 8, true);
+    EXPECT_EQ(visibleBoxes(d), firstEight);
+    EXPECT_EQ(d.height(), TemplateHeight + 23);
+    EXPECT_TRUE(d.resultEdits[0]->text().isEmpty());
+    EXPECT_EQ(d.lengthEdit->text(), QStringLiteral("99"));
+    EXPECT_EQ(number(u"length"), 99);
+    EXPECT_EQ(number(u"spread"), 3);
+}
+
+TEST_F(WindowTest, GenerateShowsTheEnginePasswordsSavesAndReports)
+{
+    CVeldraDlg& d = start();
+    d.seedTextEdit->setText(QStringLiteral("mail"));
+    d.lengthEdit->setText(QStringLiteral("12"));
+    d.complexityCheck->setChecked(true);
+    QTest::mouseClick(d.generateButton, Qt::LeftButton);
+
+    const Passwords expected = *GeneratePasswords(
+        {u"○○", u"", true, u"mail", {}, true, normalizeCharList(DefaultCharList), 12});
+    EXPECT_EQ(d.resultEdits[0]->text(), toQ(expected[0]));
+    EXPECT_EQ(d.model.results, expected);
+    EXPECT_EQ(text(u"seed1"), u"mail");
+    EXPECT_EQ(text(u"seed2"), FormatNumericSeed(d.model.seedNumbers));
+    EXPECT_EQ(number(u"length"), 12);
+    EXPECT_EQ(number(u"complex"), 1);
+
+    ReportFields fields;
+    fields.length = 12;
+    fields.complexity = true;
+    fields.setName = u"default";
+    const std::u16string list = normalizeCharList(DefaultCharList);
+    fields.setList = list;
+    fields.seed = u"mail";
+    fields.passwords = std::span<const std::u16string>(expected.data(), 1);
+    ASSERT_EQ(seams.clipboard.size(), 1u);
+    EXPECT_EQ(seams.clipboard[0], toQ(BuildReport(u"2026/12/10 09:05:07", fields)));
+    EXPECT_TRUE(d.isVisible());
+}
+
+TEST_F(WindowTest, ReportListsTheShownPasswords)
+{
+    for (int spread : {0, 4}) {
+        store.writeInt(u"spread", spread);
+        seams.clipboard.clear();
+        CVeldraDlg& d = start();
+        QTest::mouseClick(d.generateButton, Qt::LeftButton);
+        ASSERT_EQ(seams.clipboard.size(), 1u);
+        const QString report = seams.clipboard[0];
+        EXPECT_EQ(countOf(report, QStringLiteral("生成パスワード(")), 1 << spread);
+        EXPECT_TRUE(report.endsWith(QStringLiteral("\r\n")));
+        if (spread == 4) {
+            EXPECT_TRUE(
+                report.contains(QStringLiteral("生成パスワード( 9): ") + d.resultEdits[8]->text()));
+            EXPECT_TRUE(report.contains(QStringLiteral("生成パスワード(16): ") +
+                                        d.resultEdits[15]->text()));
+            EXPECT_EQ(d.height(), TemplateHeight + 69);
+        }
+    }
+}
+
+TEST_F(WindowTest, FiveSpreadClicksReturnEveryGeometry)
+{
+    CVeldraDlg& d = start();
+    auto geometry = [&d] {
+        std::vector<QRect> rects{QRect(QPoint(), d.size()), d.resultGroup->geometry()};
+        for (QLineEdit* box : d.resultEdits)
+            if (box->isVisibleTo(&d))
+                rects.push_back(box->geometry());
+        return rects;
+    };
+    const auto before = geometry();
+    std::vector<int> heights;
+    for (int click = 1; click <= 5; ++click) {
+        QTest::mouseClick(d.spreadButton, Qt::LeftButton);
+        heights.push_back(d.height());
+        EXPECT_EQ(number(u"spread"), click % 5);
+        const std::vector<bool> visible = visibleBoxes(d);
+        EXPECT_EQ(std::count(visible.begin(), visible.end(), true), 1 << (click % 5));
+    }
+    EXPECT_EQ(heights, (std::vector<int>{TemplateHeight, TemplateHeight, TemplateHeight + 23,
+                                         TemplateHeight + 69, TemplateHeight}));
+    EXPECT_EQ(geometry(), before);
+    EXPECT_EQ(seams.clipboard.size(), 5u);
+}
+
+TEST_F(WindowTest, SpreadLayoutsKeepTheGrid)
+{
+    store.writeInt(u"spread", 1);
+    CVeldraDlg& d = start();
+    EXPECT_EQ(d.resultEdits[0]->geometry(), QRect(38, 246, 164, 21));
+    EXPECT_EQ(d.resultEdits[1]->geometry(), QRect(203, 246, 162, 21));
+    QTest::mouseClick(d.spreadButton, Qt::LeftButton);
+    QTest::mouseClick(d.spreadButton, Qt::LeftButton);
+    QTest::mouseClick(d.spreadButton, Qt::LeftButton);
+    for (int k = 0; k < 16; ++k)
+        EXPECT_EQ(d.resultEdits[k]->geometry(),
+                  QRect(38 + 82 * (k % 4), 246 + 25 * (k / 4), 81, 21));
+}
+
+TEST_F(WindowTest, SpreadClickBringsBackTheUnreadSeedText)
+{
+    CVeldraDlg& d = start();
+    d.seedTextEdit->setText(QStringLiteral("typed but never read"));
+    QTest::mouseClick(d.spreadButton, Qt::LeftButton);
+    EXPECT_EQ(d.seedTextEdit->text(), QStringLiteral("TANE"));
+    EXPECT_EQ(d.model.seedText, u"TANE");
+}
+
+TEST_F(WindowTest, RangeFailureReportsAndStopsTheExchange)
+{
+    store.writeInt(u"mode", 9265);
+    store.writeText(u"seed2", u"1-2-3-4-5-6-7");
+    CVeldraDlg& d = start();
+    QLineEdit* second = d.seedNumberEdits[1];
+    focusTo(second);
+    second->selectAll();
+    QTest::keyClicks(second, QStringLiteral("100000"));
+    ASSERT_FALSE(seams.messages.empty());
+    EXPECT_EQ(seams.messages.back().kind, QStringLiteral("warning"));
+    EXPECT_TRUE(seams.messages.back().text.contains(QStringLiteral("99999")));
+    EXPECT_EQ(d.model.seedNumbers[1], 100000u);
+    EXPECT_EQ(d.focusWidget(), second);
+    EXPECT_EQ(second->selectedText(), QStringLiteral("100000"));
+
+    // Later items keep their values while the failure stands.
+    d.complexityCheck->setChecked(true);
+    d.seedNumberEdits[2]->setText(QStringLiteral("77"));
+    EXPECT_FALSE(d.exchangeData(true));
+    EXPECT_EQ(d.model.complexity, 0);
+    EXPECT_EQ(d.model.seedNumbers[2], 3u);
+
+    // The generation goes on with the numbers as they stand.
+    QTest::mouseClick(d.generateButton, Qt::LeftButton);
+    EXPECT_EQ(text(u"seed2"), u"1-100000-3-4-5-6-7");
+}
+
+TEST_F(WindowTest, SeedModeRadiosSwitchTheEditsAndKeepTheirText)
+{
+    CVeldraDlg& d = start();
+    d.seedTextEdit->setText(QStringLiteral("kept"));
+    QTest::mouseClick(d.numericSeedRadio, Qt::LeftButton);
+    EXPECT_FALSE(d.model.stringSeedMode);
+    EXPECT_FALSE(d.seedTextEdit->isEnabled());
+    for (QLineEdit* edit : d.seedNumberEdits)
+        EXPECT_TRUE(edit->isEnabled());
+    QTest::mouseClick(d.stringSeedRadio, Qt::LeftButton);
+    EXPECT_TRUE(d.seedTextEdit->isEnabled());
+    EXPECT_EQ(d.seedTextEdit->text(), QStringLiteral("kept"));
+    EXPECT_EQ(d.model.seedText, u"TANE"); // only a generation takes the text over
+}
+
+TEST_F(WindowTest, LengthEditIsClampedWhenItLosesTheFocus)
+{
+    CVeldraDlg& d = start();
+    const std::pair<const char*, const char*> cases[] = {
+        {"3", "4"}, {"100", "99"}, {"", "4"}, {"4", "4"}, {"99", "99"}, {"99999999999", "4"}};
+    for (const auto& [typed, shown] : cases) {
+        focusTo(d.lengthEdit);
+        d.lengthEdit->setText(QString::fromLatin1(typed));
+        focusTo(d.seedTextEdit);
+        EXPECT_EQ(d.lengthEdit->text(), QString::fromLatin1(shown)) << typed;
+    }
+    // The up-down follows the edit; a generation takes its position.
+    d.lengthEdit->setText(QStringLiteral("42"));
+    QTest::keyClick(d.lengthEdit, Qt::Key_Up);
+    EXPECT_EQ(d.lengthEdit->text(), QStringLiteral("43"));
+    QTest::mouseClick(d.generateButton, Qt::LeftButton);
+    EXPECT_EQ(d.model.length, 43);
+    EXPECT_EQ(d.resultEdits[0]->text().size(), 43);
+}
+
+TEST_F(WindowTest, EnterGeneratesWithoutClosing)
+{
+    CVeldraDlg& d = start();
+    focusTo(d.seedTextEdit);
+    QTest::keyClick(d.seedTextEdit, Qt::Key_Return);
+    EXPECT_EQ(seams.clipboard.size(), 1u);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_FALSE(d.resultEdits[0]->text().isEmpty());
+}
+
+TEST_F(WindowTest, EscapeEndsWithoutSaving)
+{
+    CVeldraDlg& d = start();
+    d.lengthEdit->setText(QStringLiteral("20"));
+    d.complexityCheck->setChecked(true);
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    EXPECT_EQ(number(u"length"), 10);
+    EXPECT_EQ(number(u"complex"), 0);
+}
+
+TEST_F(WindowTest, AboutBoxOkRenamesAndSavesCancelChangesNothing)
+{
+    CVeldraDlg& d = start();
+    seams.modalScripts.push_back([](QDialog& dialog) {
+        auto& about = dynamic_cast<CAboutDlg&>(dialog);
+        EXPECT_EQ(about.nameEdit->text(), QStringLiteral("○○"));
+        about.nameEdit->setText(QStringLiteral("変更なし"));
+        about.reject();
+        return about.result();
+    });
+    d.onSysCommand(0x0010);
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("トヴリク (○○さん用)"));
+    EXPECT_EQ(text(u"user name"), u"○○");
+
+    seams.modalScripts.push_back([](QDialog& dialog) {
+        auto& about = dynamic_cast<CAboutDlg&>(dialog);
+        about.nameEdit->setText(QStringLiteral(" テスト"));
+        about.accept();
+        return about.result();
+    });
+    d.onSysCommand(0x001F); // the low four bits do not matter
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("トヴリク ( テストさん用)"));
+    EXPECT_EQ(text(u"user name"), u" テスト");
+    EXPECT_EQ(seams.modalRuns, 2);
+
+    d.onSysCommand(0x0020);
+    EXPECT_EQ(seams.modalRuns, 2);
+}
+
+TEST_F(WindowTest, EmptyListWarnsAndLeavesEverythingAsItWas)
+{
+    store.writeInt(u"mojisetmax", 1);
+    store.writeText(u"MS01", u"\r\n");
+    CVeldraDlg& d = start();
+    d.seedTextEdit->setText(QStringLiteral("x"));
+    QTest::mouseClick(d.generateButton, Qt::LeftButton);
+    ASSERT_EQ(seams.messages.size(), 1u);
+    EXPECT_TRUE(seams.messages[0].text.contains(QStringLiteral("文字リストが空")));
+    EXPECT_TRUE(seams.clipboard.empty());
+    EXPECT_TRUE(d.resultEdits[0]->text().isEmpty());
+    EXPECT_EQ(text(u"seed1"), u"TANE");
+}
+
+TEST_F(WindowTest, FailedSaveWarnsOnceAndClipboardFailureIsSilent)
+{
+    store.setFlushFails(true);
+    seams.clipboardAvailable = false;
+    CVeldraDlg& d = start();
+    ASSERT_EQ(seams.messages.size(), 1u);
+    EXPECT_TRUE(seams.messages[0].text.contains(QStringLiteral("/tmp/store.conf")));
+    QTest::mouseClick(d.generateButton, Qt::LeftButton);
+    EXPECT_EQ(seams.messages.size(), 1u);
+    EXPECT_FALSE(d.resultEdits[0]->text().isEmpty());
+}
+
+TEST(SecretClipboard, KeepsTheTextAndMarksItSecret)
+{
+    const std::unique_ptr<QMimeData> data(makeSecretTextMimeData(QStringLiteral("a\r\nb")));
+    EXPECT_EQ(data->text(), QStringLiteral("a\r\nb"));
+#if defined(Q_OS_LINUX)
+    EXPECT_EQ(data->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
+#endif
+}
+
+} // namespace

@@ -1,0 +1,57 @@
+#include "ui/about_dlg.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/dialog_units.h"
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
+{
+    const DialogUnits& du = UiGothic9;
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("トヴリクのバージョン情報"));
+    if (parent)
+        setFont(parent->font());
+    setFixedSize(du.px(191), du.py(61));
+
+    auto* iconLabel = new QLabel(this);
+    iconLabel->setGeometry(du.rect(11, 11, 20, 20));
+    iconLabel->setPixmap(QIcon(QStringLiteral(":/tovrik.svg")).pixmap(iconLabel->size()));
+
+    auto* version = new QLabel(QStringLiteral("Version 1.02"), this);
+    version->setGeometry(du.rect(15, 37, 101, 9));
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setGeometry(du.rect(120, 33, 25, 15));
+    ok->setDefault(true);
+
+    auto* suffix = new QLabel(QStringLiteral("さん用トヴリク"), this);
+    suffix->setGeometry(du.rect(90, 14, 78, 12));
+    suffix->setTextFormat(Qt::PlainText);
+
+    nameEdit = new QLineEdit(this);
+    nameEdit->setGeometry(du.rect(38, 11, 50, 15));
+
+    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    cancel->setGeometry(du.rect(148, 33, 36, 15));
+
+    connect(ok, &QPushButton::clicked, this, &CAboutDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &CAboutDlg::reject);
+}
+
+void CAboutDlg::setVisible(bool visible)
+{
+    if (visible && !loaded_) {
+        loaded_ = true;
+        nameEdit->setText(ownerName);
+    }
+    QDialog::setVisible(visible);
+}
+
+void CAboutDlg::accept()
+{
+    ownerName = nameEdit->text();
+    QDialog::accept();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+
+// The about box, where the owner name is also edited.
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+
+    QString ownerName; // exchanged with the name edit
+    QLineEdit* nameEdit;
+
+    void setVisible(bool visible) override;
+    void accept() override;
+
+private:
+    bool loaded_ = false;
+};

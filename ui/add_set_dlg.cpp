@@ -1,0 +1,122 @@
+#include "ui/add_set_dlg.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+#include "settings/white_space.h"
+#include "ui/dialog_units.h"
+#include "ui/ui_seams.h"
+
+namespace {
+
+const QString ReservedName = QStringLiteral("（追加）");
+
+QFont shellDlgFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Shell Dlg"), QStringLiteral("MS UI Gothic"),
+                      QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP"),
+                      QStringLiteral("Noto Sans JP")});
+    font.setPointSize(8);
+    return font;
+}
+
+} // namespace
+
+DLGaddset::DLGaddset(UiSeams& seams, QWidget* parent) : QDialog(parent), seams_(seams)
+{
+    const DialogUnits& du = ShellDlg8;
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("文字セットの追加"));
+    setFont(shellDlgFont());
+    setFixedSize(du.px(297), du.py(111));
+
+    auto* registerButton = new QPushButton(QStringLiteral("登録"), this);
+    registerButton->setGeometry(du.rect(170, 86, 50, 14));
+    registerButton->setDefault(true);
+    registerButton_ = registerButton;
+    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    cancel->setGeometry(du.rect(230, 86, 50, 14));
+
+    listEdit = new QPlainTextEdit(this);
+    listEdit->setGeometry(du.rect(10, 55, 279, 25));
+    listEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    listEdit->setTabChangesFocus(true);
+    listEdit->document()->setDocumentMargin(1);
+    listEdit->installEventFilter(this);
+
+    (new QLabel(QStringLiteral("文字リスト"), this))->setGeometry(du.rect(7, 43, 33, 8));
+    (new QLabel(QStringLiteral("文字セット名"), this))->setGeometry(du.rect(7, 10, 50, 8));
+    nameEdit = new QLineEdit(this);
+    nameEdit->setGeometry(du.rect(11, 20, 136, 14));
+
+    connect(registerButton, &QPushButton::clicked, this, &DLGaddset::accept);
+    connect(cancel, &QPushButton::clicked, this, &DLGaddset::reject);
+}
+
+void DLGaddset::exchangeData(bool save)
+{
+    if (save) {
+        setName = nameEdit->text();
+        listText = listEdit->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
+    } else {
+        nameEdit->setText(setName);
+        listEdit->setPlainText(
+            QString(listText).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+}
+
+void DLGaddset::setVisible(bool visible)
+{
+    if (visible && !isVisible()) {
+        // Every opening shows the fields as they stand, then reads them back.
+        exchangeData(false);
+        exchangeData(true);
+        QPoint topLeft = QCursor::pos() - QPoint(width() / 2, height() / 2);
+        if (const QScreen* screen = QGuiApplication::screenAt(QCursor::pos())) {
+            const QRect area = screen->availableGeometry();
+            topLeft.setX(std::clamp(topLeft.x(), area.left(),
+                                    std::max(area.left(), area.right() - width())));
+            topLeft.setY(std::clamp(topLeft.y(), area.top(),
+                                    std::max(area.top(), area.bottom() - height())));
+        }
+        move(topLeft);
+    }
+    QDialog::setVisible(visible);
+    if (visible)
+        registerButton_->setFocus();
+}
+
+void DLGaddset::accept()
+{
+    exchangeData(true);
+    setName = QString::fromStdU16String(trimWhiteSpace(setName.toStdU16String()));
+    exchangeData(false);
+    if (setName == ReservedName) {
+        seams_.stop(this, QStringLiteral("トヴリク 1.02"),
+                    QStringLiteral("指定されたセット名は予約語のため登録できません"));
+        return;
+    }
+    exchangeData(true);
+    QDialog::accept();
+}
+
+bool DLGaddset::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter in the list edit registers, as the dialog's default button.
+    if (watched == listEdit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            accept();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,28 @@
+#include "ui/secret_clipboard.h"
+
+#include <QMimeData>
+#include <QString>
+
+QMimeData* makeSecretTextMimeData(const QString& text)
+{
+    auto* data = new QMimeData;
+    data->setText(text);
+#if defined(Q_OS_WIN)
+    // Registered clipboard formats read by the clipboard history and cloud sync.
+    const QByteArray zeroDword(4, '\0');
+    data->setData(QStringLiteral("application/x-qt-windows-mime;"
+                                 "value=\"ExcludeClipboardContentFromMonitorProcessing\""),
+                  zeroDword);
+    data->setData(
+        QStringLiteral("application/x-qt-windows-mime;value=\"CanIncludeInClipboardHistory\""),
+        zeroDword);
+    data->setData(
+        QStringLiteral("application/x-qt-windows-mime;value=\"CanUploadToCloudClipboard\""),
+        zeroDword);
+#elif defined(Q_OS_MACOS)
+    data->setData(QStringLiteral("application/x-nspasteboard-concealed-type"), QByteArray());
+#else
+    data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
+#endif
+    return data;
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+class QMimeData;
+class QString;
+
+// Unicode text for the clipboard, marked so that clipboard-history tools of
+// the platform do not keep it: the text itself is unchanged.
+QMimeData* makeSecretTextMimeData(const QString& text);

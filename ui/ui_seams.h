@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <ctime>
+#include <optional>
+
+#include "settings/load_save.h"
+
+class QDialog;
+class QWidget;
+
+// Everything the window asks of the platform beyond its own widgets: message
+// boxes, modal sub-dialogs, the clipboard, the clock and the start-up
+// entropy. The program uses SystemSeams; tests answer without blocking.
+class UiSeams {
+public:
+    virtual ~UiSeams() = default;
+
+    // A warning box with an OK button, captioned with the application's name.
+    virtual void warning(QWidget* owner, const QString& text) = 0;
+    // A stop box with an OK button and the given caption.
+    virtual void stop(QWidget* owner, const QString& caption, const QString& text) = 0;
+    // Runs a dialog modally; returns its result (QDialog::Accepted or Rejected).
+    virtual int runModal(QDialog& dialog) = 0;
+    // Puts Unicode text on the clipboard; false when the clipboard cannot be had.
+    virtual bool putOnClipboard(const QString& text) = 0;
+    virtual std::optional<std::tm> localTime() = 0;
+    virtual SeedEntropy seedEntropy() = 0;
+};
+
+class SystemSeams : public UiSeams {
+public:
+    void warning(QWidget* owner, const QString& text) override;
+    void stop(QWidget* owner, const QString& caption, const QString& text) override;
+    int runModal(QDialog& dialog) override;
+    bool putOnClipboard(const QString& text) override;
+    std::optional<std::tm> localTime() override;
+    SeedEntropy seedEntropy() override;
+};

@@ -1,0 +1,24 @@
+#include "ui/veldra_app.h"
+
+#include <QFileInfo>
+
+#include "settings/qt_settings_store.h"
+#include "ui/ui_seams.h"
+#include "ui/veldra_dlg.h"
+
+CVeldraApp::CVeldraApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setOrganizationName(QStringLiteral("Ostrel Applications"));
+    // The store's application level is the executable's base name.
+    setApplicationName(QFileInfo(applicationFilePath()).completeBaseName());
+    setWindowIcon(QIcon(QStringLiteral(":/tovrik.svg")));
+}
+
+int CVeldraApp::run()
+{
+    QtSettingsStore store(organizationName(), applicationName());
+    SystemSeams seams;
+    CVeldraDlg dialog(store, seams, store.location());
+    dialog.exec();
+    return 0;
+}

@@ -1,0 +1,694 @@
+#include "ui/veldra_dlg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+
+#include <charconv>
+
+#include "charsets/char_list.h"
+#include "engine/report.h"
+#include "settings/load_save.h"
+#include "settings/startup_restore.h"
+#include "ui/about_dlg.h"
+#include "ui/add_set_dlg.h"
+#include "ui/dialog_units.h"
+#include "ui/system_menu.h"
+#include "ui/ui_seams.h"
+#include "ui/up_down.h"
+#include "ui/window_title.h"
+
+static void initResources()
+{
+    Q_INIT_RESOURCE(tovrik);
+}
+
+namespace {
+
+constexpr int SeedNumberMax = 99999;
+constexpr int ResultLeft = 38, ResultTop = 246, ResultStepX = 82, ResultStepY = 25;
+constexpr int ResultWidth = 81, ResultHeight = 21, SingleResultWidth = 327;
+constexpr int Level3Growth = 23, Level4Growth = 46;
+
+const QString AboutItemText = QStringLiteral("バージョン情報 (&A)...");
+const QString NotANumberMessage = QStringLiteral("正の整数を入力してください。");
+const QString OutOfRangeMessage = QStringLiteral("0 から 99999 までの整数を入力してください。");
+const QString EmptyListMessage =
+    QStringLiteral("文字リストが空のため、パスワードを生成できません。\n"
+                   "文字リストをダブルクリックして文字を入力してください。");
+
+QString toQ(std::u16string_view text)
+{
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::u16string fromQ(const QString& text)
+{
+    return text.toStdU16String();
+}
+
+QFont templateFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("IPAGothic"),
+                      QStringLiteral("IPAexGothic"), QStringLiteral("Noto Sans CJK JP"),
+                      QStringLiteral("Noto Sans JP")});
+    font.setPointSize(9);
+    return font;
+}
+
+QLineEdit* digitsOnlyEdit(QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    return edit;
+}
+
+// Marks the exchange as running, so that control notifications it causes
+// do not reach the handlers.
+class ExchangeScope {
+public:
+    explicit ExchangeScope(int& depth) : depth_(depth) { ++depth_; }
+    ~ExchangeScope() { --depth_; }
+    ExchangeScope(const ExchangeScope&) = delete;
+    ExchangeScope& operator=(const ExchangeScope&) = delete;
+
+private:
+    int& depth_;
+};
+
+} // namespace
+
+CVeldraDlg::CVeldraDlg(SettingsStore& store, UiSeams& seams, QString storeLocation, QWidget* parent)
+    : QDialog(parent), store_(store), seams_(seams), storeLocation_(std::move(storeLocation))
+{
+    initResources();
+    icon = QIcon(QStringLiteral(":/tovrik.svg"));
+    buildTemplate();
+}
+
+void CVeldraDlg::buildTemplate()
+{
+    const DialogUnits& du = UiGothic9;
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("トヴリク (○○さん用)"));
+    setFont(templateFont());
+    setFixedSize(du.px(274), du.py(199));
+
+    auto place = [&](QWidget* w, int x, int y, int width, int height) {
+        w->setGeometry(du.rect(x, y, width, height));
+        return w;
+    };
+    // A label never clips its text: where the font is wider than the
+    // template's, it grows away from the control it names.
+    auto label = [&](const QString& text, int x, int y, int width, int height,
+                     Qt::Alignment align = Qt::AlignLeft) {
+        auto* l = new QLabel(text, this);
+        QRect r = du.rect(x, y, width, height);
+        const QSize needed = l->sizeHint();
+        if (needed.width() > r.width()) {
+            if (align & Qt::AlignRight)
+                r.setLeft(r.right() + 1 - needed.width());
+            else
+                r.setWidth(needed.width());
+        }
+        r.setHeight(std::max(r.height(), needed.height()));
+        l->setGeometry(r);
+        l->setAlignment(align | Qt::AlignTop);
+        return l;
+    };
+    auto group = [&](const QString& title, int x, int y, int width, int height) {
+        auto* g = new QGroupBox(title, this);
+        place(g, x, y, width, height);
+        g->setFocusPolicy(Qt::NoFocus);
+        return g;
+    };
+
+    lengthEdit = digitsOnlyEdit(this);
+    place(lengthEdit, 51, 17, 22, 13);
+    lengthSpin = new UpDown(this);
+    place(lengthSpin, 77, 16, 6, 14);
+    lengthSpin->setBuddy(lengthEdit);
+
+    listEdit = new QPlainTextEdit(this);
+    place(listEdit, 22, 45, 231, 27);
+    listEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    listEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listEdit->setTabChangesFocus(true);
+    listEdit->document()->setDocumentMargin(1);
+
+    stringSeedRadio = new QRadioButton(QStringLiteral("文字列"), this);
+    place(stringSeedRadio, 22, 102, 33, 10);
+    numericSeedRadio = new QRadioButton(QStringLiteral("数字"), this);
+    place(numericSeedRadio, 22, 119, 30, 10);
+    for (QRadioButton* radio : {stringSeedRadio, numericSeedRadio})
+        radio->setFocusPolicy(Qt::ClickFocus);
+
+    seedTextEdit = new QLineEdit(this);
+    place(seedTextEdit, 65, 99, 188, 15);
+    for (int i = 0; i < 7; ++i) {
+        seedNumberEdits[i] = digitsOnlyEdit(this);
+        place(seedNumberEdits[i], 65 + 27 * i, 117, 26, 15);
+    }
+
+    resultGroup = group(QStringLiteral("生成パスワード"), 11, 148, 252, 42);
+    QGroupBox* basicGroup = group(QStringLiteral("基本設定"), 11, 6, 252, 74);
+    QGroupBox* seedGroup = group(QStringLiteral("種モード"), 11, 87, 252, 53);
+
+    generateButton = new QPushButton(QStringLiteral("生成"), this);
+    place(generateButton, 231, 163, 26, 16);
+    generateButton->setDefault(true);
+
+    label(QStringLiteral("文字数"), 22, 20, 22, 8);
+    complexityCheck = new QCheckBox(QStringLiteral("複雑性"), this);
+    place(complexityCheck, 96, 18, 36, 13);
+    complexityCheck->setLayoutDirection(Qt::RightToLeft);
+    setCombo = new QComboBox(this);
+    place(setCombo, 179, 18, 58, 13);
+    label(QStringLiteral("文字セット"), 147, 21, 28, 8, Qt::AlignRight);
+    label(QStringLiteral("文字リスト"), 22, 35, 28, 8);
+    deleteButton = new QPushButton(QStringLiteral("削"), this);
+    place(deleteButton, 240, 17, 17, 15);
+    spreadButton = new QPushButton(QStringLiteral("割"), this);
+    place(spreadButton, 213, 163, 16, 15);
+
+    for (int i = 0; i < PasswordCount; ++i) {
+        resultEdits[i] = new QLineEdit(this);
+        if (i == 0) {
+            place(resultEdits[i], 22, 164, 189, 14);
+        } else {
+            place(resultEdits[i], 65 + 10 * (i - 1), 148, 9, 14);
+            resultEdits[i]->hide();
+        }
+    }
+
+    // Group frames lie beneath the controls they surround, as in the
+    // template's stacking order, and leave every click to the dialog.
+    for (QGroupBox* g : {resultGroup, basicGroup, seedGroup})
+        g->lower();
+
+    // Clicks on labels, frames and disabled controls belong to the dialog's
+    // surface; the list edit's focus and keys are watched for in-place editing.
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+
+    connect(generateButton, &QPushButton::clicked, this, &CVeldraDlg::GenerateCommand);
+    connect(stringSeedRadio, &QRadioButton::clicked, this, [this] { onSeedMode(true); });
+    connect(numericSeedRadio, &QRadioButton::clicked, this, [this] { onSeedMode(false); });
+    for (QLineEdit* edit : seedNumberEdits)
+        connect(edit, &QLineEdit::textChanged, this, &CVeldraDlg::onReadSeedNumbers);
+    connect(spreadButton, &QPushButton::clicked, this, &CVeldraDlg::onSpread);
+    connect(setCombo, &QComboBox::activated, this, &CVeldraDlg::onSetSelected);
+    connect(deleteButton, &QPushButton::clicked, this, &CVeldraDlg::onDeleteSet);
+
+    // The framework's first exchange shows the constructor's values.
+    exchangeData(false);
+}
+
+void CVeldraDlg::setVisible(bool visible)
+{
+    if (visible && !initialized_) {
+        initialized_ = true;
+        if (onInitDialog())
+            lengthEdit->setFocus();
+    }
+    QDialog::setVisible(visible);
+}
+
+bool CVeldraDlg::onInitDialog()
+{
+    nativeAboutItem_ = appendAboutItemToSystemMenu(this, AboutItemText);
+    setWindowIcon(icon);
+
+    loadSettings(store_, model, seams_.seedEntropy());
+    const int spreadToRestore = model.spreadLevel;
+    fillSetCombo();
+    restoreSpreadLayout(spreadToRestore);
+    lengthSpin->setRange(MinPasswordLength, MaxPasswordLength);
+    lengthSpin->setPosition(model.length);
+    setWindowTitle(toQ(makeWindowTitle(model.ownerName)));
+    restoreStartupFields(model);
+    enableSeedEdits();
+    listEdit->setEnabled(false);
+    exchangeData(false);
+    saveAll();
+    return true;
+}
+
+void CVeldraDlg::fillSetCombo()
+{
+    setCombo->clear();
+    for (const std::u16string& name : model.sets.setNames)
+        setCombo->addItem(toQ(name));
+    if (model.sets.setCount != MaxCharSets)
+        setCombo->addItem(QStringLiteral("（追加）"));
+    setCombo->setCurrentIndex(model.sets.currentSet);
+}
+
+void CVeldraDlg::restoreSpreadLayout(int level)
+{
+    resultEdits[0]->setGeometry(ResultLeft, ResultTop, SingleResultWidth, ResultHeight);
+    model.spreadLevel = 0;
+    for (int step = 1; step <= level; ++step) {
+        model.spreadLevel = step;
+        layoutResults(step);
+    }
+}
+
+void CVeldraDlg::enableSeedEdits()
+{
+    seedTextEdit->setEnabled(model.stringSeedMode);
+    for (QLineEdit* edit : seedNumberEdits)
+        edit->setEnabled(!model.stringSeedMode);
+}
+
+bool CVeldraDlg::exchangeData(bool save)
+{
+    ExchangeScope scope(exchanging_);
+
+    if (save) {
+        model.seedModeIndex =
+            stringSeedRadio->isChecked() ? 0 : (numericSeedRadio->isChecked() ? 1 : -1);
+        QString list = listEdit->toPlainText();
+        list.replace(u'\n', QStringLiteral("\r\n"));
+        model.listDisplay = fromQ(list);
+        model.seedTextEntry = fromQ(seedTextEdit->text());
+        for (int i = 0; i < 7; ++i)
+            if (!readSeedNumber(i))
+                return false;
+        model.complexity = complexityCheck->isChecked() ? 1 : 0;
+        for (int i = 0; i < PasswordCount; ++i)
+            model.results[i] = fromQ(resultEdits[i]->text());
+        return true;
+    }
+
+    // Both radios may have to show unchecked, which an exclusive pair cannot.
+    for (QRadioButton* radio : {stringSeedRadio, numericSeedRadio})
+        radio->setAutoExclusive(false);
+    stringSeedRadio->setChecked(model.seedModeIndex == 0);
+    numericSeedRadio->setChecked(model.seedModeIndex == 1);
+    for (QRadioButton* radio : {stringSeedRadio, numericSeedRadio})
+        radio->setAutoExclusive(true);
+    QString list = toQ(model.listDisplay);
+    list.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (listEdit->toPlainText() != list)
+        listEdit->setPlainText(list);
+    seedTextEdit->setText(toQ(model.seedTextEntry));
+    for (int i = 0; i < 7; ++i)
+        seedNumberEdits[i]->setText(QString::number(model.seedNumbers[i]));
+    complexityCheck->setChecked(model.complexity == 1);
+    for (int i = 0; i < PasswordCount; ++i)
+        resultEdits[i]->setText(toQ(model.results[i]));
+    return true;
+}
+
+// One number edit into its field: an unsigned decimal, then the 0..99999
+// check. A value above the check is kept in the field, as typed; an emptied
+// edit reads as 0, so that clearing an edit to retype it raises no message.
+bool CVeldraDlg::readSeedNumber(int index)
+{
+    QLineEdit* edit = seedNumberEdits[index];
+    const QByteArray text = edit->text().toLatin1();
+    std::uint64_t value = 0;
+    bool failed = false;
+    QString message;
+    if (!text.isEmpty()) {
+        const char* end = text.constData() + text.size();
+        const auto [ptr, ec] = std::from_chars(text.constData(), end, value);
+        if (ptr != end || (ec != std::errc() && ec != std::errc::result_out_of_range) ||
+            edit->text().size() != text.size()) {
+            failed = true;
+            message = NotANumberMessage;
+        } else if (ec == std::errc::result_out_of_range || value > 0xFFFFFFFFu) {
+            failed = true; // beyond what the field can hold: reported, not kept
+            message = OutOfRangeMessage;
+        }
+    }
+    if (!failed) {
+        model.seedNumbers[index] = static_cast<std::uint32_t>(value);
+        if (value > SeedNumberMax) {
+            failed = true;
+            message = OutOfRangeMessage;
+        }
+    }
+    if (failed) {
+        seams_.warning(this, message);
+        edit->setFocus();
+        edit->selectAll();
+    }
+    return !failed;
+}
+
+void CVeldraDlg::saveAll()
+{
+    if (saveSettings(store_, model) || saveFailureShown_)
+        return;
+    saveFailureShown_ = true;
+    QString text = QStringLiteral("設定を保存できませんでした。文字セットや設定の変更は、"
+                                  "このままでは次回の起動時に失われます。");
+    if (!storeLocation_.isEmpty())
+        text += QStringLiteral("\n\n保存先: ") + storeLocation_;
+    seams_.warning(this, text);
+}
+
+void CVeldraDlg::GenerateCommand()
+{
+    exchangeData(true);
+    model.length = lengthSpin->position();
+    model.seedText = model.seedTextEntry;
+    model.numericSeedText = FormatNumericSeed(model.seedNumbers);
+
+    const GenerationRequest request{model.ownerName,   model.ownerKey,    model.stringSeedMode,
+                                    model.seedText,    model.seedNumbers, model.complexity != 0,
+                                    model.currentList, model.length};
+    const std::optional<Passwords> passwords = GeneratePasswords(request);
+    if (!passwords) {
+        seams_.warning(this, EmptyListMessage);
+        return;
+    }
+    model.results = *passwords;
+    exchangeData(false);
+    saveAll();
+
+    const std::optional<std::tm> now = seams_.localTime();
+    const CharSetTable& sets = model.sets;
+    ReportFields fields;
+    fields.length = model.length;
+    fields.complexity = model.complexity != 0;
+    fields.setName = sets.setNames[static_cast<std::size_t>(sets.currentSet)];
+    fields.setList = sets.setLists[static_cast<std::size_t>(sets.currentSet)];
+    fields.seed = model.stringSeedMode ? model.seedText : model.numericSeedText;
+    fields.passwords =
+        std::span<const std::u16string>(model.results.data(), std::size_t{1} << model.spreadLevel);
+    seams_.putOnClipboard(toQ(BuildReport(FormatReportTime(now ? &*now : nullptr), fields)));
+}
+
+void CVeldraDlg::onSeedMode(bool stringMode)
+{
+    if (exchanging_)
+        return;
+    exchangeData(true);
+    model.stringSeedMode = stringMode;
+    enableSeedEdits();
+    exchangeData(false);
+}
+
+void CVeldraDlg::onReadSeedNumbers()
+{
+    if (!exchanging_)
+        exchangeData(true);
+}
+
+void CVeldraDlg::onClampLength()
+{
+    bool ok = false;
+    int value = lengthEdit->text().toInt(&ok);
+    if (!ok)
+        value = 0;
+    value = std::clamp(value, MinPasswordLength, MaxPasswordLength);
+    lengthEdit->setText(QString::number(value));
+}
+
+void CVeldraDlg::onSpread()
+{
+    model.spreadLevel = (model.spreadLevel + 1) % 5;
+    layoutResults(model.spreadLevel);
+    exchangeData(false);
+    saveAll();
+    GenerateCommand();
+}
+
+void CVeldraDlg::layoutResults(int level)
+{
+    auto growWindow = [this](int dy) { setFixedSize(width(), height() + dy); };
+    auto growGroup = [this](int dy) {
+        const QRect g = resultGroup->geometry();
+        resultGroup->setGeometry(g.x(), g.y(), g.width(), g.height() + dy);
+    };
+    auto placeRow = [this](int row) {
+        for (int column = 0; column < 4; ++column)
+            resultEdits[4 * row + column]->setGeometry(ResultLeft + ResultStepX * column,
+                                                       ResultTop + ResultStepY * row, ResultWidth,
+                                                       ResultHeight);
+    };
+    auto showBoxes = [this](int from, int to) {
+        for (int k = from; k <= to; ++k)
+            resultEdits[k - 1]->show();
+    };
+
+    switch (level) {
+    case 0:
+        growWindow(-(Level3Growth + Level4Growth));
+        growGroup(-(Level3Growth + Level4Growth));
+        resultEdits[0]->setGeometry(ResultLeft, ResultTop, SingleResultWidth, ResultHeight);
+        for (int k = 2; k <= PasswordCount; ++k)
+            resultEdits[k - 1]->hide();
+        break;
+    case 1:
+        resultEdits[0]->setGeometry(ResultLeft, ResultTop, 164, ResultHeight);
+        resultEdits[1]->setGeometry(203, ResultTop, 162, ResultHeight);
+        showBoxes(2, 2);
+        break;
+    case 2:
+        placeRow(0);
+        showBoxes(3, 4);
+        break;
+    case 3:
+        growWindow(Level3Growth);
+        growGroup(Level3Growth);
+        placeRow(1);
+        showBoxes(5, 8);
+        break;
+    case 4:
+        growWindow(Level4Growth);
+        growGroup(Level4Growth);
+        placeRow(2);
+        placeRow(3);
+        showBoxes(9, 16);
+        break;
+    default: break;
+    }
+}
+
+void CVeldraDlg::onSysCommand(unsigned id)
+{
+    if ((id & 0xFFF0u) == AboutCommandId)
+        showAboutBox();
+}
+
+void CVeldraDlg::showAboutBox()
+{
+    CAboutDlg about(this);
+    about.ownerName = toQ(model.ownerName);
+    if (seams_.runModal(about) != QDialog::Accepted)
+        return;
+    model.ownerName = fromQ(about.ownerName);
+    setWindowTitle(toQ(makeWindowTitle(model.ownerName)));
+    saveAll();
+}
+
+bool CVeldraDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    if (const auto command = systemCommandOf(eventType, message)) {
+        if ((*command & 0xFFF0u) == AboutCommandId) {
+            onSysCommand(*command);
+            *result = 0;
+            return true;
+        }
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+
+void CVeldraDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (nativeAboutItem_)
+        return QDialog::contextMenuEvent(event);
+    QMenu menu(this);
+    menu.addAction(AboutItemText, this, [this] { onSysCommand(AboutCommandId); });
+    menu.exec(event->globalPos());
+}
+
+void CVeldraDlg::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        onSurfaceButtonDown(event->position().toPoint());
+    QDialog::mousePressEvent(event);
+}
+
+void CVeldraDlg::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // Not passed on: the base class would take the double-click for a
+    // second button press, and that press would commit the edit just opened.
+    if (event->button() == Qt::LeftButton)
+        onSurfaceDoubleClick(event->position().toPoint());
+}
+
+bool CVeldraDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* widget = qobject_cast<QWidget*>(watched);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        // Labels, group frames and disabled controls leave clicks to the dialog.
+        const bool surface = widget && widget != this &&
+                             (!widget->isEnabled() || qobject_cast<QLabel*>(widget) ||
+                              qobject_cast<QGroupBox*>(widget));
+        if (!surface)
+            break;
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            const QPoint pos = widget->mapTo(this, mouse->position().toPoint());
+            if (event->type() == QEvent::MouseButtonPress)
+                onSurfaceButtonDown(pos);
+            else
+                onSurfaceDoubleClick(pos);
+        }
+        return true;
+    }
+    case QEvent::FocusOut: {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::PopupFocusReason)
+            break; // a menu of the control itself keeps the control active
+        if (watched == lengthEdit && !exchanging_)
+            onClampLength();
+        else if (watched == listEdit && model.listEditing)
+            commitListEdit();
+        else if (std::find(seedNumberEdits.begin(), seedNumberEdits.end(), watched) !=
+                 seedNumberEdits.end())
+            onReadSeedNumbers();
+        break;
+    }
+    case QEvent::KeyPress: {
+        // The list edit has no use for Enter: it belongs to the default button.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (watched == listEdit && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            GenerateCommand();
+            return true;
+        }
+        break;
+    }
+    default: break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CVeldraDlg::onSurfaceButtonDown(QPoint)
+{
+    if (model.listEditing)
+        commitListEdit();
+}
+
+void CVeldraDlg::onSurfaceDoubleClick(QPoint pos)
+{
+    if (model.listEditing || pos.x() < ListHitLeft || pos.x() > ListHitRight ||
+        pos.y() < ListHitTop || pos.y() > ListHitBottom)
+        return;
+    listEdit->setEnabled(true);
+    model.listEditing = true;
+    listEdit->setFocus();
+}
+
+void CVeldraDlg::commitListEdit()
+{
+    // The flag goes first: disabling the edit takes its focus, and that focus
+    // loss must not commit a second time.
+    model.listEditing = false;
+    listEdit->setEnabled(false);
+    exchangeData(true);
+    model.currentList = normalizeCharList(model.listDisplay);
+    model.sets.setLists[static_cast<std::size_t>(model.sets.currentSet)] = model.currentList;
+    model.listDisplay = makeListDisplay(model.currentList);
+    exchangeData(false);
+}
+
+void CVeldraDlg::refreshCurrentList()
+{
+    model.listDisplay = makeListDisplay(model.currentList);
+    exchangeData(false);
+    saveAll();
+}
+
+void CVeldraDlg::onSetSelected(int index)
+{
+    CharSetTable& sets = model.sets;
+    if (index < 0)
+        return;
+    if (index >= sets.setCount) {
+        addSet();
+        return;
+    }
+    sets.currentSet = index;
+    model.currentList = sets.setLists[static_cast<std::size_t>(index)];
+    refreshCurrentList();
+}
+
+void CVeldraDlg::addSet()
+{
+    CharSetTable& sets = model.sets;
+    auto taken = [&sets](const std::u16string& name) {
+        return std::find(sets.setNames.begin(), sets.setNames.end(), name) != sets.setNames.end();
+    };
+    int k = sets.setCount;
+    std::u16string proposal;
+    do {
+        proposal = fromQ(QString::asprintf("文字セット_%02d", k++));
+    } while (taken(proposal));
+
+    DLGaddset dialog(seams_, this);
+    dialog.setName = toQ(proposal);
+    dialog.listText = toQ(makeListDisplay(DefaultCharList));
+    for (;;) {
+        if (seams_.runModal(dialog) != QDialog::Accepted) {
+            setCombo->setCurrentIndex(sets.currentSet);
+            return;
+        }
+        if (!taken(fromQ(dialog.setName)))
+            break;
+        seams_.warning(this, QStringLiteral("同一名がすでに存在します"));
+    }
+
+    sets.setNames.push_back(fromQ(dialog.setName));
+    sets.setLists.push_back(normalizeCharList(fromQ(dialog.listText)));
+    ++sets.setCount;
+    sets.currentSet = sets.setCount - 1;
+    setCombo->insertItem(sets.currentSet, dialog.setName);
+    setCombo->setCurrentIndex(sets.currentSet);
+    model.currentList = normalizeCharList(sets.setLists.back());
+    if (sets.setCount == MaxCharSets)
+        setCombo->removeItem(MaxCharSets);
+    refreshCurrentList();
+}
+
+void CVeldraDlg::onDeleteSet()
+{
+    CharSetTable& sets = model.sets;
+    if (sets.currentSet == 0) {
+        seams_.warning(this, QStringLiteral("default は 削除できません"));
+        return;
+    }
+    const int deleted = sets.currentSet;
+    sets.setLists.erase(sets.setLists.begin() + deleted);
+    sets.setNames.erase(sets.setNames.begin() + deleted);
+    setCombo->removeItem(deleted);
+    sets.currentSet = deleted - 1;
+    setCombo->setCurrentIndex(sets.currentSet);
+    model.currentList = normalizeCharList(sets.setLists[static_cast<std::size_t>(sets.currentSet)]);
+    --sets.setCount;
+    if (sets.setCount == MaxCharSets - 1)
+        setCombo->addItem(QStringLiteral("（追加）"));
+    refreshCurrentList();
+}

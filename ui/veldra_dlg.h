@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+
+#include <array>
+
+#include "settings/dialog_model.h"
+#include "settings/settings_store.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class UiSeams;
+class UpDown;
+
+// The main window: one modal dialog whose data members are the whole state
+// of the program between two user actions.
+class CVeldraDlg : public QDialog {
+    Q_OBJECT
+public:
+    CVeldraDlg(SettingsStore& store, UiSeams& seams, QString storeLocation,
+               QWidget* parent = nullptr);
+
+    DialogModel model;
+
+    // Controls, in the order of the dialog's template (which is the tab order).
+    QIcon icon;
+    QLineEdit* lengthEdit;
+    UpDown* lengthSpin;
+    QPlainTextEdit* listEdit;
+    QRadioButton* stringSeedRadio;
+    QRadioButton* numericSeedRadio;
+    QLineEdit* seedTextEdit;
+    std::array<QLineEdit*, 7> seedNumberEdits;
+    QGroupBox* resultGroup;
+    QPushButton* generateButton;
+    QCheckBox* complexityCheck;
+    QComboBox* setCombo;
+    QPushButton* deleteButton;
+    QPushButton* spreadButton;
+    std::array<QLineEdit*, PasswordCount> resultEdits;
+
+    // save true: controls into fields; false: fields into controls. Stops at
+    // the first item that fails and returns false.
+    bool exchangeData(bool save);
+
+    // "生成": read the dialog, generate, show, save, report to the clipboard.
+    void GenerateCommand();
+    // One step of the result layout, from the level before it.
+    void layoutResults(int level);
+    // A command of the window menu; the about item opens the about box.
+    void onSysCommand(unsigned id);
+
+    // The in-place list edit opens inside this rectangle of client pixels.
+    static constexpr int ListHitLeft = 41, ListHitTop = 71, ListHitRight = 442, ListHitBottom = 109;
+
+public:
+    void setVisible(bool visible) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+
+private:
+    void buildTemplate();
+    bool onInitDialog();
+    void restoreSpreadLayout(int level);
+    void fillSetCombo();
+    void enableSeedEdits();
+    void saveAll();
+
+    void onSeedMode(bool stringMode);
+    void onReadSeedNumbers();
+    void onClampLength();
+    void onSpread();
+    void onSetSelected(int index);
+    void addSet();
+    void onDeleteSet();
+    void onSurfaceButtonDown(QPoint pos);
+    void onSurfaceDoubleClick(QPoint pos);
+    void commitListEdit();
+    void showAboutBox();
+
+    bool readSeedNumber(int index);
+    void refreshCurrentList();
+
+    SettingsStore& store_;
+    UiSeams& seams_;
+    QString storeLocation_;
+    int exchanging_ = 0;
+    bool initialized_ = false;
+    bool saveFailureShown_ = false;
+    bool nativeAboutItem_ = false;
+};
