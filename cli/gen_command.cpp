@@ -3,12 +3,15 @@
 #include <QCommandLineParser>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <charconv>
 
 #include "charsets/char_list.h"
 #include "charsets/char_set_table.h"
 #include "engine/generate.h"
 #include "engine/report.h"
+#include "settings/load_save.h"
+#include "settings/qt_settings_store.h"
 
 namespace {
 
@@ -16,7 +19,9 @@ constexpr const char* ProgramName = "tovrik-gen";
 
 constexpr const char* HelpText =
     "Usage: tovrik-gen [OPTION]...\n"
-    "Print the passwords that Tovrik makes from the given seed.\n"
+    "Print the passwords that Tovrik makes. The values come from the window's\n"
+    "settings store, which is read and never written; each option overrides its\n"
+    "stored value.\n"
     "\n"
     "  --owner-name TEXT    owner name mixed into every password\n"
     "  --owner-key TEXT     owner key mixed into every password\n"
@@ -25,31 +30,66 @@ constexpr const char* HelpText =
     "                       seven unsigned 32-bit numbers (numeric seed mode)\n"
     "  --length L           characters per password, 4 to 99\n"
     "  --complex            every character class of the list in each password\n"
+    "  --set NAME           draw from the stored character set of that exact name\n"
     "  --list CHARS         character list to draw from\n"
-    "  --spread LEVEL       print 2^LEVEL passwords, LEVEL 0 to 4 (default 4)\n"
+    "  --spread LEVEL       print 2^LEVEL passwords, LEVEL 0 to 4\n"
+    "                       (default: the stored level; 4 with --no-store)\n"
     "  --report             print the generation report (CR LF) instead\n"
-    "  --no-store           use first-start values instead of the stored settings\n"
+    "  --no-store           ignore the store and use first-start values\n"
     "  --help               show this help and exit\n"
     "  --version            show the version and exit\n"
+    "\n"
+    "The store on Linux: $XDG_CONFIG_HOME/Ostrel Applications/tovrik.conf\n"
+    "(~/.config when XDG_CONFIG_HOME is not set).\n"
     "\n"
     "Exit status: 0 on success, 1 if the character list is empty, 2 on bad usage.\n";
 
 constexpr int DefaultSpreadLevel = 4;
 
-// Everything one run needs, as a first start of the window would have it.
+// Everything one run needs.
 struct GenInputs {
     GenerationRequest request;
     std::u16string setName;
     int spreadLevel = DefaultSpreadLevel;
+    // The character sets that --set chooses from.
+    std::vector<std::u16string> setNames;
+    std::vector<std::u16string> setLists;
 };
 
+// As a first start of the window would have it.
 GenInputs firstStartInputs()
 {
     GenInputs inputs;
-    inputs.request.ownerName = u"○○";
-    inputs.request.seedText = u"TANE";
+    inputs.request.ownerName = std::u16string(DefaultOwnerName);
+    inputs.request.seedText = std::u16string(DefaultSeedText);
     inputs.request.charList = normalizeCharList(DefaultCharList);
     inputs.setName = std::u16string(DefaultSetName);
+    inputs.setNames = {inputs.setName};
+    inputs.setLists = {inputs.request.charList};
+    return inputs;
+}
+
+// As the window would start from the store.
+GenInputs storedInputs(const SettingsStore& store)
+{
+    DialogModel model;
+    // Fixed entropy: a store without "seed2" gives the same numbers at every
+    // run instead of new random ones.
+    loadSettings(store, model, SeedEntropy{});
+    GenInputs inputs;
+    GenerationRequest& request = inputs.request;
+    request.ownerName = model.ownerName;
+    request.ownerKey = model.ownerKey;
+    request.stringSeedMode = model.stringSeedMode;
+    request.seedText = model.seedText;
+    request.seedNumbers = parseNumericSeedText(model.numericSeedText);
+    request.complexity = model.complexity != 0;
+    request.charList = model.currentList;
+    request.length = model.length;
+    inputs.setName = model.sets.setNames[static_cast<std::size_t>(model.sets.currentSet)];
+    inputs.spreadLevel = model.spreadLevel;
+    inputs.setNames = std::move(model.sets.setNames);
+    inputs.setLists = std::move(model.sets.setLists);
     return inputs;
 }
 
@@ -67,6 +107,16 @@ std::string toUtf8(std::u16string_view text)
     const QByteArray bytes =
         QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())).toUtf8();
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// A stored name as one line of a message: control characters become '?'.
+std::string quotedName(std::u16string_view name)
+{
+    std::u16string shown(name);
+    for (char16_t& unit : shown)
+        if (unit < 0x20 || unit == 0x7F)
+            unit = u'?';
+    return "'" + toUtf8(shown) + "'";
 }
 
 // Whole-text decimal with an inclusive upper bound.
@@ -130,6 +180,10 @@ QStringList decodeArguments(const std::vector<std::string>& args)
 GenEnvironment systemGenEnvironment()
 {
     GenEnvironment env;
+    env.openStore = []() -> std::unique_ptr<SettingsStore> {
+        return std::make_unique<QtSettingsStore>(QString::fromLatin1(SettingsOrganization),
+                                                 QString::fromLatin1(WindowApplicationName));
+    };
     env.localTime = []() -> std::optional<std::tm> {
         const std::time_t now = std::time(nullptr);
         std::tm local{};
@@ -156,6 +210,7 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
     const QCommandLineOption numbers("numbers", {}, "A-B-C-D-E-F-G");
     const QCommandLineOption length("length", {}, "L");
     const QCommandLineOption complex("complex");
+    const QCommandLineOption set("set", {}, "NAME");
     const QCommandLineOption list("list", {}, "CHARS");
     const QCommandLineOption spread("spread", {}, "LEVEL");
     const QCommandLineOption report("report");
@@ -165,10 +220,10 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({ownerName, ownerKey, seed, numbers, length, complex, list, spread, report,
-                       noStore, help, version});
+    parser.addOptions({ownerName, ownerKey, seed, numbers, length, complex, set, list, spread,
+                       report, noStore, help, version});
 
-    GenInputs inputs = firstStartInputs();
+    GenInputs inputs;
     bool wantReport = false;
     try {
         if (!parser.parse(decodeArguments(args)))
@@ -186,6 +241,15 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
         if (parser.isSet(seed) && parser.isSet(numbers))
             throw UsageError{"--seed and --numbers cannot be used together"};
+        if (parser.isSet(set) && parser.isSet(list))
+            throw UsageError{"--set and --list cannot be used together"};
+
+        if (parser.isSet(noStore) || !env.openStore) {
+            inputs = firstStartInputs();
+        } else {
+            const std::unique_ptr<SettingsStore> store = env.openStore();
+            inputs = storedInputs(*store);
+        }
 
         GenerationRequest& request = inputs.request;
         if (parser.isSet(ownerName))
@@ -205,6 +269,20 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
                 parseBounded(parser.value(length), MinPasswordLength, MaxPasswordLength, "length");
         if (parser.isSet(complex))
             request.complexity = true;
+        if (parser.isSet(set)) {
+            const std::u16string name = toU16(parser.value(set));
+            const auto found = std::find(inputs.setNames.begin(), inputs.setNames.end(), name);
+            if (found == inputs.setNames.end()) {
+                std::string names;
+                for (const std::u16string& known : inputs.setNames)
+                    names += (names.empty() ? "" : ", ") + quotedName(known);
+                throw UsageError{"there is no character set named " + quotedName(name) +
+                                 "; the sets are " + names};
+            }
+            inputs.setName = name;
+            request.charList =
+                inputs.setLists[static_cast<std::size_t>(found - inputs.setNames.begin())];
+        }
         if (parser.isSet(list))
             request.charList = normalizeCharList(toU16(parser.value(list)));
         if (parser.isSet(spread))

@@ -2,10 +2,13 @@
 
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "settings/settings_store.h"
 
 // Exit statuses of tovrik-gen.
 inline constexpr int ExitOk = 0;
@@ -15,6 +18,9 @@ inline constexpr int ExitUsage = 2;         // bad command line
 struct GenEnvironment {
     // The local time for --report; nothing when it cannot be determined.
     std::function<std::optional<std::tm>()> localTime;
+    // Opens the window's settings store, which tovrik-gen only reads. Unset:
+    // there is no store, as with --no-store.
+    std::function<std::unique_ptr<SettingsStore>()> openStore;
 };
 
 GenEnvironment systemGenEnvironment();

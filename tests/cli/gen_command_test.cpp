@@ -4,6 +4,10 @@
 
 #include <sstream>
 
+#include "charsets/char_list.h"
+#include "settings/load_save.h"
+#include "settings/memory_settings_store.h"
+
 namespace {
 
 struct GenResult {
@@ -12,9 +16,24 @@ struct GenResult {
     std::string err;
 };
 
-GenResult run(std::vector<std::string> args)
+// A store that fails the test when written: tovrik-gen only reads.
+class ReadOnlyStore : public MemorySettingsStore {
+public:
+    explicit ReadOnlyStore(const MemorySettingsStore& values) : MemorySettingsStore(values) {}
+    void writeText(std::u16string_view, std::u16string_view) override { ADD_FAILURE(); }
+    void writeInt(std::u16string_view, std::int32_t) override { ADD_FAILURE(); }
+    bool flush() override
+    {
+        ADD_FAILURE();
+        return false;
+    }
+};
+
+GenResult run(std::vector<std::string> args, const MemorySettingsStore* store = nullptr)
 {
     GenEnvironment env;
+    if (store)
+        env.openStore = [store] { return std::make_unique<ReadOnlyStore>(*store); };
     env.localTime = [] {
         std::tm t{};
         t.tm_year = 126;
@@ -115,6 +134,8 @@ TEST(TovrikGen, BadInputGetsOneLineAndStatusTwo)
         {"--numbers", "1-2-3-4-5-6-+7"},
         {"--numbers", "1-2-3-4-5-6-7-"},
         {"--seed", "a", "--numbers", "1-2-3-4-5-6-7"},
+        {"--set", "default", "--list", "abc"},
+        {"--set"},
         {"--frobnicate"},
         {"--seed"},
         {"stray"},
@@ -136,6 +157,109 @@ TEST(TovrikGen, ListEmptyAfterNormalisationIsStatusOne)
     EXPECT_EQ(r.status, ExitNothingToDraw);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("empty"), std::string::npos);
+}
+
+// The store as the window leaves it after saving this model.
+MemorySettingsStore storeOf(const DialogModel& model)
+{
+    MemorySettingsStore store;
+    EXPECT_TRUE(saveSettings(store, model));
+    return store;
+}
+
+DialogModel threeSetModel()
+{
+    DialogModel model;
+    model.ownerName = u" 山田 "; // the load trims it
+    model.ownerKey = u"key!";
+    model.length = 16;
+    model.stringSeedMode = false;
+    model.seedText = u"mail";
+    model.numericSeedText = u"12-345-6-0-99999-1-2";
+    model.complexity = 1;
+    model.sets.setCount = 3;
+    model.sets.currentSet = 1;
+    model.sets.setNames = {u"default", u"web", u"pin"};
+    model.sets.setLists = {normalizeCharList(DefaultCharList), u"abcdef", u"0123456789"};
+    model.currentList = u"abcdef";
+    model.spreadLevel = 2;
+    return model;
+}
+
+TEST(TovrikGen, StoredValuesGiveTheSamePasswordsAsOptions)
+{
+    const MemorySettingsStore store = storeOf(threeSetModel());
+    const std::vector<std::string> same = {"--owner-name",
+                                           "山田",
+                                           "--owner-key",
+                                           "key!",
+                                           "--numbers",
+                                           "12-345-6-0-99999-1-2",
+                                           "--complex",
+                                           "--length",
+                                           "16",
+                                           "--list",
+                                           "abcdef",
+                                           "--spread",
+                                           "2"};
+    struct Case {
+        std::vector<std::string> stored;  // run with the store
+        std::vector<std::string> options; // run with --no-store
+    };
+    std::vector<std::string> noStore = same;
+    noStore.push_back("--no-store");
+    const Case cases[] = {
+        {{}, noStore},
+        // Options win over stored values.
+        {{"--seed", "x", "--length", "8", "--spread", "4"},
+         {"--no-store", "--owner-name", "山田", "--owner-key", "key!", "--seed", "x", "--complex",
+          "--length", "8", "--list", "abcdef", "--spread", "4"}},
+        {{"--set", "pin"},
+         {"--no-store", "--owner-name", "山田", "--owner-key", "key!", "--numbers",
+          "12-345-6-0-99999-1-2", "--complex", "--length", "16", "--list", "0123456789", "--spread",
+          "2"}},
+    };
+    for (const Case& c : cases) {
+        const GenResult fromStore = run(c.stored, &store);
+        const GenResult fromOptions = run(c.options);
+        ASSERT_EQ(fromStore.status, ExitOk) << fromStore.err;
+        ASSERT_EQ(fromOptions.status, ExitOk) << fromOptions.err;
+        EXPECT_EQ(fromStore.out, fromOptions.out);
+        EXPECT_FALSE(fromStore.out.empty());
+    }
+    EXPECT_EQ(lines(run({}, &store).out).size(), 4u);
+}
+
+TEST(TovrikGen, ReportNamesTheStoredOrChosenSet)
+{
+    const MemorySettingsStore store = storeOf(threeSetModel());
+    const GenResult stored = run({"--report"}, &store);
+    EXPECT_NE(stored.out.find("文字セット名: web\r\n文字セット: abcdef\r\n"), std::string::npos);
+    EXPECT_NE(stored.out.find("種: 12-345-6-0-99999-1-2\r\n"), std::string::npos);
+    const GenResult chosen = run({"--report", "--set", "pin"}, &store);
+    EXPECT_NE(chosen.out.find("文字セット名: pin\r\n文字セット: 0123456789\r\n"),
+              std::string::npos);
+}
+
+TEST(TovrikGen, UnknownSetNamesTheSetsAndExitsTwo)
+{
+    const MemorySettingsStore store = storeOf(threeSetModel());
+    const GenResult r = run({"--set", "Web"}, &store);
+    EXPECT_EQ(r.status, ExitUsage);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(lines(r.err).size(), 1u);
+    EXPECT_NE(r.err.find("'Web'"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("'default', 'web', 'pin'"), std::string::npos) << r.err;
+
+    // Without the store only the built-in set exists.
+    EXPECT_EQ(run({"--no-store", "--set", "default"}, &store).status, ExitOk);
+    EXPECT_NE(run({"--no-store", "--set", "web"}, &store).err.find("'default'"), std::string::npos);
+}
+
+TEST(TovrikGen, NoStoreIgnoresTheStore)
+{
+    const MemorySettingsStore store = storeOf(threeSetModel());
+    EXPECT_EQ(lines(run({"--no-store", "--seed", "TANE"}, &store).out).at(0), "rGhrZfcW(.");
 }
 
 TEST(TovrikGen, HelpAndVersion)

@@ -166,7 +166,8 @@ TEST_F(QtSettingsStoreTest, HandEditedAndDamagedFileFallsBackAndIsRewritten)
     putFile(QByteArrayLiteral("\xff\xfe\x00junk without an equals sign\n"
                               "[setting102]\n"
                               "user%20name=Smith, John\n"
-                              "unique%20key=@ByteArray(secret)\n"
+                              "unique%20key=\"a, b; c\"\n"
+                              "seed1=@ByteArray(TANE2)\n"
                               "length=99999999999\n"
                               "mode= 9265 \n"
                               "complex=+1\n"
@@ -180,8 +181,9 @@ TEST_F(QtSettingsStoreTest, HandEditedAndDamagedFileFallsBackAndIsRewritten)
     QtSettingsStore store(SettingsOrganization, WindowApplicationName);
     DialogModel model;
     loadSettings(store, model, SeedEntropy{});
-    EXPECT_EQ(model.ownerName, u"○○"); // a list, not a text
-    EXPECT_EQ(model.ownerKey, u"");
+    EXPECT_EQ(model.ownerName, u"○○");     // a list, not a text
+    EXPECT_EQ(model.ownerKey, u"a, b; c"); // quoted, as the README advises
+    EXPECT_EQ(model.seedText, u"TANE");
     EXPECT_EQ(model.length, 10);
     EXPECT_FALSE(model.stringSeedMode);
     EXPECT_EQ(model.complexity, 1);
