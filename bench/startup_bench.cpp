@@ -28,32 +28,46 @@
 
 namespace {
 
-// The same kinds and number of controls as the main window, without logic.
+// The same controls with the same texts and font as the main window, placed
+// by hand, without any of its logic: what Qt alone costs for this window.
 std::unique_ptr<QDialog> minimalDialog()
 {
     auto dialog = std::make_unique<QDialog>();
+    QFont font;
+    font.setFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("IPAGothic"),
+                      QStringLiteral("IPAexGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPointSize(9);
+    dialog->setFont(font);
     dialog->setFixedSize(474, 299);
-    int y = 0;
+    int n = 0;
     auto at = [&](QWidget* w) {
-        w->setGeometry(10 + (y % 4) * 110, 10 + (y / 4) * 12, 100, 20);
-        ++y;
+        w->setGeometry(10 + (n % 4) * 110, 10 + (n / 4) * 12, 100, 20);
+        ++n;
     };
     QWidget* parent = dialog.get();
-    for (int i = 0; i < 1 + 7 + 1 + 16; ++i)
+    const char* edits[] = {"10", "TANE", "12345", "2", "3", "4", "5", "6", "7"};
+    for (const char* text : edits)
+        at(new QLineEdit(QString::fromUtf8(text), parent));
+    for (int i = 0; i < 16; ++i)
         at(new QLineEdit(parent));
     for (int i = 0; i < 2; ++i)
         at(new QToolButton(parent));
-    at(new QPlainTextEdit(parent));
-    for (int i = 0; i < 2; ++i)
-        at(new QRadioButton(QStringLiteral("x"), parent));
-    for (int i = 0; i < 3; ++i)
-        at(new QGroupBox(QStringLiteral("x"), parent));
-    for (int i = 0; i < 3; ++i)
-        at(new QPushButton(QStringLiteral("x"), parent));
-    for (int i = 0; i < 3; ++i)
-        at(new QLabel(QStringLiteral("x"), parent));
-    at(new QCheckBox(QStringLiteral("x"), parent));
-    at(new QComboBox(parent));
+    at(new QPlainTextEdit(
+        QStringLiteral("!#$%&()*+-./0123456789<=>?@ABCDEFGHJKLMNPQRSTUVWXYZabcdefghi\njkmnopqrstuvwxyz"),
+        parent));
+    for (const char* text : {"文字列", "数字"})
+        at(new QRadioButton(QString::fromUtf8(text), parent));
+    for (const char* text : {"生成パスワード", "基本設定", "種モード"})
+        at(new QGroupBox(QString::fromUtf8(text), parent));
+    for (const char* text : {"生成", "削", "割"})
+        at(new QPushButton(QString::fromUtf8(text), parent));
+    for (const char* text : {"文字数", "文字セット", "文字リスト"})
+        at(new QLabel(QString::fromUtf8(text), parent));
+    at(new QCheckBox(QStringLiteral("複雑性"), parent));
+    auto* combo = new QComboBox(parent);
+    combo->addItems({QStringLiteral("default"), QStringLiteral("（追加）")});
+    at(combo);
+    dialog->setWindowTitle(QStringLiteral("トヴリク (○○さん用)"));
     return dialog;
 }
 

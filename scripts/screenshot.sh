@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh build >/dev/null
 
+mkdir -p docs
 config=$(mktemp -d)
 trap 'rm -rf "$config"' EXIT
 mkdir -p "$config/Ostrel Applications"
@@ -15,7 +16,7 @@ spread=2
 seed1=example.com
 CONF
 
-XDG_CONFIG_HOME=$config xvfb-run -a -s "-screen 0 800x600x24" bash -c '
+XDG_CONFIG_HOME=$config xvfb-run -a -s "-screen 0 800x600x24" bash -ec '
   build/ui/tovrik &
   app=$!
   for _ in $(seq 50); do

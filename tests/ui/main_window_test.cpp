@@ -270,6 +270,13 @@ TEST_F(WindowTest, EnterGeneratesWithoutClosing)
     EXPECT_EQ(seams.clipboard.size(), 1u);
     EXPECT_TRUE(d.isVisible());
     EXPECT_FALSE(d.resultEdits[0]->text().isEmpty());
+
+    // A focused push button takes Enter for itself.
+    focusTo(d.spreadButton);
+    QTest::keyClick(d.spreadButton, Qt::Key_Return);
+    EXPECT_EQ(d.model.spreadLevel, 1);
+    EXPECT_EQ(seams.clipboard.size(), 2u);
+    EXPECT_TRUE(d.isVisible());
 }
 
 TEST_F(WindowTest, EscapeEndsWithoutSaving)
