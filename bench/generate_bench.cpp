@@ -3,10 +3,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <random>
 #include <string>
 
+#include "bench/timing_reporter.h"
 #include "charsets/char_list.h"
 #include "engine/generate.h"
 #include "engine/sha1.h"
@@ -55,24 +55,12 @@ BENCHMARK_CAPTURE(floorOf, L10_plain, 10, false);
 BENCHMARK_CAPTURE(generator, L99_complexity, 99, true);
 BENCHMARK_CAPTURE(floorOf, L99_complexity, 99, true);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    TimingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     for (const char* name : {"L10_plain", "L99_complexity"}) {
         const double g = reporter.times["generator/" + std::string(name)];

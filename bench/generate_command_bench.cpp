@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <map>
 
+#include "bench/timing_reporter.h"
 #include "engine/report.h"
 #include "settings/load_save.h"
 #include "settings/qt_settings_store.h"
@@ -94,18 +94,6 @@ BENCHMARK(Widgets)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Save)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Clipboard)->Unit(benchmark::kMicrosecond);
 
-class ShareReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -114,7 +102,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    ShareReporter reporter;
+    TimingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const double whole = reporter.times["GenerateCommandWhole"];
     if (whole > 0) {

@@ -23,6 +23,7 @@
 #include <memory>
 
 #include "settings/qt_settings_store.h"
+#include "ui/dialog_units.h"
 #include "ui/ui_seams.h"
 #include "ui/veldra_dlg.h"
 
@@ -33,11 +34,7 @@ namespace {
 std::unique_ptr<QDialog> minimalDialog()
 {
     auto dialog = std::make_unique<QDialog>();
-    QFont font;
-    font.setFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("IPAGothic"),
-                      QStringLiteral("IPAexGothic"), QStringLiteral("Noto Sans CJK JP")});
-    font.setPointSize(9);
-    dialog->setFont(font);
+    dialog->setFont(templateFont(QStringLiteral("MS UI Gothic"), 9));
     dialog->setFixedSize(474, 299);
     int n = 0;
     auto at = [&](QWidget* w) {
@@ -53,7 +50,8 @@ std::unique_ptr<QDialog> minimalDialog()
     for (int i = 0; i < 2; ++i)
         at(new QToolButton(parent));
     at(new QPlainTextEdit(
-        QStringLiteral("!#$%&()*+-./0123456789<=>?@ABCDEFGHJKLMNPQRSTUVWXYZabcdefghi\njkmnopqrstuvwxyz"),
+        QStringLiteral(
+            "!#$%&()*+-./0123456789<=>?@ABCDEFGHJKLMNPQRSTUVWXYZabcdefghi\njkmnopqrstuvwxyz"),
         parent));
     for (const char* text : {"文字列", "数字"})
         at(new QRadioButton(QString::fromUtf8(text), parent));

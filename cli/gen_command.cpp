@@ -9,6 +9,7 @@
 #include "charsets/char_list.h"
 #include "charsets/char_set_table.h"
 #include "engine/generate.h"
+#include "engine/local_time.h"
 #include "engine/report.h"
 #include "settings/load_save.h"
 #include "settings/qt_settings_store.h"
@@ -184,20 +185,7 @@ GenEnvironment systemGenEnvironment()
         return std::make_unique<QtSettingsStore>(QString::fromLatin1(SettingsOrganization),
                                                  QString::fromLatin1(WindowApplicationName));
     };
-    env.localTime = []() -> std::optional<std::tm> {
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        if (now == static_cast<std::time_t>(-1))
-            return std::nullopt;
-#ifdef _WIN32
-        if (localtime_s(&local, &now) != 0)
-            return std::nullopt;
-#else
-        if (localtime_r(&now, &local) == nullptr)
-            return std::nullopt;
-#endif
-        return local;
-    };
+    env.localTime = currentLocalTime;
     return env;
 }
 

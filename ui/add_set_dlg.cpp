@@ -17,16 +17,6 @@ namespace {
 
 const QString ReservedName = QStringLiteral("（追加）");
 
-QFont shellDlgFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Shell Dlg"), QStringLiteral("MS UI Gothic"),
-                      QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP"),
-                      QStringLiteral("Noto Sans JP")});
-    font.setPointSize(8);
-    return font;
-}
-
 } // namespace
 
 DLGaddset::DLGaddset(UiSeams& seams, QWidget* parent) : QDialog(parent), seams_(seams)
@@ -35,7 +25,7 @@ DLGaddset::DLGaddset(UiSeams& seams, QWidget* parent) : QDialog(parent), seams_(
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("文字セットの追加"));
-    setFont(shellDlgFont());
+    setFont(templateFont(QStringLiteral("MS Shell Dlg"), 8));
     setFixedSize(du.px(297), du.py(111));
 
     auto* registerButton = new QPushButton(QStringLiteral("登録"), this);

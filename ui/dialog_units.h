@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QRect>
 
 #include <cmath>
@@ -22,3 +23,15 @@ struct DialogUnits {
 inline constexpr DialogUnits UiGothic9{1.73, 1.5};
 // The add-set dialog: "MS Shell Dlg" 8 point.
 inline constexpr DialogUnits ShellDlg8{1.5, 1.625};
+
+// A template's font: its own family first, then the Japanese Gothic faces
+// a desktop without it has.
+inline QFont templateFont(const QString& family, int points)
+{
+    QFont font;
+    font.setFamilies({family, QStringLiteral("MS UI Gothic"), QStringLiteral("IPAGothic"),
+                      QStringLiteral("IPAexGothic"), QStringLiteral("Noto Sans CJK JP"),
+                      QStringLiteral("Noto Sans JP")});
+    font.setPointSize(points);
+    return font;
+}

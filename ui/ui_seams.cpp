@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 
+#include "engine/local_time.h"
 #include "ui/secret_clipboard.h"
 
 void SystemSeams::warning(QWidget* owner, const QString& text)
@@ -34,18 +35,7 @@ bool SystemSeams::putOnClipboard(const QString& text)
 
 std::optional<std::tm> SystemSeams::localTime()
 {
-    const std::time_t now = std::time(nullptr);
-    if (now == static_cast<std::time_t>(-1))
-        return std::nullopt;
-    std::tm local{};
-#ifdef _WIN32
-    if (localtime_s(&local, &now) != 0)
-        return std::nullopt;
-#else
-    if (localtime_r(&now, &local) == nullptr)
-        return std::nullopt;
-#endif
-    return local;
+    return currentLocalTime();
 }
 
 SeedEntropy SystemSeams::seedEntropy()

@@ -57,16 +57,6 @@ std::u16string fromQ(const QString& text)
     return text.toStdU16String();
 }
 
-QFont templateFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("IPAGothic"),
-                      QStringLiteral("IPAexGothic"), QStringLiteral("Noto Sans CJK JP"),
-                      QStringLiteral("Noto Sans JP")});
-    font.setPointSize(9);
-    return font;
-}
-
 QLineEdit* digitsOnlyEdit(QWidget* parent)
 {
     auto* edit = new QLineEdit(parent);
@@ -105,7 +95,7 @@ void CVeldraDlg::buildTemplate()
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("トヴリク (○○さん用)"));
-    setFont(templateFont());
+    setFont(templateFont(QStringLiteral("MS UI Gothic"), 9));
     setFixedSize(du.px(274), du.py(199));
 
     auto place = [&](QWidget* w, int x, int y, int width, int height) {

@@ -11,6 +11,7 @@
 #include "settings/memory_settings_store.h"
 #include "settings/startup_restore.h"
 #include "settings/white_space.h"
+#include "tests/settings/stored_fields.h"
 
 namespace {
 
@@ -446,18 +447,9 @@ TEST(LoadSettings, RandomStoresGiveSoundModels)
         MemorySettingsStore saved;
         ASSERT_TRUE(saveSettings(saved, m));
         const DialogModel again = loaded(saved, SeedEntropy{});
-        ASSERT_EQ(again.ownerName, m.ownerName);
-        ASSERT_EQ(again.ownerKey, m.ownerKey);
-        ASSERT_EQ(again.currentList, m.currentList);
-        ASSERT_EQ(again.length, m.length);
-        ASSERT_EQ(again.stringSeedMode, m.stringSeedMode);
-        ASSERT_EQ(again.seedText, m.seedText);
-        ASSERT_EQ(again.numericSeedText, m.numericSeedText);
-        ASSERT_EQ(again.complexity, m.complexity);
-        ASSERT_EQ(again.sets.setNames, m.sets.setNames);
-        ASSERT_EQ(again.sets.setLists, m.sets.setLists);
-        ASSERT_EQ(again.sets.currentSet, m.sets.currentSet);
-        ASSERT_EQ(again.spreadLevel, m.spreadLevel);
+        expectSameStoredFields(again, m);
+        if (HasFailure())
+            return;
     }
 }
 
