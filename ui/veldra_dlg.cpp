@@ -550,10 +550,12 @@ bool CVeldraDlg::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     case QEvent::FocusOut: {
+        // No handler runs while an exchange does (its message box takes the
+        // focus), and a control's own menu leaves the control active.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason == Qt::PopupFocusReason)
-            break; // a menu of the control itself keeps the control active
-        if (watched == lengthEdit && !exchanging_)
+        if (exchanging_ || reason == Qt::PopupFocusReason)
+            break;
+        if (watched == lengthEdit)
             onClampLength();
         else if (watched == listEdit && model.listEditing)
             commitListEdit();

@@ -244,4 +244,19 @@ TEST_F(CharSetTest, TabCommitsAndEnterGeneratesFromTheOldList)
     EXPECT_EQ(d.model.currentList, u"01");
 }
 
+TEST_F(CharSetTest, AMessageDuringAnExchangeCommitsNothing)
+{
+    store.writeInt(u"mode", 9265);
+    CVeldraDlg& d = start();
+    doubleClickAt(d, QPoint(60, 80));
+    d.listEdit->setPlainText(QStringLiteral("xyz"));
+    // The number's exchange fails; its message box takes the focus from the
+    // open list edit, and that focus loss must not commit.
+    d.seedNumberEdits[3]->setText(QStringLiteral("123456"));
+    ASSERT_EQ(seams.messages.size(), 1u);
+    EXPECT_TRUE(d.model.listEditing);
+    EXPECT_EQ(d.model.sets.setLists[0], normalizeCharList(DefaultCharList));
+    EXPECT_EQ(d.focusWidget(), d.seedNumberEdits[3]);
+}
+
 } // namespace

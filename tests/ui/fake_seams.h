@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QDialog>
 
 #include <deque>
@@ -40,13 +41,16 @@ public:
         now = t;
     }
 
+    // A message box takes the keyboard focus while it is open.
     void warning(QWidget* owner, const QString& text) override
     {
         messages.push_back({QStringLiteral("warning"), QString(), text, owner});
+        takeFocus();
     }
     void stop(QWidget* owner, const QString& caption, const QString& text) override
     {
         messages.push_back({QStringLiteral("stop"), caption, text, owner});
+        takeFocus();
     }
     // Shows the dialog without a nested loop, lets the script act, and
     // closes it with the script's result.
@@ -72,5 +76,11 @@ public:
         return true;
     }
     std::optional<std::tm> localTime() override { return now; }
+
+    static void takeFocus()
+    {
+        if (QWidget* focused = QApplication::focusWidget())
+            focused->clearFocus();
+    }
     SeedEntropy seedEntropy() override { return entropy; }
 };
