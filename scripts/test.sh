@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-git ls-files -co --exclude-standard -- '*.cpp' '*.h' | xargs -r clang-format --dry-run -Werror
+find engine charsets settings ui cli tests bench -name '*.cpp' -o -name '*.h' |
+  xargs -r clang-format --dry-run -Werror
 
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)

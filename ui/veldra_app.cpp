@@ -11,7 +11,6 @@ CVeldraApp::CVeldraApp(int& argc, char** argv) : QApplication(argc, argv)
     setOrganizationName(QStringLiteral("Ostrel Applications"));
     // The store's application level is the executable's base name.
     setApplicationName(QFileInfo(applicationFilePath()).completeBaseName());
-    setWindowIcon(QIcon(QStringLiteral(":/tovrik.svg")));
 }
 
 int CVeldraApp::run()
@@ -19,6 +18,7 @@ int CVeldraApp::run()
     QtSettingsStore store(organizationName(), applicationName());
     SystemSeams seams;
     CVeldraDlg dialog(store, seams, store.location());
+    setWindowIcon(dialog.icon);
     dialog.exec();
     return 0;
 }
