@@ -59,7 +59,7 @@ public:
     // The in-place list edit opens inside this rectangle of client pixels.
     static constexpr int ListHitLeft = 41, ListHitTop = 71, ListHitRight = 442, ListHitBottom = 109;
 
-public:
+    // The first show runs the start-up sequence, before the window appears.
     void setVisible(bool visible) override;
 
 protected:
