@@ -20,16 +20,14 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     iconLabel->setGeometry(du.rect(11, 11, 20, 20));
     iconLabel->setPixmap(QIcon(QStringLiteral(":/tovrik.svg")).pixmap(iconLabel->size()));
 
-    auto* version = new QLabel(QStringLiteral("Version 1.02"), this);
-    version->setGeometry(du.rect(15, 37, 101, 9));
+    templateLabel(this, du, QStringLiteral("Version 1.02"), QRect(15, 37, 101, 9));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setGeometry(du.rect(120, 33, 25, 15));
     ok->setDefault(true);
 
-    auto* suffix = new QLabel(QStringLiteral("さん用トヴリク"), this);
-    suffix->setGeometry(du.rect(90, 14, 78, 12));
-    suffix->setTextFormat(Qt::PlainText);
+    templateLabel(this, du, QStringLiteral("さん用トヴリク"), QRect(90, 14, 78, 12))
+        ->setTextFormat(Qt::PlainText);
 
     nameEdit = new QLineEdit(this);
     nameEdit->setGeometry(du.rect(38, 11, 50, 15));

@@ -3,7 +3,6 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -42,8 +41,8 @@ DLGaddset::DLGaddset(UiSeams& seams, QWidget* parent) : QDialog(parent), seams_(
     listEdit->document()->setDocumentMargin(1);
     listEdit->installEventFilter(this);
 
-    (new QLabel(QStringLiteral("文字リスト"), this))->setGeometry(du.rect(7, 43, 33, 8));
-    (new QLabel(QStringLiteral("文字セット名"), this))->setGeometry(du.rect(7, 10, 50, 8));
+    templateLabel(this, du, QStringLiteral("文字リスト"), QRect(7, 43, 33, 8));
+    templateLabel(this, du, QStringLiteral("文字セット名"), QRect(7, 10, 50, 8));
     nameEdit = new QLineEdit(this);
     nameEdit->setGeometry(du.rect(11, 20, 136, 14));
 

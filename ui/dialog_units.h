@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QLabel>
 #include <QRect>
 
 #include <cmath>
@@ -34,4 +35,25 @@ inline QFont templateFont(const QString& family, int points)
                       QStringLiteral("Noto Sans JP")});
     font.setPointSize(points);
     return font;
+}
+
+// A static text at a template rectangle (in dialog units). It never clips
+// its text: where the font is wider than the template's, the label grows
+// away from the control it names (leftwards when right-aligned).
+inline QLabel* templateLabel(QWidget* parent, const DialogUnits& du, const QString& text,
+                             const QRect& units, Qt::Alignment align = Qt::AlignLeft)
+{
+    auto* label = new QLabel(text, parent);
+    QRect r = du.rect(units.x(), units.y(), units.width(), units.height());
+    const QSize needed = label->sizeHint();
+    if (needed.width() > r.width()) {
+        if (align & Qt::AlignRight)
+            r.setLeft(r.right() + 1 - needed.width());
+        else
+            r.setWidth(needed.width());
+    }
+    r.setHeight(std::max(r.height(), needed.height()));
+    label->setGeometry(r);
+    label->setAlignment(align | Qt::AlignTop);
+    return label;
 }

@@ -102,23 +102,9 @@ void CVeldraDlg::buildTemplate()
         w->setGeometry(du.rect(x, y, width, height));
         return w;
     };
-    // A label never clips its text: where the font is wider than the
-    // template's, it grows away from the control it names.
     auto label = [&](const QString& text, int x, int y, int width, int height,
                      Qt::Alignment align = Qt::AlignLeft) {
-        auto* l = new QLabel(text, this);
-        QRect r = du.rect(x, y, width, height);
-        const QSize needed = l->sizeHint();
-        if (needed.width() > r.width()) {
-            if (align & Qt::AlignRight)
-                r.setLeft(r.right() + 1 - needed.width());
-            else
-                r.setWidth(needed.width());
-        }
-        r.setHeight(std::max(r.height(), needed.height()));
-        l->setGeometry(r);
-        l->setAlignment(align | Qt::AlignTop);
-        return l;
+        return templateLabel(this, du, text, QRect(x, y, width, height), align);
     };
     auto group = [&](const QString& title, int x, int y, int width, int height) {
         auto* g = new QGroupBox(title, this);
