@@ -51,9 +51,7 @@ void GenerateCommandWhole(benchmark::State& state)
 
 void Engine(benchmark::State& state)
 {
-    const DialogModel& m = fixture().dialog->model;
-    const GenerationRequest request{m.ownerName,   m.ownerKey,        m.stringSeedMode, m.seedText,
-                                    m.seedNumbers, m.complexity != 0, m.currentList,    m.length};
+    const GenerationRequest request = generationRequestOf(fixture().dialog->model);
     for (auto _ : state)
         benchmark::DoNotOptimize(GeneratePasswords(request));
 }

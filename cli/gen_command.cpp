@@ -7,12 +7,13 @@
 #include <charconv>
 
 #include "charsets/char_list.h"
-#include "charsets/char_set_table.h"
 #include "engine/generate.h"
 #include "engine/local_time.h"
 #include "engine/report.h"
 #include "settings/load_save.h"
+#include "settings/memory_settings_store.h"
 #include "settings/qt_settings_store.h"
+#include "settings/startup_restore.h"
 
 namespace {
 
@@ -57,19 +58,6 @@ struct GenInputs {
     std::vector<std::u16string> setLists;
 };
 
-// As a first start of the window would have it.
-GenInputs firstStartInputs()
-{
-    GenInputs inputs;
-    inputs.request.ownerName = std::u16string(DefaultOwnerName);
-    inputs.request.seedText = std::u16string(DefaultSeedText);
-    inputs.request.charList = normalizeCharList(DefaultCharList);
-    inputs.setName = std::u16string(DefaultSetName);
-    inputs.setNames = {inputs.setName};
-    inputs.setLists = {inputs.request.charList};
-    return inputs;
-}
-
 // As the window would start from the store.
 GenInputs storedInputs(const SettingsStore& store)
 {
@@ -77,20 +65,21 @@ GenInputs storedInputs(const SettingsStore& store)
     // Fixed entropy: a store without "seed2" gives the same numbers at every
     // run instead of new random ones.
     loadSettings(store, model, SeedEntropy{});
+    restoreStartupFields(model);
     GenInputs inputs;
-    GenerationRequest& request = inputs.request;
-    request.ownerName = model.ownerName;
-    request.ownerKey = model.ownerKey;
-    request.stringSeedMode = model.stringSeedMode;
-    request.seedText = model.seedText;
-    request.seedNumbers = parseNumericSeedText(model.numericSeedText);
-    request.complexity = model.complexity != 0;
-    request.charList = model.currentList;
-    request.length = model.length;
+    inputs.request = generationRequestOf(model);
     inputs.setName = model.sets.setNames[static_cast<std::size_t>(model.sets.currentSet)];
     inputs.spreadLevel = model.spreadLevel;
     inputs.setNames = std::move(model.sets.setNames);
     inputs.setLists = std::move(model.sets.setLists);
+    return inputs;
+}
+
+// As a first start of the window would have it: the load of an empty store.
+GenInputs firstStartInputs()
+{
+    GenInputs inputs = storedInputs(MemorySettingsStore());
+    inputs.spreadLevel = DefaultSpreadLevel;
     return inputs;
 }
 

@@ -27,3 +27,11 @@ struct DialogModel {
     std::int32_t spreadLevel = 0; // 0..4: 2^spreadLevel results shown
     Passwords results;            // exchange: the sixteen result boxes
 };
+
+// What "生成" hands the engine: the owner texts, the seed mode with both
+// seeds, complexity, the current list and the held length.
+inline GenerationRequest generationRequestOf(const DialogModel& model)
+{
+    return {model.ownerName,   model.ownerKey,        model.stringSeedMode, model.seedText,
+            model.seedNumbers, model.complexity != 0, model.currentList,    model.length};
+}

@@ -348,10 +348,7 @@ void CVeldraDlg::GenerateCommand()
     model.seedText = model.seedTextEntry;
     model.numericSeedText = FormatNumericSeed(model.seedNumbers);
 
-    const GenerationRequest request{model.ownerName,   model.ownerKey,    model.stringSeedMode,
-                                    model.seedText,    model.seedNumbers, model.complexity != 0,
-                                    model.currentList, model.length};
-    const std::optional<Passwords> passwords = GeneratePasswords(request);
+    const std::optional<Passwords> passwords = GeneratePasswords(generationRequestOf(model));
     if (!passwords) {
         seams_.warning(this, EmptyListMessage);
         return;
