@@ -1,16 +1,25 @@
 #!/usr/bin/env bash
-# Installs, with apt-get, whatever the build, the tests and the program need
-# and this Debian machine does not have yet. Works as root and through sudo.
+# Installs, with apt-get, whatever this Debian machine does not have yet of
+# the named package groups (default: build). Works as root and through sudo.
+# Usage: install-deps.sh [GROUP...]
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ pkg-config
+declare -A groups
+# The build, the tests, the benchmarks and the window under Xvfb.
+groups[build]="cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6svg6 qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format
   fonts-ipafont-gothic fonts-noto-cjk
-  xvfb xauth x11-utils imagemagick xdotool
-)
+  xvfb xauth x11-utils imagemagick xdotool"
+
+[ $# -eq 0 ] && set -- build
+packages=()
+for g in "$@"; do
+  [ -n "${groups[$g]+set}" ] || { echo "install-deps: unknown group '$g'" >&2; exit 2; }
+  read -r -a list <<<"$(echo ${groups[$g]})"
+  packages+=("${list[@]}")
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -26,5 +35,6 @@ if [ "$(id -u)" -ne 0 ]; then
   sudo=(sudo)
 fi
 echo "install-deps: installing ${missing[*]}"
-"${sudo[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+apt=(apt-get -o DPkg::Lock::Timeout=900 -qq)
+"${sudo[@]}" "${apt[@]}" update
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" "${apt[@]}" install -y --no-install-recommends "${missing[@]}"
