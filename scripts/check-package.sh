@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 deb=$(scripts/package.sh | tail -n 1)
-build=build-package
+build="build-package"
 app_id=$(sed -n 's/^set(TOVRIK_APP_ID \(.*\))$/\1/p' CMakeLists.txt)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -73,7 +73,7 @@ fi
 echo "-- install with apt"
 apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 -qq)
 trap '"${apt[@]}" purge -y tovrik >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-"${apt[@]}" install -y "$(realpath "$deb")" >/dev/null
+"${apt[@]}" install -y --no-install-recommends "$(realpath "$deb")" >/dev/null
 
 # The installed tovrik-gen makes the passwords the build makes.
 for args in "--no-store" "--no-store --seed TANE --length 99 --complex" \
@@ -90,7 +90,9 @@ icon=$(sed -n 's/^Icon=//p' "/usr/share/applications/$app_id.desktop")
 wm_class=$(sed -n 's/^StartupWMClass=//p' "/usr/share/applications/$app_id.desktop")
 [ -e "/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "icon $icon is not installed"
 mkdir -p "$work/config"
-XDG_CONFIG_HOME=$work/config xvfb-run -a env -u QT_QPA_PLATFORM bash -ec '
+# shellcheck disable=SC2016 # the script expands its variables itself
+XDG_CONFIG_HOME=$work/config WM_CLASS_FILE=$work/wm_class \
+  xvfb-run -a env -u QT_QPA_PLATFORM bash -ec '
   cd /
   /usr/bin/tovrik &
   app=$!
@@ -98,7 +100,7 @@ XDG_CONFIG_HOME=$work/config xvfb-run -a env -u QT_QPA_PLATFORM bash -ec '
     win=$(xdotool search --name "トヴリク" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
     sleep 0.1
   done
-  xprop -id "$win" WM_CLASS >"'"$work"'/wm_class"
+  xprop -id "$win" WM_CLASS >"$WM_CLASS_FILE"
   kill "$app"
 ' 2>/dev/null
 grep -qF "\"$wm_class\"" "$work/wm_class" || fail "window class $(cat "$work/wm_class"), entry says $wm_class"
