@@ -12,6 +12,10 @@ groups[build]="cmake ninja-build g++ pkg-config
   clang-format
   fonts-ipafont-gothic fonts-noto-cjk
   xvfb xauth x11-utils imagemagick xdotool"
+# The Debian package: icons, manual pages, cpack's DEB generator, the checks,
+# and what the installed package needs beyond the build group.
+groups[package]="librsvg2-bin help2man gzip file dpkg-dev man-db qt6-translations-l10n
+  lintian desktop-file-utils appstream"
 
 [ $# -eq 0 ] && set -- build
 packages=()

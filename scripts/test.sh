@@ -21,3 +21,6 @@ scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTOVRIK_SANITIZE=ON -DTOVR
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== Debian package: build, validate, install and remove"
+scripts/check-package.sh

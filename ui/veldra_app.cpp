@@ -11,6 +11,8 @@ CVeldraApp::CVeldraApp(int& argc, char** argv) : QApplication(argc, argv)
     setOrganizationName(QStringLiteral("Ostrel Applications"));
     // The store's application level is the executable's base name.
     setApplicationName(QFileInfo(applicationFilePath()).completeBaseName());
+    // Docks find the desktop entry, and with it the icon, by this name.
+    setDesktopFileName(QStringLiteral(TOVRIK_APP_ID));
 }
 
 int CVeldraApp::run()

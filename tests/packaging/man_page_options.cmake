@@ -1,0 +1,22 @@
+# Fails unless every long option that PROGRAM --help lists appears in the
+# hand-written manual page MAN_PAGE.
+# Usage: cmake -DPROGRAM=... -DMAN_PAGE=... -P man_page_options.cmake
+execute_process(COMMAND ${PROGRAM} --help OUTPUT_VARIABLE help RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${PROGRAM} --help failed (${status})")
+endif()
+file(READ ${MAN_PAGE} page)
+string(REPLACE "\\-" "-" page "${page}")
+string(REGEX MATCHALL "--[a-z][a-z0-9-]*" options "${help}")
+list(REMOVE_DUPLICATES options)
+set(missing)
+foreach(option IN LISTS options)
+  string(FIND "${page}" "${option}" at)
+  if(at EQUAL -1)
+    list(APPEND missing ${option})
+  endif()
+endforeach()
+if(missing)
+  list(JOIN missing ", " missing)
+  message(FATAL_ERROR "${MAN_PAGE} does not describe: ${missing}")
+endif()
