@@ -310,9 +310,18 @@
     for (const input of seedNumbers) input.disabled = string;
   }
 
+  function generateSafely() {
+    try {
+      generate();
+    } catch (error) {
+      clearResults();
+      message.textContent = `パスワードを生成できませんでした (${error.message})。`;
+    }
+  }
+
   form.addEventListener('submit', (event) => {
     event.preventDefault();
-    if (engine) generate();
+    if (engine) generateSafely();
   });
   $('mode-string').addEventListener('change', followSeedMode);
   $('mode-numeric').addEventListener('change', followSeedMode);
@@ -324,7 +333,7 @@
   });
   // As the window's spread button: a new count generates again.
   $('spread').addEventListener('change', () => {
-    if (engine && shownLevel >= 0) generate();
+    if (engine && shownLevel >= 0) generateSafely();
   });
   reportButton.addEventListener('click', () => {
     if (shownLevel >= 0) copyText(reportText(), 'レポートをコピーしました。');
