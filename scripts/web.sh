@@ -20,9 +20,9 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 mkdir -p "$out/tmp"
 export TMPDIR="$out/tmp"
 
-# Every source of the two folders except the clock, which the page reads
-# from the browser instead.
-mapfile -t sources < <(ls engine/*.cpp charsets/*.cpp | grep -v 'local_time')
+# Every source of the two folders; the linker drops what the page does not
+# reach (the clock among it: the page passes the browser's local time).
+sources=(engine/*.cpp charsets/*.cpp)
 exports=_tovrik_input,_tovrik_seed_numbers,_tovrik_output,_tovrik_default_list_display
 exports+=,_tovrik_list_display,_tovrik_generate,_tovrik_password,_tovrik_report,_tovrik_forget
 
