@@ -186,16 +186,15 @@
     const numbers = [];
     const badNumbers = [];
     const largeNumbers = [];
-    if (!stringMode()) {
-      seedNumbers.forEach((input, i) => {
-        const value = parseWhole(input.value, MaxSeedNumber);
-        if (value === null) badNumbers.push(i + 1);
-        else if (value > WindowMaxSeedNumber) largeNumbers.push(i + 1);
-        numbers.push(value === null ? 0 : value);
-        if (value === null) input.setAttribute('aria-invalid', 'true');
-        else input.removeAttribute('aria-invalid');
-      });
-    }
+    // The numbers count only in numeric mode, as --numbers only with it.
+    seedNumbers.forEach((input, i) => {
+      const value = stringMode() ? 0 : parseWhole(input.value, MaxSeedNumber);
+      if (value === null) badNumbers.push(i + 1);
+      else if (value > WindowMaxSeedNumber) largeNumbers.push(i + 1);
+      numbers.push(value === null ? 0 : value);
+      if (value === null) input.setAttribute('aria-invalid', 'true');
+      else input.removeAttribute('aria-invalid');
+    });
     let numbersError = '';
     if (badNumbers.length) {
       numbersError = `数字 ${badNumbers.join('、')}: 0 から ${MaxSeedNumber} までの整数を入力してください。`;
