@@ -5,7 +5,6 @@ ids and checks it against tovrik-gen run in the same test run.
 Usage: page_test.py PAGE.html TOVRIK_GEN
 Prints "N passed, N failed"; the exit status is 1 when a test failed.
 """
-import os
 import pathlib
 import re
 import subprocess
@@ -304,5 +303,4 @@ def main():
 
 
 if __name__ == "__main__":
-    os.environ.setdefault("LANG", "C.UTF-8")
     sys.exit(main())
