@@ -48,11 +48,12 @@ return best * 1e6;
 
 
 def browser_ns(page):
+    profile = tempfile.TemporaryDirectory(prefix="tovrik-bench-")
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     for arg in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
                 "--disable-component-update", "--disable-sync", "--no-first-run",
-                "--user-data-dir=" + tempfile.mkdtemp(prefix="tovrik-bench-")):
+                "--user-data-dir=" + profile.name):
         options.add_argument(arg)
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
     try:
@@ -63,6 +64,7 @@ def browser_ns(page):
         return driver.execute_script(BROWSER_RUN, 15, 200)
     finally:
         driver.quit()
+        profile.cleanup()
 
 
 def main():

@@ -16,12 +16,13 @@ from selenium.webdriver.support.ui import Select, WebDriverWait
 
 
 def main(page, out, width):
+    profile = tempfile.TemporaryDirectory(prefix="tovrik-shot-")
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     for arg in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
                 "--disable-component-update", "--disable-sync", "--no-first-run",
                 "--hide-scrollbars", "--force-color-profile=srgb",
-                "--user-data-dir=" + tempfile.mkdtemp(prefix="tovrik-shot-")):
+                "--user-data-dir=" + profile.name):
         options.add_argument(arg)
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
     try:
@@ -42,6 +43,7 @@ def main(page, out, width):
         pathlib.Path(out).write_bytes(base64.b64decode(shot["data"]))
     finally:
         driver.quit()
+        profile.cleanup()
 
 
 if __name__ == "__main__":

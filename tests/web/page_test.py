@@ -75,10 +75,9 @@ def expected_passwords(case):
     return out.decode("utf-8").split("\n")[:-1]
 
 
-def start_browser():
+def start_browser(profile):
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
-    profile = tempfile.mkdtemp(prefix="tovrik-web-")
     for arg in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
                 "--disable-component-update", "--disable-sync", "--no-first-run",
                 f"--user-data-dir={profile}", "--window-size=1000,1400"):
@@ -282,7 +281,8 @@ def test_privacy_and_size(driver):
 
 
 def main():
-    driver = start_browser()
+    profile = tempfile.TemporaryDirectory(prefix="tovrik-web-")
+    driver = start_browser(profile.name)
     passed = failed = 0
     try:
         for name, test in list(globals().items()):
@@ -298,6 +298,7 @@ def main():
                 traceback.print_exc(file=sys.stdout)
     finally:
         driver.quit()
+        profile.cleanup()
     print(f"{passed} passed, {failed} failed")
     return 1 if failed else 0
 
