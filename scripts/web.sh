@@ -24,7 +24,7 @@ export TMPDIR="$out/tmp"
 # reach (the clock among it: the page passes the browser's local time).
 sources=(engine/*.cpp charsets/*.cpp)
 exports=_tovrik_input,_tovrik_seed_numbers,_tovrik_output,_tovrik_default_list_display
-exports+=,_tovrik_list_display,_tovrik_generate,_tovrik_password,_tovrik_report,_tovrik_forget
+exports+=,_tovrik_list_display,_tovrik_generate,_tovrik_password,_tovrik_report
 
 compile() {
   em++ -std=c++20 -O3 -fno-exceptions -fno-rtti -Wall -Wextra -Werror -I"$root" \

@@ -171,14 +171,4 @@ int tovrik_report(int spreadLevel, int year, int month, int day, int hour, int m
     return units;
 }
 
-// Forgets every input, result and output.
-void tovrik_forget()
-{
-    for (std::u16string& text : bridge.fields)
-        wipe(text);
-    bridge.seedNumbers = {};
-    dropLastGeneration();
-    setOutput({});
-}
-
 } // extern "C"
