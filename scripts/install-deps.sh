@@ -16,6 +16,8 @@ groups[build]="cmake ninja-build g++ pkg-config
 # and what the installed package needs beyond the build group.
 groups[package]="librsvg2-bin help2man gzip file dpkg-dev man-db qt6-translations-l10n
   lintian desktop-file-utils appstream"
+# The offline web page (emscripten) and its tests in headless Chromium.
+groups[web]="emscripten python3 chromium chromium-driver python3-selenium"
 
 [ $# -eq 0 ] && set -- build
 packages=()
