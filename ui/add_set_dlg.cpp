@@ -10,6 +10,7 @@
 
 #include "settings/white_space.h"
 #include "ui/dialog_units.h"
+#include "ui/plain_text.h"
 #include "ui/ui_seams.h"
 
 namespace {
@@ -54,11 +55,10 @@ void DLGaddset::exchangeData(bool save)
 {
     if (save) {
         setName = nameEdit->text();
-        listText = listEdit->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
+        listText = plainTextOf(*listEdit);
     } else {
         nameEdit->setText(setName);
-        listEdit->setPlainText(
-            QString(listText).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        setPlainTextOf(*listEdit, listText);
     }
 }
 

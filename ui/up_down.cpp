@@ -33,8 +33,10 @@ void UpDown::setRange(int lower, int upper)
 void UpDown::setPosition(int position)
 {
     position_ = std::clamp(position, lower_, upper_);
-    if (buddy_)
+    if (buddy_) {
         buddy_->setText(QString::number(position_));
+        buddy_->setCursorPosition(0); // as a Windows buddy edit shows it
+    }
 }
 
 int UpDown::position() const

@@ -23,6 +23,7 @@
 #include "ui/about_dlg.h"
 #include "ui/add_set_dlg.h"
 #include "ui/dialog_units.h"
+#include "ui/plain_text.h"
 #include "ui/system_menu.h"
 #include "ui/ui_seams.h"
 #include "ui/up_down.h"
@@ -55,6 +56,21 @@ QString toQ(std::u16string_view text)
 std::u16string fromQ(const QString& text)
 {
     return text.toStdU16String();
+}
+
+// A Windows edit shows new text from its first character; QLineEdit would
+// leave the cursor, and with it the view, at the end of a long text.
+void showFromStart(QLineEdit* edit, const QString& text)
+{
+    edit->setText(text);
+    edit->setCursorPosition(0);
+}
+
+// Qt reads "[*]" in a title as the place of the modified marker and drops
+// it; doubled, it shows once, so the title shows the owner name as given.
+QString literalTitle(std::u16string_view title)
+{
+    return toQ(title).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
 }
 
 QLineEdit* digitsOnlyEdit(QWidget* parent)
@@ -216,7 +232,7 @@ bool CVeldraDlg::onInitDialog()
     restoreSpreadLayout(spreadToRestore);
     lengthSpin->setRange(MinPasswordLength, MaxPasswordLength);
     lengthSpin->setPosition(model.length);
-    setWindowTitle(toQ(makeWindowTitle(model.ownerName)));
+    setWindowTitle(literalTitle(makeWindowTitle(model.ownerName)));
     restoreStartupFields(model);
     enableSeedEdits();
     listEdit->setEnabled(false);
@@ -259,9 +275,7 @@ bool CVeldraDlg::exchangeData(bool save)
     if (save) {
         model.seedModeIndex =
             stringSeedRadio->isChecked() ? 0 : (numericSeedRadio->isChecked() ? 1 : -1);
-        QString list = listEdit->toPlainText();
-        list.replace(u'\n', QStringLiteral("\r\n"));
-        model.listDisplay = fromQ(list);
+        model.listDisplay = fromQ(plainTextOf(*listEdit));
         model.seedTextEntry = fromQ(seedTextEdit->text());
         for (int i = 0; i < 7; ++i)
             if (!readSeedNumber(i))
@@ -279,16 +293,15 @@ bool CVeldraDlg::exchangeData(bool save)
     numericSeedRadio->setChecked(model.seedModeIndex == 1);
     for (QRadioButton* radio : {stringSeedRadio, numericSeedRadio})
         radio->setAutoExclusive(true);
-    QString list = toQ(model.listDisplay);
-    list.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (listEdit->toPlainText() != list)
-        listEdit->setPlainText(list);
-    seedTextEdit->setText(toQ(model.seedTextEntry));
+    const QString list = toQ(model.listDisplay);
+    if (plainTextOf(*listEdit) != list)
+        setPlainTextOf(*listEdit, list);
+    showFromStart(seedTextEdit, toQ(model.seedTextEntry));
     for (int i = 0; i < 7; ++i)
-        seedNumberEdits[i]->setText(QString::number(model.seedNumbers[i]));
+        showFromStart(seedNumberEdits[i], QString::number(model.seedNumbers[i]));
     complexityCheck->setChecked(model.complexity == 1);
     for (int i = 0; i < PasswordCount; ++i)
-        resultEdits[i]->setText(toQ(model.results[i]));
+        showFromStart(resultEdits[i], toQ(model.results[i]));
     return true;
 }
 
@@ -344,15 +357,20 @@ void CVeldraDlg::saveAll()
 void CVeldraDlg::GenerateCommand()
 {
     exchangeData(true);
+    // Refused before the held fields take the typed values: a later save
+    // must not store a length or a seed that no generation used.
+    if (model.currentList.empty()) {
+        seams_.warning(this, EmptyListMessage);
+        return;
+    }
     model.length = lengthSpin->position();
     model.seedText = model.seedTextEntry;
     model.numericSeedText = FormatNumericSeed(model.seedNumbers);
 
+    // A list with characters and the up-down's length always draw.
     const std::optional<Passwords> passwords = GeneratePasswords(generationRequestOf(model));
-    if (!passwords) {
-        seams_.warning(this, EmptyListMessage);
+    if (!passwords)
         return;
-    }
     model.results = *passwords;
     exchangeData(false);
     saveAll();
@@ -393,7 +411,7 @@ void CVeldraDlg::onClampLength()
     if (!ok)
         value = 0;
     value = std::clamp(value, MinPasswordLength, MaxPasswordLength);
-    lengthEdit->setText(QString::number(value));
+    showFromStart(lengthEdit, QString::number(value));
 }
 
 void CVeldraDlg::onSpread()
@@ -470,7 +488,7 @@ void CVeldraDlg::showAboutBox()
     if (seams_.runModal(about) != QDialog::Accepted)
         return;
     model.ownerName = fromQ(about.ownerName);
-    setWindowTitle(toQ(makeWindowTitle(model.ownerName)));
+    setWindowTitle(literalTitle(makeWindowTitle(model.ownerName)));
     saveAll();
 }
 
