@@ -42,10 +42,12 @@ DLGaddset::DLGaddset(UiSeams& seams, QWidget* parent) : QDialog(parent), seams_(
     listEdit->document()->setDocumentMargin(1);
     listEdit->installEventFilter(this);
 
-    templateLabel(this, du, QStringLiteral("文字リスト"), QRect(7, 43, 33, 8));
-    templateLabel(this, du, QStringLiteral("文字セット名"), QRect(7, 10, 50, 8));
+    templateLabel(this, du, QStringLiteral("文字リスト"), QRect(7, 43, 33, 8))->setBuddy(listEdit);
+    QLabel* nameLabel =
+        templateLabel(this, du, QStringLiteral("文字セット名"), QRect(7, 10, 50, 8));
     nameEdit = new QLineEdit(this);
     nameEdit->setGeometry(du.rect(11, 20, 136, 14));
+    nameLabel->setBuddy(nameEdit);
 
     connect(registerButton, &QPushButton::clicked, this, &DLGaddset::accept);
     connect(cancel, &QPushButton::clicked, this, &DLGaddset::reject);

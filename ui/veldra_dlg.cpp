@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QShortcut>
 
 #include <charconv>
 
@@ -165,14 +166,14 @@ void CVeldraDlg::buildTemplate()
     place(generateButton, 231, 163, 26, 16);
     generateButton->setDefault(true);
 
-    label(QStringLiteral("文字数"), 22, 20, 22, 8);
+    label(QStringLiteral("文字数"), 22, 20, 22, 8)->setBuddy(lengthEdit);
     complexityCheck = new QCheckBox(QStringLiteral("複雑性"), this);
     place(complexityCheck, 96, 18, 36, 13);
     complexityCheck->setLayoutDirection(Qt::RightToLeft);
     setCombo = new QComboBox(this);
     place(setCombo, 179, 18, 58, 13);
-    label(QStringLiteral("文字セット"), 147, 21, 28, 8, Qt::AlignRight);
-    label(QStringLiteral("文字リスト"), 22, 35, 28, 8);
+    label(QStringLiteral("文字セット"), 147, 21, 28, 8, Qt::AlignRight)->setBuddy(setCombo);
+    label(QStringLiteral("文字リスト"), 22, 35, 28, 8)->setBuddy(listEdit);
     deleteButton = new QPushButton(QStringLiteral("削"), this);
     place(deleteButton, 240, 17, 17, 15);
     spreadButton = new QPushButton(QStringLiteral("割"), this);
@@ -207,8 +208,49 @@ void CVeldraDlg::buildTemplate()
     connect(setCombo, &QComboBox::activated, this, &CVeldraDlg::onSetSelected);
     connect(deleteButton, &QPushButton::clicked, this, &CVeldraDlg::onDeleteSet);
 
+    nameControls();
+    auto* openList = new QShortcut(QKeySequence(Qt::Key_F2), this);
+    connect(openList, &QShortcut::activated, this, &CVeldraDlg::beginListEdit);
+
     // The framework's first exchange shows the constructor's values.
     exchangeData(false);
+}
+
+// What a screen reader says for controls whose template gives them no text
+// and no label: every control that takes input or acts has a name.
+void CVeldraDlg::nameControls()
+{
+    lengthSpin->setAccessibleNames(QStringLiteral("文字数"), QStringLiteral("文字数を増やす"),
+                                   QStringLiteral("文字数を減らす"));
+    seedTextEdit->setAccessibleName(QStringLiteral("種の文字列"));
+    for (int i = 0; i < 7; ++i)
+        seedNumberEdits[i]->setAccessibleName(QStringLiteral("数字 %1").arg(i + 1));
+    for (int i = 0; i < PasswordCount; ++i)
+        resultEdits[i]->setAccessibleName(QStringLiteral("生成パスワード %1").arg(i + 1));
+    deleteButton->setAccessibleDescription(QStringLiteral("選択中の文字セットを削除します"));
+    spreadButton->setAccessibleDescription(
+        QStringLiteral("表示するパスワードを 1、2、4、8、16 個と増やして生成します"));
+}
+
+// Where the window manager owns the window menu, the about item lives in a
+// menu of the window's own, which the keyboard opens as a right click does.
+void CVeldraDlg::addWindowMenuKeys()
+{
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            const QWidget* at = focusWidget() ? focusWidget() : this;
+            showWindowMenu(at->mapToGlobal(at->rect().center()));
+        });
+    }
+}
+
+void CVeldraDlg::showWindowMenu(QPoint globalPos)
+{
+    QMenu menu(this);
+    menu.addAction(AboutItemText, this, [this] { onSysCommand(AboutCommandId); });
+    menu.exec(globalPos);
 }
 
 void CVeldraDlg::setVisible(bool visible)
@@ -224,6 +266,8 @@ void CVeldraDlg::setVisible(bool visible)
 bool CVeldraDlg::onInitDialog()
 {
     nativeAboutItem_ = appendAboutItemToSystemMenu(this, AboutItemText);
+    if (!nativeAboutItem_)
+        addWindowMenuKeys();
     setWindowIcon(icon);
 
     loadSettings(store_, model, seams_.seedEntropy());
@@ -506,11 +550,12 @@ bool CVeldraDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr
 
 void CVeldraDlg::contextMenuEvent(QContextMenuEvent* event)
 {
+    // From the keyboard the window's own keys open the menu (see
+    // addWindowMenuKeys), wherever the focus is.
     if (nativeAboutItem_)
         return QDialog::contextMenuEvent(event);
-    QMenu menu(this);
-    menu.addAction(AboutItemText, this, [this] { onSysCommand(AboutCommandId); });
-    menu.exec(event->globalPos());
+    if (event->reason() != QContextMenuEvent::Keyboard)
+        showWindowMenu(event->globalPos());
 }
 
 void CVeldraDlg::mousePressEvent(QMouseEvent* event)
@@ -565,6 +610,13 @@ bool CVeldraDlg::eventFilter(QObject* watched, QEvent* event)
             onReadSeedNumbers();
         break;
     }
+    case QEvent::ContextMenu:
+        // A platform that turns the Menu key into a context menu would open
+        // a control's own menu instead of the window's (see addWindowMenuKeys).
+        if (!nativeAboutItem_ &&
+            static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard)
+            return true;
+        break;
     case QEvent::KeyPress: {
         // The list edit has no use for Enter: it belongs to the default button.
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -589,6 +641,14 @@ void CVeldraDlg::onSurfaceDoubleClick(QPoint pos)
 {
     if (model.listEditing || pos.x() < ListHitLeft || pos.x() > ListHitRight ||
         pos.y() < ListHitTop || pos.y() > ListHitBottom)
+        return;
+    beginListEdit();
+}
+
+// A double-click on the list, or F2 anywhere in the window.
+void CVeldraDlg::beginListEdit()
+{
+    if (model.listEditing)
         return;
     listEdit->setEnabled(true);
     model.listEditing = true;
