@@ -24,3 +24,6 @@ UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 
 echo "== Debian package: build, validate, install and remove"
 scripts/check-package.sh
+
+echo "== every benchmark once, briefly, so that one that fails or crashes fails here"
+scripts/bench-once.sh build
