@@ -47,7 +47,7 @@ const QString NotANumberMessage = QStringLiteral("正の整数を入力してく
 const QString OutOfRangeMessage = QStringLiteral("0 から 99999 までの整数を入力してください。");
 const QString EmptyListMessage =
     QStringLiteral("文字リストが空のため、パスワードを生成できません。\n"
-                   "文字リストをダブルクリックして文字を入力してください。");
+                   "文字リストをダブルクリックするか F2 キーを押して、文字を入力してください。");
 
 QString toQ(std::u16string_view text)
 {
@@ -241,15 +241,17 @@ void CVeldraDlg::addWindowMenuKeys()
         auto* shortcut = new QShortcut(keys, this);
         connect(shortcut, &QShortcut::activated, this, [this] {
             const QWidget* at = focusWidget() ? focusWidget() : this;
-            showWindowMenu(at->mapToGlobal(at->rect().center()));
+            showWindowMenu(at->mapToGlobal(at->rect().center()), true);
         });
     }
 }
 
-void CVeldraDlg::showWindowMenu(QPoint globalPos)
+void CVeldraDlg::showWindowMenu(QPoint globalPos, bool fromKeyboard)
 {
     QMenu menu(this);
-    menu.addAction(AboutItemText, this, [this] { onSysCommand(AboutCommandId); });
+    QAction* about = menu.addAction(AboutItemText, this, [this] { onSysCommand(AboutCommandId); });
+    if (fromKeyboard) // Enter then chooses the item, as in a native menu
+        menu.setActiveAction(about);
     menu.exec(globalPos);
 }
 
@@ -555,7 +557,7 @@ void CVeldraDlg::contextMenuEvent(QContextMenuEvent* event)
     if (nativeAboutItem_)
         return QDialog::contextMenuEvent(event);
     if (event->reason() != QContextMenuEvent::Keyboard)
-        showWindowMenu(event->globalPos());
+        showWindowMenu(event->globalPos(), false);
 }
 
 void CVeldraDlg::mousePressEvent(QMouseEvent* event)

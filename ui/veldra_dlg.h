@@ -73,7 +73,7 @@ private:
     void buildTemplate();
     void nameControls();
     void addWindowMenuKeys();
-    void showWindowMenu(QPoint globalPos);
+    void showWindowMenu(QPoint globalPos, bool fromKeyboard);
     bool onInitDialog();
     void restoreSpreadLayout(int level);
     void fillSetCombo();
