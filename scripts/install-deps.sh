@@ -16,6 +16,8 @@ groups[build]="cmake ninja-build g++ pkg-config
 # and what the installed package needs beyond the build group.
 groups[package]="librsvg2-bin help2man gzip file dpkg-dev man-db qt6-translations-l10n
   lintian desktop-file-utils appstream"
+# scripts/screen_reader_check.sh: the window as AT-SPI shows it.
+groups[screenreader]="python3-pyatspi at-spi2-core dbus-daemon xvfb xauth xdotool"
 
 [ $# -eq 0 ] && set -- build
 packages=()
