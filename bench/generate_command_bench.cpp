@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <memory>
 
 #include "bench/timing_reporter.h"
 #include "engine/report.h"
@@ -37,10 +38,15 @@ struct Fixture {
     }
 };
 
+// Made at first use and ended by main while the QApplication still lives:
+// a static object would outlive it and take its widgets down after it.
+std::unique_ptr<Fixture> theFixture;
+
 Fixture& fixture()
 {
-    static Fixture f;
-    return f;
+    if (!theFixture)
+        theFixture = std::make_unique<Fixture>();
+    return *theFixture;
 }
 
 void GenerateCommandWhole(benchmark::State& state)
@@ -108,5 +114,7 @@ int main(int argc, char** argv)
         for (const char* part : {"Engine", "Widgets", "Save", "Clipboard"})
             std::printf("  %-10s %5.1f %%\n", part, 100.0 * reporter.times[part] / whole);
     }
+    std::fflush(stdout);
+    theFixture.reset();
     benchmark::Shutdown();
 }

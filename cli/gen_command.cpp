@@ -33,7 +33,8 @@ constexpr const char* HelpText =
     "  --length L           characters per password, 4 to 99\n"
     "  --complex            every character class of the list in each password\n"
     "  --set NAME           draw from the stored character set of that exact name\n"
-    "  --list CHARS         character list to draw from\n"
+    "  --list CHARS         character list to draw from; the report then gives\n"
+    "                       （--list で指定） as its set name\n"
     "  --spread LEVEL       print 2^LEVEL passwords, LEVEL 0 to 4\n"
     "                       (default: the stored level; 4 with --no-store)\n"
     "  --report             print the generation report (CR LF) instead\n"
@@ -47,6 +48,10 @@ constexpr const char* HelpText =
     "Exit status: 0 on success, 1 if the character list is empty, 2 on bad usage.\n";
 
 constexpr int DefaultSpreadLevel = 4;
+
+// What the report gives as the set's name when --list gave the list: no
+// stored set may be named for a list that did not come from it.
+constexpr std::u16string_view ListOptionSetName = u"（--list で指定）";
 
 // Everything one run needs.
 struct GenInputs {
@@ -260,8 +265,10 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
             request.charList =
                 inputs.setLists[static_cast<std::size_t>(found - inputs.setNames.begin())];
         }
-        if (parser.isSet(list))
+        if (parser.isSet(list)) {
+            inputs.setName = ListOptionSetName;
             request.charList = normalizeCharList(toU16(parser.value(list)));
+        }
         if (parser.isSet(spread))
             inputs.spreadLevel = parseBounded(parser.value(spread), 0, 4, "spread");
         wantReport = parser.isSet(report);

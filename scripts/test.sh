@@ -27,3 +27,6 @@ scripts/check-package.sh
 
 echo "== offline web page in headless Chromium"
 scripts/web-test.sh build
+
+echo "== every benchmark once, briefly, so that one that fails or crashes fails here"
+scripts/bench-once.sh build

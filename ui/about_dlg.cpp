@@ -31,6 +31,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 
     nameEdit = new QLineEdit(this);
     nameEdit->setGeometry(du.rect(38, 11, 50, 15));
+    nameEdit->setAccessibleName(QStringLiteral("使用者名"));
 
     auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
     cancel->setGeometry(du.rect(148, 33, 36, 15));

@@ -10,6 +10,7 @@
 
 #include "settings/white_space.h"
 #include "ui/dialog_units.h"
+#include "ui/plain_text.h"
 #include "ui/ui_seams.h"
 
 namespace {
@@ -41,10 +42,12 @@ DLGaddset::DLGaddset(UiSeams& seams, QWidget* parent) : QDialog(parent), seams_(
     listEdit->document()->setDocumentMargin(1);
     listEdit->installEventFilter(this);
 
-    templateLabel(this, du, QStringLiteral("文字リスト"), QRect(7, 43, 33, 8));
-    templateLabel(this, du, QStringLiteral("文字セット名"), QRect(7, 10, 50, 8));
+    templateLabel(this, du, QStringLiteral("文字リスト"), QRect(7, 43, 33, 8))->setBuddy(listEdit);
+    QLabel* nameLabel =
+        templateLabel(this, du, QStringLiteral("文字セット名"), QRect(7, 10, 50, 8));
     nameEdit = new QLineEdit(this);
     nameEdit->setGeometry(du.rect(11, 20, 136, 14));
+    nameLabel->setBuddy(nameEdit);
 
     connect(registerButton, &QPushButton::clicked, this, &DLGaddset::accept);
     connect(cancel, &QPushButton::clicked, this, &DLGaddset::reject);
@@ -54,11 +57,10 @@ void DLGaddset::exchangeData(bool save)
 {
     if (save) {
         setName = nameEdit->text();
-        listText = listEdit->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
+        listText = plainTextOf(*listEdit);
     } else {
         nameEdit->setText(setName);
-        listEdit->setPlainText(
-            QString(listText).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        setPlainTextOf(*listEdit, listText);
     }
 }
 

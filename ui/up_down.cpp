@@ -12,6 +12,8 @@ UpDown::UpDown(QWidget* parent)
         button->setFocusPolicy(Qt::NoFocus);
         button->setAutoRepeat(true);
     }
+    up_->setObjectName(QStringLiteral("up"));
+    down_->setObjectName(QStringLiteral("down"));
     up_->setArrowType(Qt::UpArrow);
     down_->setArrowType(Qt::DownArrow);
     connect(up_, &QToolButton::clicked, this, [this] { step(+1); });
@@ -33,8 +35,17 @@ void UpDown::setRange(int lower, int upper)
 void UpDown::setPosition(int position)
 {
     position_ = std::clamp(position, lower_, upper_);
-    if (buddy_)
+    if (buddy_) {
         buddy_->setText(QString::number(position_));
+        buddy_->setCursorPosition(0); // as a Windows buddy edit shows it
+    }
+}
+
+void UpDown::setAccessibleNames(const QString& name, const QString& up, const QString& down)
+{
+    setAccessibleName(name);
+    up_->setAccessibleName(up);
+    down_->setAccessibleName(down);
 }
 
 int UpDown::position() const

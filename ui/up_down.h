@@ -16,6 +16,8 @@ public:
     void setBuddy(QLineEdit* buddy);
     void setRange(int lower, int upper);
     void setPosition(int position);
+    // What a screen reader calls the control and its two arrows.
+    void setAccessibleNames(const QString& name, const QString& up, const QString& down);
     // The buddy's number when it is valid and in range, else the last
     // position that was.
     int position() const;

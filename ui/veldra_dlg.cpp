@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QShortcut>
 
 #include <charconv>
 
@@ -23,6 +24,7 @@
 #include "ui/about_dlg.h"
 #include "ui/add_set_dlg.h"
 #include "ui/dialog_units.h"
+#include "ui/plain_text.h"
 #include "ui/system_menu.h"
 #include "ui/ui_seams.h"
 #include "ui/up_down.h"
@@ -45,7 +47,7 @@ const QString NotANumberMessage = QStringLiteral("正の整数を入力してく
 const QString OutOfRangeMessage = QStringLiteral("0 から 99999 までの整数を入力してください。");
 const QString EmptyListMessage =
     QStringLiteral("文字リストが空のため、パスワードを生成できません。\n"
-                   "文字リストをダブルクリックして文字を入力してください。");
+                   "文字リストをダブルクリックするか F2 キーを押して、文字を入力してください。");
 
 QString toQ(std::u16string_view text)
 {
@@ -55,6 +57,21 @@ QString toQ(std::u16string_view text)
 std::u16string fromQ(const QString& text)
 {
     return text.toStdU16String();
+}
+
+// A Windows edit shows new text from its first character; QLineEdit would
+// leave the cursor, and with it the view, at the end of a long text.
+void showFromStart(QLineEdit* edit, const QString& text)
+{
+    edit->setText(text);
+    edit->setCursorPosition(0);
+}
+
+// Qt reads "[*]" in a title as the place of the modified marker and drops
+// it; doubled, it shows once, so the title shows the owner name as given.
+QString literalTitle(std::u16string_view title)
+{
+    return toQ(title).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
 }
 
 QLineEdit* digitsOnlyEdit(QWidget* parent)
@@ -149,14 +166,14 @@ void CVeldraDlg::buildTemplate()
     place(generateButton, 231, 163, 26, 16);
     generateButton->setDefault(true);
 
-    label(QStringLiteral("文字数"), 22, 20, 22, 8);
+    label(QStringLiteral("文字数"), 22, 20, 22, 8)->setBuddy(lengthEdit);
     complexityCheck = new QCheckBox(QStringLiteral("複雑性"), this);
     place(complexityCheck, 96, 18, 36, 13);
     complexityCheck->setLayoutDirection(Qt::RightToLeft);
     setCombo = new QComboBox(this);
     place(setCombo, 179, 18, 58, 13);
-    label(QStringLiteral("文字セット"), 147, 21, 28, 8, Qt::AlignRight);
-    label(QStringLiteral("文字リスト"), 22, 35, 28, 8);
+    label(QStringLiteral("文字セット"), 147, 21, 28, 8, Qt::AlignRight)->setBuddy(setCombo);
+    label(QStringLiteral("文字リスト"), 22, 35, 28, 8)->setBuddy(listEdit);
     deleteButton = new QPushButton(QStringLiteral("削"), this);
     place(deleteButton, 240, 17, 17, 15);
     spreadButton = new QPushButton(QStringLiteral("割"), this);
@@ -191,8 +208,51 @@ void CVeldraDlg::buildTemplate()
     connect(setCombo, &QComboBox::activated, this, &CVeldraDlg::onSetSelected);
     connect(deleteButton, &QPushButton::clicked, this, &CVeldraDlg::onDeleteSet);
 
+    nameControls();
+    auto* openList = new QShortcut(QKeySequence(Qt::Key_F2), this);
+    connect(openList, &QShortcut::activated, this, &CVeldraDlg::beginListEdit);
+
     // The framework's first exchange shows the constructor's values.
     exchangeData(false);
+}
+
+// What a screen reader says for controls whose template gives them no text
+// and no label: every control that takes input or acts has a name.
+void CVeldraDlg::nameControls()
+{
+    lengthSpin->setAccessibleNames(QStringLiteral("文字数"), QStringLiteral("文字数を増やす"),
+                                   QStringLiteral("文字数を減らす"));
+    seedTextEdit->setAccessibleName(QStringLiteral("種の文字列"));
+    for (int i = 0; i < 7; ++i)
+        seedNumberEdits[i]->setAccessibleName(QStringLiteral("数字 %1").arg(i + 1));
+    for (int i = 0; i < PasswordCount; ++i)
+        resultEdits[i]->setAccessibleName(QStringLiteral("生成パスワード %1").arg(i + 1));
+    deleteButton->setAccessibleDescription(QStringLiteral("選択中の文字セットを削除します"));
+    spreadButton->setAccessibleDescription(
+        QStringLiteral("表示するパスワードを 1、2、4、8、16 個と増やして生成します"));
+}
+
+// Where the window manager owns the window menu, the about item lives in a
+// menu of the window's own, which the keyboard opens as a right click does.
+void CVeldraDlg::addWindowMenuKeys()
+{
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            const QWidget* at = focusWidget() ? focusWidget() : this;
+            showWindowMenu(at->mapToGlobal(at->rect().center()), true);
+        });
+    }
+}
+
+void CVeldraDlg::showWindowMenu(QPoint globalPos, bool fromKeyboard)
+{
+    QMenu menu(this);
+    QAction* about = menu.addAction(AboutItemText, this, [this] { onSysCommand(AboutCommandId); });
+    if (fromKeyboard) // Enter then chooses the item, as in a native menu
+        menu.setActiveAction(about);
+    menu.exec(globalPos);
 }
 
 void CVeldraDlg::setVisible(bool visible)
@@ -208,6 +268,8 @@ void CVeldraDlg::setVisible(bool visible)
 bool CVeldraDlg::onInitDialog()
 {
     nativeAboutItem_ = appendAboutItemToSystemMenu(this, AboutItemText);
+    if (!nativeAboutItem_)
+        addWindowMenuKeys();
     setWindowIcon(icon);
 
     loadSettings(store_, model, seams_.seedEntropy());
@@ -216,7 +278,7 @@ bool CVeldraDlg::onInitDialog()
     restoreSpreadLayout(spreadToRestore);
     lengthSpin->setRange(MinPasswordLength, MaxPasswordLength);
     lengthSpin->setPosition(model.length);
-    setWindowTitle(toQ(makeWindowTitle(model.ownerName)));
+    setWindowTitle(literalTitle(makeWindowTitle(model.ownerName)));
     restoreStartupFields(model);
     enableSeedEdits();
     listEdit->setEnabled(false);
@@ -259,9 +321,7 @@ bool CVeldraDlg::exchangeData(bool save)
     if (save) {
         model.seedModeIndex =
             stringSeedRadio->isChecked() ? 0 : (numericSeedRadio->isChecked() ? 1 : -1);
-        QString list = listEdit->toPlainText();
-        list.replace(u'\n', QStringLiteral("\r\n"));
-        model.listDisplay = fromQ(list);
+        model.listDisplay = fromQ(plainTextOf(*listEdit));
         model.seedTextEntry = fromQ(seedTextEdit->text());
         for (int i = 0; i < 7; ++i)
             if (!readSeedNumber(i))
@@ -279,16 +339,15 @@ bool CVeldraDlg::exchangeData(bool save)
     numericSeedRadio->setChecked(model.seedModeIndex == 1);
     for (QRadioButton* radio : {stringSeedRadio, numericSeedRadio})
         radio->setAutoExclusive(true);
-    QString list = toQ(model.listDisplay);
-    list.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (listEdit->toPlainText() != list)
-        listEdit->setPlainText(list);
-    seedTextEdit->setText(toQ(model.seedTextEntry));
+    const QString list = toQ(model.listDisplay);
+    if (plainTextOf(*listEdit) != list)
+        setPlainTextOf(*listEdit, list);
+    showFromStart(seedTextEdit, toQ(model.seedTextEntry));
     for (int i = 0; i < 7; ++i)
-        seedNumberEdits[i]->setText(QString::number(model.seedNumbers[i]));
+        showFromStart(seedNumberEdits[i], QString::number(model.seedNumbers[i]));
     complexityCheck->setChecked(model.complexity == 1);
     for (int i = 0; i < PasswordCount; ++i)
-        resultEdits[i]->setText(toQ(model.results[i]));
+        showFromStart(resultEdits[i], toQ(model.results[i]));
     return true;
 }
 
@@ -344,15 +403,20 @@ void CVeldraDlg::saveAll()
 void CVeldraDlg::GenerateCommand()
 {
     exchangeData(true);
+    // Refused before the held fields take the typed values: a later save
+    // must not store a length or a seed that no generation used.
+    if (model.currentList.empty()) {
+        seams_.warning(this, EmptyListMessage);
+        return;
+    }
     model.length = lengthSpin->position();
     model.seedText = model.seedTextEntry;
     model.numericSeedText = FormatNumericSeed(model.seedNumbers);
 
+    // A list with characters and the up-down's length always draw.
     const std::optional<Passwords> passwords = GeneratePasswords(generationRequestOf(model));
-    if (!passwords) {
-        seams_.warning(this, EmptyListMessage);
+    if (!passwords)
         return;
-    }
     model.results = *passwords;
     exchangeData(false);
     saveAll();
@@ -393,7 +457,7 @@ void CVeldraDlg::onClampLength()
     if (!ok)
         value = 0;
     value = std::clamp(value, MinPasswordLength, MaxPasswordLength);
-    lengthEdit->setText(QString::number(value));
+    showFromStart(lengthEdit, QString::number(value));
 }
 
 void CVeldraDlg::onSpread()
@@ -470,7 +534,7 @@ void CVeldraDlg::showAboutBox()
     if (seams_.runModal(about) != QDialog::Accepted)
         return;
     model.ownerName = fromQ(about.ownerName);
-    setWindowTitle(toQ(makeWindowTitle(model.ownerName)));
+    setWindowTitle(literalTitle(makeWindowTitle(model.ownerName)));
     saveAll();
 }
 
@@ -488,11 +552,12 @@ bool CVeldraDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr
 
 void CVeldraDlg::contextMenuEvent(QContextMenuEvent* event)
 {
+    // From the keyboard the window's own keys open the menu (see
+    // addWindowMenuKeys), wherever the focus is.
     if (nativeAboutItem_)
         return QDialog::contextMenuEvent(event);
-    QMenu menu(this);
-    menu.addAction(AboutItemText, this, [this] { onSysCommand(AboutCommandId); });
-    menu.exec(event->globalPos());
+    if (event->reason() != QContextMenuEvent::Keyboard)
+        showWindowMenu(event->globalPos(), false);
 }
 
 void CVeldraDlg::mousePressEvent(QMouseEvent* event)
@@ -547,6 +612,13 @@ bool CVeldraDlg::eventFilter(QObject* watched, QEvent* event)
             onReadSeedNumbers();
         break;
     }
+    case QEvent::ContextMenu:
+        // A platform that turns the Menu key into a context menu would open
+        // a control's own menu instead of the window's (see addWindowMenuKeys).
+        if (!nativeAboutItem_ &&
+            static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard)
+            return true;
+        break;
     case QEvent::KeyPress: {
         // The list edit has no use for Enter: it belongs to the default button.
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -571,6 +643,14 @@ void CVeldraDlg::onSurfaceDoubleClick(QPoint pos)
 {
     if (model.listEditing || pos.x() < ListHitLeft || pos.x() > ListHitRight ||
         pos.y() < ListHitTop || pos.y() > ListHitBottom)
+        return;
+    beginListEdit();
+}
+
+// A double-click on the list, or F2 anywhere in the window.
+void CVeldraDlg::beginListEdit()
+{
+    if (model.listEditing)
         return;
     listEdit->setEnabled(true);
     model.listEditing = true;

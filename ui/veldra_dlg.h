@@ -71,6 +71,9 @@ protected:
 
 private:
     void buildTemplate();
+    void nameControls();
+    void addWindowMenuKeys();
+    void showWindowMenu(QPoint globalPos, bool fromKeyboard);
     bool onInitDialog();
     void restoreSpreadLayout(int level);
     void fillSetCombo();
@@ -86,6 +89,7 @@ private:
     void onDeleteSet();
     void onSurfaceButtonDown(QPoint pos);
     void onSurfaceDoubleClick(QPoint pos);
+    void beginListEdit();
     void commitListEdit();
     void showAboutBox();
 

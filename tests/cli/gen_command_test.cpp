@@ -230,7 +230,7 @@ TEST(TovrikGen, StoredValuesGiveTheSamePasswordsAsOptions)
     EXPECT_EQ(lines(run({}, &store).out).size(), 4u);
 }
 
-TEST(TovrikGen, ReportNamesTheStoredOrChosenSet)
+TEST(TovrikGen, ReportNamesOnlyTheSetItsListCameFrom)
 {
     const MemorySettingsStore store = storeOf(threeSetModel());
     const GenResult stored = run({"--report"}, &store);
@@ -239,6 +239,14 @@ TEST(TovrikGen, ReportNamesTheStoredOrChosenSet)
     const GenResult chosen = run({"--report", "--set", "pin"}, &store);
     EXPECT_NE(chosen.out.find("文字セット名: pin\r\n文字セット: 0123456789\r\n"),
               std::string::npos);
+    // A list given on the command line came from no set, stored or not.
+    for (const MemorySettingsStore* from :
+         {&store, static_cast<const MemorySettingsStore*>(nullptr)}) {
+        const GenResult given = run({"--report", "--list", "cba"}, from);
+        EXPECT_NE(given.out.find("文字セット名: （--list で指定）\r\n文字セット: abc\r\n"),
+                  std::string::npos)
+            << given.out;
+    }
 }
 
 TEST(TovrikGen, UnknownSetNamesTheSetsAndExitsTwo)

@@ -120,10 +120,10 @@ GenerationRequest requestOf(const ReferenceCase& c)
 TEST(GeneratePasswords, MatchesTheIndependentReference)
 {
     for (const ReferenceCase& c : ReferenceCases) {
-        const auto passwords = GeneratePasswords(requestOf(c));
-        ASSERT_TRUE(passwords.has_value());
         const std::u16string name(c.name);
         SCOPED_TRACE(std::string(name.begin(), name.end()));
+        const auto passwords = GeneratePasswords(requestOf(c));
+        ASSERT_TRUE(passwords.has_value());
         EXPECT_EQ((*passwords)[0], c.first);
         EXPECT_EQ((*passwords)[15], c.sixteenth);
         for (const std::u16string& password : *passwords)

@@ -184,9 +184,22 @@ TEST_F(QtSettingsStoreTest, HandEditedAndDamagedFileFallsBackAndIsRewritten)
 
 #ifdef Q_OS_LINUX
 
+// Sets the process umask for one test and restores it however the test
+// ends, so a failed assertion leaves no changed umask to later tests.
+class UmaskGuard {
+public:
+    explicit UmaskGuard(mode_t mask) : old_(umask(mask)) {}
+    ~UmaskGuard() { umask(old_); }
+    UmaskGuard(const UmaskGuard&) = delete;
+    UmaskGuard& operator=(const UmaskGuard&) = delete;
+
+private:
+    mode_t old_;
+};
+
 TEST_F(QtSettingsStoreTest, ReadingCreatesNothingAndSavingIsOwnerOnly)
 {
-    const mode_t oldMask = umask(022);
+    const UmaskGuard mask(022);
     QtSettingsStore store(SettingsOrganization, WindowApplicationName);
     DialogModel model;
     loadSettings(store, model, SeedEntropy{});
@@ -206,7 +219,6 @@ TEST_F(QtSettingsStoreTest, ReadingCreatesNothingAndSavingIsOwnerOnly)
     ASSERT_EQ(::chmod(QFile::encodeName(storeFile()).constData(), 0644), 0);
     ASSERT_TRUE(saveSettings(store, model));
     EXPECT_EQ(mode(storeFile()), 0600u);
-    umask(oldMask);
 }
 
 enum class Obstacle { ReadOnlyFolder, FileSizeLimit };

@@ -123,6 +123,18 @@ TEST_F(CharSetTest, NamesAreTrimmedAndReservedOrTakenNamesRefused)
     EXPECT_EQ(dialog->model.currentList, u"abc");
 }
 
+TEST_F(CharSetTest, TheAddDialogReadsBackExactlyWhatItsListEditHolds)
+{
+    start();
+    chooseAdd({[](DLGaddset& add) {
+        add.listEdit->setPlainText(QStringLiteral("z\u00A0y\u2028"));
+        add.nameEdit->setText(QStringLiteral("nbsp"));
+        add.accept();
+        EXPECT_EQ(add.listText, QStringLiteral("z\u00A0y\u2028"));
+    }});
+    EXPECT_EQ(dialog->model.sets.setLists.back(), u"\u00A0(yz");
+}
+
 TEST_F(CharSetTest, CancelRestoresTheSelectionAndLeavesTheStoreAlone)
 {
     storeSets({u"default", u"two"}, 1);
@@ -224,6 +236,42 @@ TEST_F(CharSetTest, SurfaceClickCommitsTheNormalisedListWithoutSaving)
     QTest::mouseClick(d.spreadButton, Qt::LeftButton); // the next save takes it
     EXPECT_EQ(text(u"MS01"), u"abc");
     EXPECT_EQ(text(u"moji list"), u"abc");
+}
+
+// The edit gives back what it holds: a no-break space (a list character in
+// its own right) and a line separator are not a space and a line break.
+TEST_F(CharSetTest, AnInPlaceCommitReadsBackExactlyWhatTheEditHolds)
+{
+    storeSets({u"default", u"space"});
+    store.writeText(u"MS01", u"\u00A0ab");
+    store.writeText(u"MS02", u" ab");
+    CVeldraDlg& d = start();
+    const std::pair<const char16_t*, const char16_t*> typed[] = {
+        {nullptr, u"\u00A0ab"}, // left as shown
+        {u"x\u2028y", u"(xy"},  // U+2028 counts by its low byte, as any character
+        {u"b\u00A0\na", u"\u00A0ab"},
+    };
+    for (const auto& [text, list] : typed) {
+        SCOPED_TRACE(QString::fromStdU16String(list).toStdString());
+        doubleClickAt(d, QPoint(60, 80));
+        ASSERT_TRUE(d.model.listEditing);
+        if (text)
+            d.listEdit->setPlainText(QString::fromStdU16String(text));
+        clickAt(d, QPoint(5, 5));
+        EXPECT_EQ(d.model.currentList, list);
+        EXPECT_EQ(d.model.sets.setLists[0], list);
+    }
+    const Passwords expected =
+        *GeneratePasswords({u"○○", u"", true, u"TANE", {}, false, u"\u00A0ab", 10});
+    QTest::mouseClick(d.generateButton, Qt::LeftButton);
+    EXPECT_EQ(d.model.results, expected);
+    EXPECT_EQ(text(u"MS01"), u"\u00A0ab");
+
+    // A set whose list differs only there is shown as itself.
+    select(1);
+    doubleClickAt(d, QPoint(60, 80));
+    clickAt(d, QPoint(5, 5));
+    EXPECT_EQ(d.model.currentList, u" ab");
 }
 
 TEST_F(CharSetTest, TabCommitsAndEnterGeneratesFromTheOldList)

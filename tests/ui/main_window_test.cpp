@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -6,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QWindow>
 
 #include "charsets/char_list.h"
 #include "engine/report.h"
@@ -190,6 +192,33 @@ TEST_F(WindowTest, SpreadLayoutsKeepTheGrid)
                   QRect(38 + 82 * (k % 4), 246 + 25 * (k / 4), 81, 21));
 }
 
+TEST_F(WindowTest, LongTextsShowFromTheirStart)
+{
+    store.writeInt(u"spread", 2);
+    store.writeInt(u"length", 40);
+    store.writeText(u"seed1", std::u16string(70, u's') + u"END");
+    CVeldraDlg& d = start();
+    auto expectAtStart = [&d](const char* when) {
+        SCOPED_TRACE(when);
+        std::vector<QLineEdit*> edits{d.lengthEdit, d.seedTextEdit};
+        edits.insert(edits.end(), d.seedNumberEdits.begin(), d.seedNumberEdits.end());
+        edits.insert(edits.end(), d.resultEdits.begin(), d.resultEdits.begin() + 4);
+        // The focused edit's text is selected by the focus, as it should be.
+        for (QLineEdit* edit : edits)
+            EXPECT_EQ(edit->hasFocus() ? 0 : edit->cursorPosition(), 0)
+                << edit->accessibleName().toStdString();
+    };
+    expectAtStart("start-up");
+    QTest::mouseClick(d.generateButton, Qt::LeftButton);
+    ASSERT_EQ(d.resultEdits[3]->text().size(), 40);
+    expectAtStart("generation");
+    focusTo(d.lengthEdit);
+    d.lengthEdit->setText(QStringLiteral("7"));
+    QTest::keyClick(d.lengthEdit, Qt::Key_Up);
+    focusTo(d.seedTextEdit);
+    expectAtStart("up arrow and clamp");
+}
+
 TEST_F(WindowTest, SpreadClickBringsBackTheUnreadSeedText)
 {
     CVeldraDlg& d = start();
@@ -332,6 +361,46 @@ TEST_F(WindowTest, EmptyListWarnsAndLeavesEverythingAsItWas)
     EXPECT_TRUE(seams.clipboard.empty());
     EXPECT_TRUE(d.resultEdits[0]->text().isEmpty());
     EXPECT_EQ(text(u"seed1"), u"TANE");
+}
+
+TEST_F(WindowTest, ARefusedGenerationLeavesTheHeldFieldsForTheNextSave)
+{
+    store.writeInt(u"mojisetmax", 1);
+    store.writeText(u"MS01", u"");
+    CVeldraDlg& d = start();
+    const std::u16string storedNumbers = text(u"seed2");
+    d.seedTextEdit->setText(QStringLiteral("never used"));
+    d.lengthEdit->setText(QStringLiteral("33"));
+    QTest::mouseClick(d.generateButton, Qt::LeftButton);
+    EXPECT_EQ(d.model.seedText, u"TANE");
+    EXPECT_EQ(d.model.length, 10);
+
+    // 割 saves before it generates (and is refused again).
+    QTest::mouseClick(d.spreadButton, Qt::LeftButton);
+    EXPECT_EQ(number(u"spread"), 1);
+    EXPECT_EQ(text(u"seed1"), u"TANE");
+    EXPECT_EQ(text(u"seed2"), storedNumbers);
+    EXPECT_EQ(number(u"length"), 10);
+    EXPECT_EQ(seams.messages.size(), 2u);
+}
+
+TEST_F(WindowTest, TheTitleShowsTheOwnerNameAsGiven)
+{
+    store.writeText(u"user name", u"a[*]b");
+    CVeldraDlg& d = start();
+    auto shownTitle = [&d] { return d.windowHandle()->title().toStdString(); };
+    EXPECT_EQ(shownTitle(), "トヴリク (a[*]bさん用)");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&d)->text(QAccessible::Name).toStdString(),
+              "トヴリク (a[*]bさん用)");
+    seams.modalScripts.push_back([](QDialog& dialog) {
+        auto& about = dynamic_cast<CAboutDlg&>(dialog);
+        about.nameEdit->setText(QStringLiteral("[*][*]x[*]"));
+        about.accept();
+        return about.result();
+    });
+    d.onSysCommand(0x0010);
+    EXPECT_EQ(shownTitle(), "トヴリク ([*][*]x[*]さん用)");
+    EXPECT_EQ(text(u"user name"), u"[*][*]x[*]");
 }
 
 TEST_F(WindowTest, FailedSaveWarnsOnceAndClipboardFailureIsSilent)
