@@ -24,6 +24,7 @@
 #include "ui/about_dlg.h"
 #include "ui/add_set_dlg.h"
 #include "ui/dialog_units.h"
+#include "ui/one_line_edit.h"
 #include "ui/plain_text.h"
 #include "ui/system_menu.h"
 #include "ui/ui_seams.h"
@@ -76,7 +77,7 @@ QString literalTitle(std::u16string_view title)
 
 QLineEdit* digitsOnlyEdit(QWidget* parent)
 {
-    auto* edit = new QLineEdit(parent);
+    auto* edit = new OneLineEdit(parent);
     edit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
     return edit;
@@ -151,7 +152,7 @@ void CVeldraDlg::buildTemplate()
     for (QRadioButton* radio : {stringSeedRadio, numericSeedRadio})
         radio->setFocusPolicy(Qt::ClickFocus);
 
-    seedTextEdit = new QLineEdit(this);
+    seedTextEdit = new OneLineEdit(this);
     place(seedTextEdit, 65, 99, 188, 15);
     for (int i = 0; i < 7; ++i) {
         seedNumberEdits[i] = digitsOnlyEdit(this);
@@ -180,7 +181,9 @@ void CVeldraDlg::buildTemplate()
     place(spreadButton, 213, 163, 16, 15);
 
     for (int i = 0; i < PasswordCount; ++i) {
-        resultEdits[i] = new QLineEdit(this);
+        auto* box = new OneLineEdit(this);
+        box->setSecret(true); // a copied password is marked like the report
+        resultEdits[i] = box;
         if (i == 0) {
             place(resultEdits[i], 22, 164, 189, 14);
         } else {
