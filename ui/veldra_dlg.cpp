@@ -644,8 +644,8 @@ void CVeldraDlg::onSurfaceButtonDown(QPoint)
 
 void CVeldraDlg::onSurfaceDoubleClick(QPoint pos)
 {
-    if (model.listEditing || pos.x() < ListHitLeft || pos.x() > ListHitRight ||
-        pos.y() < ListHitTop || pos.y() > ListHitBottom)
+    // The hit area is wherever the list edit lies, its border included.
+    if (model.listEditing || !listEdit->geometry().contains(pos))
         return;
     beginListEdit();
 }

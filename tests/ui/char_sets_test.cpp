@@ -204,8 +204,14 @@ TEST_F(CharSetTest, SelectingASetMakesItsListCurrentAndSaves)
 TEST_F(CharSetTest, DoubleClickOpensTheListOnlyInsideItsArea)
 {
     CVeldraDlg& d = start();
-    const QPoint inside[] = {{41, 71}, {442, 109}};
-    const QPoint outside[] = {{40, 71}, {443, 109}, {41, 70}, {41, 110}};
+    // The area is the list edit's own: x 38..437, y 68..108 in this layout.
+    const QRect area = d.listEdit->geometry();
+    ASSERT_EQ(area, QRect(QPoint(38, 68), QPoint(437, 108)));
+    const QPoint inside[] = {area.topLeft(), area.bottomRight(), area.topRight(), area.bottomLeft(),
+                             area.center()};
+    const QPoint outside[] = {area.topLeft() - QPoint(1, 0), area.topLeft() - QPoint(0, 1),
+                              area.bottomRight() + QPoint(1, 0), area.bottomRight() + QPoint(0, 1),
+                              QPoint(442, 109)};
     for (QPoint p : outside) {
         doubleClickAt(d, p);
         EXPECT_FALSE(d.model.listEditing) << p.x() << "," << p.y();
