@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QShortcut>
+#include <QTimer>
 
 #include <charconv>
 
@@ -385,8 +386,15 @@ bool CVeldraDlg::readSeedNumber(int index)
     }
     if (failed) {
         seams_.warning(this, message);
-        edit->setFocus();
-        edit->selectAll();
+        // Again once the event that started the exchange is through: a focus
+        // loss by Tab or a click deselects the edit after its handlers ran,
+        // and a generation's load exchange rewrites it.
+        auto selectAgain = [edit] {
+            edit->setFocus();
+            edit->selectAll();
+        };
+        selectAgain();
+        QTimer::singleShot(0, edit, selectAgain);
     }
     return !failed;
 }

@@ -256,6 +256,37 @@ TEST_F(WindowTest, RangeFailureReportsAndStopsTheExchange)
     EXPECT_EQ(text(u"seed2"), u"1-100000-3-4-5-6-7");
 }
 
+// However the failing exchange started, the edit is selected again, so that
+// the next keystroke replaces the bad value.
+TEST_F(WindowTest, RangeFailureSelectsTheEditWhicheverWayItStarted)
+{
+    store.writeInt(u"mode", 9265);
+    CVeldraDlg& d = start();
+    QLineEdit* first = d.seedNumberEdits[0];
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"keystroke", [] {}},
+        {"Tab", [first] { QTest::keyClick(first, Qt::Key_Tab); }},
+        {"click on another edit",
+         [&d] { QTest::mouseClick(d.seedNumberEdits[3], Qt::LeftButton); }},
+        {"生成", [&d] { QTest::mouseClick(d.generateButton, Qt::LeftButton); }},
+    };
+    for (const auto& [way, act] : ways) {
+        focusTo(first);
+        first->selectAll();
+        QTest::keyClicks(first, QStringLiteral("123456"));
+        const std::size_t shown = seams.messages.size();
+        act();
+        QApplication::processEvents();
+        if (std::string_view(way) != "keystroke") {
+            EXPECT_GT(seams.messages.size(), shown) << way; // the message again
+        }
+        EXPECT_EQ(QApplication::focusWidget(), first) << way;
+        EXPECT_EQ(first->selectedText(), QStringLiteral("123456")) << way;
+        QTest::keyClick(first, Qt::Key_9);
+        EXPECT_EQ(first->text(), QStringLiteral("9")) << way;
+    }
+}
+
 TEST_F(WindowTest, SeedModeRadiosSwitchTheEditsAndKeepTheirText)
 {
     CVeldraDlg& d = start();
