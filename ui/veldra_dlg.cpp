@@ -27,6 +27,7 @@
 #include "ui/dialog_units.h"
 #include "ui/one_line_edit.h"
 #include "ui/plain_text.h"
+#include "ui/set_combo.h"
 #include "ui/system_menu.h"
 #include "ui/ui_seams.h"
 #include "ui/up_down.h"
@@ -172,7 +173,7 @@ void CVeldraDlg::buildTemplate()
     complexityCheck = new QCheckBox(QStringLiteral("複雑性"), this);
     place(complexityCheck, 96, 18, 36, 13);
     complexityCheck->setLayoutDirection(Qt::RightToLeft);
-    setCombo = new QComboBox(this);
+    setCombo = new SetCombo(this);
     place(setCombo, 179, 18, 58, 13);
     label(QStringLiteral("文字セット"), 147, 21, 28, 8, Qt::AlignRight)->setBuddy(setCombo);
     label(QStringLiteral("文字リスト"), 22, 35, 28, 8)->setBuddy(listEdit);
