@@ -1,15 +1,18 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDialogButtonBox>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTranslator>
 
 #include "charsets/char_list.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/about_dlg.h"
 #include "ui/add_set_dlg.h"
 #include "ui/one_line_edit.h"
+#include "ui/qt_translation.h"
 #include "ui/secret_clipboard.h"
 
 namespace {
@@ -163,6 +166,27 @@ TEST_F(WindowTest, CopiedPasswordsCarryTheSecretHint)
     QTest::keyClick(d.seedTextEdit, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(clipboard().text(), QStringLiteral("TANE"));
     EXPECT_FALSE(hasSecretHint(*clipboard().mimeData()));
+}
+
+// The edits' own menus and Qt's standard buttons speak Japanese.
+TEST(QtJapanese, TranslatesTheEditMenusAndStandardButtons)
+{
+    QTranslator translator;
+    ASSERT_TRUE(loadQtJapanese(translator));
+    QCoreApplication::installTranslator(&translator);
+    OneLineEdit edit;
+    const std::unique_ptr<QMenu> menu(edit.createContextMenu());
+    QStringList labels;
+    for (QAction* action : menu->actions())
+        if (!action->isSeparator())
+            labels << action->text().section(u'\t', 0, 0);
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    const QString cancel = buttons.button(QDialogButtonBox::Cancel)->text();
+    QCoreApplication::removeTranslator(&translator);
+
+    EXPECT_EQ(labels, (QStringList{"元に戻す(&U)", "やり直す(&R)", "切り取り(&T)", "コピー(&C)",
+                                   "貼り付け(&P)", "削除", "すべてを選択"}));
+    EXPECT_EQ(cancel, QStringLiteral("キャンセル"));
 }
 
 } // namespace
