@@ -268,6 +268,10 @@ void CVeldraDlg::setVisible(bool visible)
             lengthEdit->setFocus();
     }
     QDialog::setVisible(visible);
+    if (visible && saveWarningPending_) {
+        saveWarningPending_ = false;
+        QTimer::singleShot(0, this, &CVeldraDlg::showSaveFailure);
+    }
 }
 
 bool CVeldraDlg::onInitDialog()
@@ -405,6 +409,17 @@ void CVeldraDlg::saveAll()
     if (saveSettings(store_, model) || saveFailureShown_)
         return;
     saveFailureShown_ = true;
+    // The start-up save runs before the window appears: its warning waits
+    // until the window is there to stand over.
+    if (!isVisible()) {
+        saveWarningPending_ = true;
+        return;
+    }
+    showSaveFailure();
+}
+
+void CVeldraDlg::showSaveFailure()
+{
     QString text = QStringLiteral("設定を保存できませんでした。文字セットや設定の変更は、"
                                   "このままでは次回の起動時に失われます。");
     if (!storeLocation_.isEmpty())

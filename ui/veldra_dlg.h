@@ -76,6 +76,7 @@ private:
     void fillSetCombo();
     void enableSeedEdits();
     void saveAll();
+    void showSaveFailure();
 
     void onSeedMode(bool stringMode);
     void onReadSeedNumbers();
@@ -99,5 +100,6 @@ private:
     int exchanging_ = 0;
     bool initialized_ = false;
     bool saveFailureShown_ = false;
+    bool saveWarningPending_ = false;
     bool nativeAboutItem_ = false;
 };

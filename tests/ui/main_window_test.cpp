@@ -441,9 +441,26 @@ TEST_F(WindowTest, FailedSaveWarnsOnceAndClipboardFailureIsSilent)
     CVeldraDlg& d = start();
     ASSERT_EQ(seams.messages.size(), 1u);
     EXPECT_TRUE(seams.messages[0].text.contains(QStringLiteral("/tmp/store.conf")));
+    // The start-up save's warning waits for the window and stands over it.
+    EXPECT_EQ(seams.messages[0].owner, &d);
+    EXPECT_TRUE(seams.messages[0].ownerShown);
     QTest::mouseClick(d.generateButton, Qt::LeftButton);
     EXPECT_EQ(seams.messages.size(), 1u);
     EXPECT_FALSE(d.resultEdits[0]->text().isEmpty());
+}
+
+TEST(MessageBoxes, StandOverTheirWindowInItsFont)
+{
+    QWidget window;
+    window.setFont(QFont(QStringLiteral("IPAGothic"), 13));
+    QWidget* child = new QWidget(&window);
+    const std::unique_ptr<QMessageBox> box(buildMessageBox(
+        QMessageBox::Warning, child, QStringLiteral("caption"), QStringLiteral("text")));
+    EXPECT_EQ(box->parentWidget(), child);
+    EXPECT_EQ(box->font(), window.font());
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("caption"));
+    EXPECT_EQ(box->icon(), QMessageBox::Warning);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
 }
 
 TEST(SecretClipboard, KeepsTheTextAndMarksItSecret)
