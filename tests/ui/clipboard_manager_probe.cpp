@@ -21,8 +21,7 @@ using Clock = std::chrono::steady_clock;
 struct Free {
     void operator()(void* p) const { std::free(p); }
 };
-template <typename T>
-using Reply = std::unique_ptr<T, Free>;
+template <typename T> using Reply = std::unique_ptr<T, Free>;
 
 xcb_connection_t* connection;
 xcb_window_t window;
