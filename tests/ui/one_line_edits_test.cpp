@@ -33,7 +33,7 @@ void pasteWithKeys(QLineEdit* edit, const QString& text)
 // whose text Qt gives as `label`.
 void chooseFromMenu(QLineEdit* edit, const QString& label)
 {
-    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(2, 2),
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
                             edit->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(edit, &event);
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
