@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "ui/dialog_units.h"
+#include "ui/one_line_edit.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
@@ -29,7 +30,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     templateLabel(this, du, QStringLiteral("さん用トヴリク"), QRect(90, 14, 78, 12))
         ->setTextFormat(Qt::PlainText);
 
-    nameEdit = new QLineEdit(this);
+    nameEdit = new OneLineEdit(this);
     nameEdit->setGeometry(du.rect(38, 11, 50, 15));
     nameEdit->setAccessibleName(QStringLiteral("使用者名"));
 

@@ -10,6 +10,7 @@
 
 #include "settings/white_space.h"
 #include "ui/dialog_units.h"
+#include "ui/one_line_edit.h"
 #include "ui/plain_text.h"
 #include "ui/ui_seams.h"
 
@@ -45,7 +46,7 @@ DLGaddset::DLGaddset(UiSeams& seams, QWidget* parent) : QDialog(parent), seams_(
     templateLabel(this, du, QStringLiteral("文字リスト"), QRect(7, 43, 33, 8))->setBuddy(listEdit);
     QLabel* nameLabel =
         templateLabel(this, du, QStringLiteral("文字セット名"), QRect(7, 10, 50, 8));
-    nameEdit = new QLineEdit(this);
+    nameEdit = new OneLineEdit(this);
     nameEdit->setGeometry(du.rect(11, 20, 136, 14));
     nameLabel->setBuddy(nameEdit);
 

@@ -26,3 +26,15 @@ QMimeData* makeSecretTextMimeData(const QString& text)
 #endif
     return data;
 }
+
+bool hasSecretHint(const QMimeData& data)
+{
+#if defined(Q_OS_WIN)
+    return data.hasFormat(QStringLiteral(
+        "application/x-qt-windows-mime;value=\"ExcludeClipboardContentFromMonitorProcessing\""));
+#elif defined(Q_OS_MACOS)
+    return data.hasFormat(QStringLiteral("application/x-nspasteboard-concealed-type"));
+#else
+    return data.data(QStringLiteral("x-kde-passwordManagerHint")) == "secret";
+#endif
+}

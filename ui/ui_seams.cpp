@@ -6,17 +6,32 @@
 #include <QMessageBox>
 #include <QMimeData>
 
+#include <memory>
+
 #include "engine/local_time.h"
 #include "ui/secret_clipboard.h"
 
+QMessageBox* buildMessageBox(QMessageBox::Icon icon, QWidget* owner, const QString& caption,
+                             const QString& text)
+{
+    auto* box = new QMessageBox(icon, caption, text, QMessageBox::Ok, owner);
+    if (owner != nullptr)
+        box->setFont(owner->window()->font());
+    return box;
+}
+
 void SystemSeams::warning(QWidget* owner, const QString& text)
 {
-    QMessageBox::warning(owner, QApplication::applicationName(), text);
+    const std::unique_ptr<QMessageBox> box(
+        buildMessageBox(QMessageBox::Warning, owner, QApplication::applicationName(), text));
+    box->exec();
 }
 
 void SystemSeams::stop(QWidget* owner, const QString& caption, const QString& text)
 {
-    QMessageBox::critical(owner, caption, text);
+    const std::unique_ptr<QMessageBox> box(
+        buildMessageBox(QMessageBox::Critical, owner, caption, text));
+    box->exec();
 }
 
 int SystemSeams::runModal(QDialog& dialog)

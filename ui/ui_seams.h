@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 
 #include <ctime>
@@ -28,6 +29,11 @@ public:
     virtual std::optional<std::tm> localTime() = 0;
     virtual SeedEntropy seedEntropy() = 0;
 };
+
+// A message box with an OK button over the owner's window, in that window's
+// font (a window does not pass its font on to the boxes it opens).
+QMessageBox* buildMessageBox(QMessageBox::Icon icon, QWidget* owner, const QString& caption,
+                             const QString& text);
 
 class SystemSeams : public UiSeams {
 public:

@@ -1,8 +1,10 @@
 #include "ui/veldra_app.h"
 
 #include <QFileInfo>
+#include <QTranslator>
 
 #include "settings/qt_settings_store.h"
+#include "ui/qt_translation.h"
 #include "ui/ui_seams.h"
 #include "ui/veldra_dlg.h"
 
@@ -13,6 +15,9 @@ CVeldraApp::CVeldraApp(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationName(QFileInfo(applicationFilePath()).completeBaseName());
     // Docks find the desktop entry, and with it the icon, by this name.
     setDesktopFileName(QStringLiteral(TOVRIK_APP_ID));
+    auto* qtTexts = new QTranslator(this);
+    if (loadQtJapanese(*qtTexts))
+        installTranslator(qtTexts);
 }
 
 int CVeldraApp::run()

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QShortcut>
+#include <QTimer>
 
 #include <charconv>
 
@@ -24,7 +25,9 @@
 #include "ui/about_dlg.h"
 #include "ui/add_set_dlg.h"
 #include "ui/dialog_units.h"
+#include "ui/one_line_edit.h"
 #include "ui/plain_text.h"
+#include "ui/set_combo.h"
 #include "ui/system_menu.h"
 #include "ui/ui_seams.h"
 #include "ui/up_down.h"
@@ -76,7 +79,7 @@ QString literalTitle(std::u16string_view title)
 
 QLineEdit* digitsOnlyEdit(QWidget* parent)
 {
-    auto* edit = new QLineEdit(parent);
+    auto* edit = new OneLineEdit(parent);
     edit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
     return edit;
@@ -151,7 +154,7 @@ void CVeldraDlg::buildTemplate()
     for (QRadioButton* radio : {stringSeedRadio, numericSeedRadio})
         radio->setFocusPolicy(Qt::ClickFocus);
 
-    seedTextEdit = new QLineEdit(this);
+    seedTextEdit = new OneLineEdit(this);
     place(seedTextEdit, 65, 99, 188, 15);
     for (int i = 0; i < 7; ++i) {
         seedNumberEdits[i] = digitsOnlyEdit(this);
@@ -170,7 +173,7 @@ void CVeldraDlg::buildTemplate()
     complexityCheck = new QCheckBox(QStringLiteral("複雑性"), this);
     place(complexityCheck, 96, 18, 36, 13);
     complexityCheck->setLayoutDirection(Qt::RightToLeft);
-    setCombo = new QComboBox(this);
+    setCombo = new SetCombo(this);
     place(setCombo, 179, 18, 58, 13);
     label(QStringLiteral("文字セット"), 147, 21, 28, 8, Qt::AlignRight)->setBuddy(setCombo);
     label(QStringLiteral("文字リスト"), 22, 35, 28, 8)->setBuddy(listEdit);
@@ -180,7 +183,9 @@ void CVeldraDlg::buildTemplate()
     place(spreadButton, 213, 163, 16, 15);
 
     for (int i = 0; i < PasswordCount; ++i) {
-        resultEdits[i] = new QLineEdit(this);
+        auto* box = new OneLineEdit(this);
+        box->setSecret(true); // a copied password is marked like the report
+        resultEdits[i] = box;
         if (i == 0) {
             place(resultEdits[i], 22, 164, 189, 14);
         } else {
@@ -263,6 +268,10 @@ void CVeldraDlg::setVisible(bool visible)
             lengthEdit->setFocus();
     }
     QDialog::setVisible(visible);
+    if (visible && saveWarningPending_) {
+        saveWarningPending_ = false;
+        QTimer::singleShot(0, this, &CVeldraDlg::showSaveFailure);
+    }
 }
 
 bool CVeldraDlg::onInitDialog()
@@ -382,8 +391,15 @@ bool CVeldraDlg::readSeedNumber(int index)
     }
     if (failed) {
         seams_.warning(this, message);
-        edit->setFocus();
-        edit->selectAll();
+        // Again once the event that started the exchange is through: a focus
+        // loss by Tab or a click deselects the edit after its handlers ran,
+        // and a generation's load exchange rewrites it.
+        auto selectAgain = [edit] {
+            edit->setFocus();
+            edit->selectAll();
+        };
+        selectAgain();
+        QTimer::singleShot(0, edit, selectAgain);
     }
     return !failed;
 }
@@ -393,6 +409,17 @@ void CVeldraDlg::saveAll()
     if (saveSettings(store_, model) || saveFailureShown_)
         return;
     saveFailureShown_ = true;
+    // The start-up save runs before the window appears: its warning waits
+    // until the window is there to stand over.
+    if (!isVisible()) {
+        saveWarningPending_ = true;
+        return;
+    }
+    showSaveFailure();
+}
+
+void CVeldraDlg::showSaveFailure()
+{
     QString text = QStringLiteral("設定を保存できませんでした。文字セットや設定の変更は、"
                                   "このままでは次回の起動時に失われます。");
     if (!storeLocation_.isEmpty())
@@ -641,8 +668,8 @@ void CVeldraDlg::onSurfaceButtonDown(QPoint)
 
 void CVeldraDlg::onSurfaceDoubleClick(QPoint pos)
 {
-    if (model.listEditing || pos.x() < ListHitLeft || pos.x() > ListHitRight ||
-        pos.y() < ListHitTop || pos.y() > ListHitBottom)
+    // The hit area is wherever the list edit lies, its border included.
+    if (model.listEditing || !listEdit->geometry().contains(pos))
         return;
     beginListEdit();
 }

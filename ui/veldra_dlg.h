@@ -56,9 +56,6 @@ public:
     // A command of the window menu; the about item opens the about box.
     void onSysCommand(unsigned id);
 
-    // The in-place list edit opens inside this rectangle of client pixels.
-    static constexpr int ListHitLeft = 41, ListHitTop = 71, ListHitRight = 442, ListHitBottom = 109;
-
     // The first show runs the start-up sequence, before the window appears.
     void setVisible(bool visible) override;
 
@@ -79,6 +76,7 @@ private:
     void fillSetCombo();
     void enableSeedEdits();
     void saveAll();
+    void showSaveFailure();
 
     void onSeedMode(bool stringMode);
     void onReadSeedNumbers();
@@ -102,5 +100,6 @@ private:
     int exchanging_ = 0;
     bool initialized_ = false;
     bool saveFailureShown_ = false;
+    bool saveWarningPending_ = false;
     bool nativeAboutItem_ = false;
 };

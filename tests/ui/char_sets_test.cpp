@@ -6,6 +6,7 @@
 #include "charsets/char_list.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/add_set_dlg.h"
+#include "ui/set_combo.h"
 
 namespace {
 
@@ -199,13 +200,44 @@ TEST_F(CharSetTest, SelectingASetMakesItsListCurrentAndSaves)
     EXPECT_EQ(number(u"mojisetsel"), 1);
 }
 
+// Names that differ only in their last digit stay apart in the closed
+// selector, and its tooltip gives the whole name.
+TEST_F(CharSetTest, ClosedSelectorTellsNumberedSetsApart)
+{
+    std::vector<std::u16string> names;
+    for (int k = 0; k < 10; ++k)
+        names.push_back(QString::asprintf("文字セット_%02d", k).toStdU16String());
+    storeSets(names);
+    CVeldraDlg& d = start();
+    auto* combo = dynamic_cast<SetCombo*>(d.setCombo);
+    ASSERT_NE(combo, nullptr);
+    std::vector<QImage> drawn;
+    for (int k = 0; k < 10; ++k) {
+        select(k);
+        const QString full = toQ(names[k]);
+        EXPECT_EQ(combo->toolTip(), full);
+        const QString shown = combo->shownText();
+        EXPECT_TRUE(shown.endsWith(full.right(2))) << shown.toStdString();
+        EXPECT_TRUE(shown.startsWith(full.left(2))) << shown.toStdString();
+        drawn.push_back(combo->grab().toImage());
+        for (int j = 0; j < k; ++j)
+            EXPECT_NE(drawn[j], drawn[k]) << j << " and " << k << " look alike";
+    }
+}
+
 // In-place editing of the list.
 
 TEST_F(CharSetTest, DoubleClickOpensTheListOnlyInsideItsArea)
 {
     CVeldraDlg& d = start();
-    const QPoint inside[] = {{41, 71}, {442, 109}};
-    const QPoint outside[] = {{40, 71}, {443, 109}, {41, 70}, {41, 110}};
+    // The area is the list edit's own: x 38..437, y 68..108 in this layout.
+    const QRect area = d.listEdit->geometry();
+    ASSERT_EQ(area, QRect(QPoint(38, 68), QPoint(437, 108)));
+    const QPoint inside[] = {area.topLeft(), area.bottomRight(), area.topRight(), area.bottomLeft(),
+                             area.center()};
+    const QPoint outside[] = {area.topLeft() - QPoint(1, 0), area.topLeft() - QPoint(0, 1),
+                              area.bottomRight() + QPoint(1, 0), area.bottomRight() + QPoint(0, 1),
+                              QPoint(442, 109)};
     for (QPoint p : outside) {
         doubleClickAt(d, p);
         EXPECT_FALSE(d.model.listEditing) << p.x() << "," << p.y();

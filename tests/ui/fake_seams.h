@@ -17,6 +17,7 @@ public:
         QString caption;
         QString text;
         QWidget* owner;
+        bool ownerShown; // the owner's window was on the screen
     };
     // What the user does in a modal dialog; returns the dialog's result.
     using ModalScript = std::function<int(QDialog&)>;
@@ -44,12 +45,12 @@ public:
     // A message box takes the keyboard focus while it is open.
     void warning(QWidget* owner, const QString& text) override
     {
-        messages.push_back({QStringLiteral("warning"), QString(), text, owner});
+        messages.push_back({QStringLiteral("warning"), QString(), text, owner, shown(owner)});
         takeFocus();
     }
     void stop(QWidget* owner, const QString& caption, const QString& text) override
     {
-        messages.push_back({QStringLiteral("stop"), caption, text, owner});
+        messages.push_back({QStringLiteral("stop"), caption, text, owner, shown(owner)});
         takeFocus();
     }
     // Shows the dialog without a nested loop, lets the script act, and
@@ -76,6 +77,8 @@ public:
         return true;
     }
     std::optional<std::tm> localTime() override { return now; }
+
+    static bool shown(const QWidget* owner) { return owner && owner->window()->isVisible(); }
 
     static void takeFocus()
     {

@@ -256,6 +256,37 @@ TEST_F(WindowTest, RangeFailureReportsAndStopsTheExchange)
     EXPECT_EQ(text(u"seed2"), u"1-100000-3-4-5-6-7");
 }
 
+// However the failing exchange started, the edit is selected again, so that
+// the next keystroke replaces the bad value.
+TEST_F(WindowTest, RangeFailureSelectsTheEditWhicheverWayItStarted)
+{
+    store.writeInt(u"mode", 9265);
+    CVeldraDlg& d = start();
+    QLineEdit* first = d.seedNumberEdits[0];
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"keystroke", [] {}},
+        {"Tab", [first] { QTest::keyClick(first, Qt::Key_Tab); }},
+        {"click on another edit",
+         [&d] { QTest::mouseClick(d.seedNumberEdits[3], Qt::LeftButton); }},
+        {"生成", [&d] { QTest::mouseClick(d.generateButton, Qt::LeftButton); }},
+    };
+    for (const auto& [way, act] : ways) {
+        focusTo(first);
+        first->selectAll();
+        QTest::keyClicks(first, QStringLiteral("123456"));
+        const std::size_t shown = seams.messages.size();
+        act();
+        QApplication::processEvents();
+        if (std::string_view(way) != "keystroke") {
+            EXPECT_GT(seams.messages.size(), shown) << way; // the message again
+        }
+        EXPECT_EQ(QApplication::focusWidget(), first) << way;
+        EXPECT_EQ(first->selectedText(), QStringLiteral("123456")) << way;
+        QTest::keyClick(first, Qt::Key_9);
+        EXPECT_EQ(first->text(), QStringLiteral("9")) << way;
+    }
+}
+
 TEST_F(WindowTest, SeedModeRadiosSwitchTheEditsAndKeepTheirText)
 {
     CVeldraDlg& d = start();
@@ -410,9 +441,26 @@ TEST_F(WindowTest, FailedSaveWarnsOnceAndClipboardFailureIsSilent)
     CVeldraDlg& d = start();
     ASSERT_EQ(seams.messages.size(), 1u);
     EXPECT_TRUE(seams.messages[0].text.contains(QStringLiteral("/tmp/store.conf")));
+    // The start-up save's warning waits for the window and stands over it.
+    EXPECT_EQ(seams.messages[0].owner, &d);
+    EXPECT_TRUE(seams.messages[0].ownerShown);
     QTest::mouseClick(d.generateButton, Qt::LeftButton);
     EXPECT_EQ(seams.messages.size(), 1u);
     EXPECT_FALSE(d.resultEdits[0]->text().isEmpty());
+}
+
+TEST(MessageBoxes, StandOverTheirWindowInItsFont)
+{
+    QWidget window;
+    window.setFont(QFont(QStringLiteral("IPAGothic"), 13));
+    QWidget* child = new QWidget(&window);
+    const std::unique_ptr<QMessageBox> box(buildMessageBox(
+        QMessageBox::Warning, child, QStringLiteral("caption"), QStringLiteral("text")));
+    EXPECT_EQ(box->parentWidget(), child);
+    EXPECT_EQ(box->font(), window.font());
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("caption"));
+    EXPECT_EQ(box->icon(), QMessageBox::Warning);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
 }
 
 TEST(SecretClipboard, KeepsTheTextAndMarksItSecret)
