@@ -30,3 +30,6 @@ scripts/web-test.sh build
 
 echo "== every benchmark once, briefly, so that one that fails or crashes fails here"
 scripts/bench-once.sh build
+
+echo "== hardened binaries"
+scripts/check-hardening.sh build
