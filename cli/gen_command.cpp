@@ -198,8 +198,8 @@ std::u16string shownOnTerminal(std::u16string_view text)
     std::u16string shown;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i];
-        const bool lineEnd = unit == u'\n' || (unit == u'\r' && i + 1 < text.size() &&
-                                                text[i + 1] == u'\n');
+        const bool lineEnd =
+            unit == u'\n' || (unit == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n');
         if (lineEnd || !(unit < 0x20 || (unit >= 0x7F && unit < 0xA0)))
             shown.push_back(unit);
         else

@@ -12,9 +12,9 @@
 
 // Exit statuses of tovrik-gen.
 inline constexpr int ExitOk = 0;
-inline constexpr int ExitNothingToDraw = 1; // the character list is empty
-inline constexpr int ExitRefusedStore = 1;  // the store is not the user's own
-inline constexpr int ExitUsage = 2;         // bad command line
+inline constexpr int ExitNothingToDraw = 1;   // the character list is empty
+inline constexpr int ExitRefusedStore = 1;    // the store is not the user's own
+inline constexpr int ExitUsage = 2;           // bad command line
 inline constexpr int ExitUnreadableStore = 3; // the store exists but cannot be read
 inline constexpr int ExitOutputFailed = 4;    // standard output could not be written
 

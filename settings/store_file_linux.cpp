@@ -283,7 +283,8 @@ StoredValues everyValue(const QSettings& settings)
 QString pinnedPath(int folder)
 {
     const QString path = QStringLiteral("/proc/self/fd/") + QString::number(folder);
-    struct stat viaPath {}, viaFd {};
+    struct stat viaPath {
+    }, viaFd{};
     if (::stat(encoded(path).constData(), &viaPath) != 0 || ::fstat(folder, &viaFd) != 0 ||
         viaPath.st_dev != viaFd.st_dev || viaPath.st_ino != viaFd.st_ino)
         return {};
@@ -334,8 +335,7 @@ void removeAbandonedScratchFiles(int folder, const QString& fileName, const QStr
         const long long pid = match.captured(1).toLongLong();
         struct stat info {};
         if (pid > 0 && pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 &&
-            errno == ESRCH &&
-            ::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            errno == ESRCH && ::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
             S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
             victims.push_back(QByteArray(entry->d_name));
     }
@@ -447,7 +447,8 @@ void IniFileBackend::read()
     // the one checked above, unchanged.
     const QString path = place.path();
     StoredValues values = everyValue(QSettings(path, QSettings::IniFormat));
-    struct stat byPath {}, after {};
+    struct stat byPath {
+    }, after{};
     if (::stat(encoded(path).constData(), &byPath) != 0 || ::fstat(place.file.get(), &after) != 0 ||
         byPath.st_dev != place.info.st_dev || byPath.st_ino != place.info.st_ino ||
         !(FileVersion::of(after) == FileVersion::of(place.info))) {

@@ -15,8 +15,9 @@ QString unusableStoreMessage(StoreAccess access, const QString& location)
 {
     const QString reason =
         access == StoreAccess::Refused
-            ? QStringLiteral("設定ファイルが安全ではないため使いません（ほかのユーザーのもの、"
-                             "ほかのユーザーが書き込めるもの、または通常のファイルではありません）。")
+            ? QStringLiteral(
+                  "設定ファイルが安全ではないため使いません（ほかのユーザーのもの、"
+                  "ほかのユーザーが書き込めるもの、または通常のファイルではありません）。")
             : QStringLiteral("設定ファイルを読み込めません。");
     return reason + QStringLiteral("設定は読み込まず、保存もしません。\n\n保存先: ") + location;
 }

@@ -34,7 +34,9 @@ GenEnvironment testEnvironment(const MemorySettingsStore* store = nullptr)
 {
     GenEnvironment env;
     if (store)
-        env.openStore = [store] { return OpenedStore{std::make_unique<ReadOnlyStore>(*store), StoreAccess::Ours, {}}; };
+        env.openStore = [store] {
+            return OpenedStore{std::make_unique<ReadOnlyStore>(*store), StoreAccess::Ours, {}};
+        };
     env.localTime = [] {
         std::tm t{};
         t.tm_year = 126;
@@ -230,7 +232,7 @@ TEST(TovrikGen, FailedOutputIsAFailure)
 TEST(TovrikGen, ControlCharactersAreEscapedOnlyOnATerminal)
 {
     const std::vector<std::string> args = {"--no-store", "--list", "\x1b\t\xc2\x9b",
-                                           "--length", "4", "--report"};
+                                           "--length",   "4",      "--report"};
     const std::string raw = run(args).out;
     GenEnvironment terminal = testEnvironment();
     terminal.outputIsTerminal = true;
@@ -242,7 +244,8 @@ TEST(TovrikGen, ControlCharactersAreEscapedOnlyOnATerminal)
     for (const char* escaped : {"\\x1B", "\\x09", "\\x9B"})
         EXPECT_NE(shown.find(escaped), std::string::npos) << shown;
     // The report keeps its CR LF line ends.
-    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), std::count(raw.begin(), raw.end(), '\n'));
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'),
+              std::count(raw.begin(), raw.end(), '\n'));
 }
 
 TEST(TovrikGen, ListEmptyAfterNormalisationIsStatusOne)

@@ -410,7 +410,6 @@ TEST_F(QtSettingsStoreTest, KilledDuringSavesLeavesACompleteFile)
               QStringList{QStringLiteral("tovrik.conf")});
 }
 
-
 // ---- A store that is not the user's own ----
 
 mode_t modeOf(const QString& path)
@@ -535,7 +534,8 @@ TEST_F(QtSettingsStoreTest, HostileStoresAreRefusedAndNothingElseIsWritten)
         QtSettingsStore store(SettingsOrganization, WindowApplicationName);
         EXPECT_EQ(store.access(), StoreAccess::Refused);
         EXPECT_NE(store.problem().indexOf(store.location()), -1) << store.problem().toStdString();
-        EXPECT_TRUE(store.location().startsWith(configHome_) || store.location().startsWith(outside))
+        EXPECT_TRUE(store.location().startsWith(configHome_) ||
+                    store.location().startsWith(outside))
             << store.location().toStdString();
         DialogModel model;
         loadSettings(store, model, SeedEntropy{});
@@ -614,7 +614,7 @@ TEST_F(QtSettingsStoreTest, OnlyOurOwnAbandonedScratchFilesAreRemoved)
                                    scratch + QStringLiteral("3.lock"),
                                    scratch + QStringLiteral("4.aB3dE9")};
     const QStringList kept = {
-        QStringLiteral("tovrik.conf.save-20250101"),                 // the user's backup
+        QStringLiteral("tovrik.conf.save-20250101"),                       // the user's backup
         QStringLiteral("tovrik.conf.save-") + gone + QStringLiteral("-1"), // no host
         QStringLiteral("tovrik.conf.save-otherhost-") + gone + QStringLiteral("-1"),
         scratch + QStringLiteral("1.bak"),
