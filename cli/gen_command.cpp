@@ -101,6 +101,8 @@ int finish(std::ostream& out, std::ostream& err)
     return ExitOutputFailed;
 }
 
+// One line for standard error. It never quotes a value given on the command
+// line: that may be the owner key, a seed or a list.
 struct UsageError {
     std::string message;
 };
@@ -110,8 +112,6 @@ std::u16string toU16(const QString& text)
     return text.toStdU16String();
 }
 
-// Messages never quote a value given on the command line: it may be the
-// owner key, a seed or a list.
 std::string toUtf8(std::u16string_view text)
 {
     const QByteArray bytes =
