@@ -88,8 +88,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     app.setOrganizationName(QStringLiteral("Ostrel Applications"));
     app.setApplicationName(QStringLiteral("tovrik"));
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    // The configuration folder to start from (a store left by an earlier
+    // start), or a fresh one: a first start.
+    QTemporaryDir fresh;
+    qputenv("XDG_CONFIG_HOME", argc > 2 ? QByteArray(argv[2]) : fresh.path().toLocal8Bit());
 
     if (real) {
         QtSettingsStore store(app.organizationName(), app.applicationName());

@@ -5,9 +5,11 @@ after the other, several times, and prints the medians and their ratios.
 Usage: bench/startup_compare.py [BUILD_DIR] [RUNS]
 """
 import os
+import shutil
 import statistics
 import subprocess
 import sys
+import tempfile
 
 build = sys.argv[1] if len(sys.argv) > 1 else "build"
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
@@ -16,10 +18,16 @@ env = dict(os.environ)
 if not env.get("DISPLAY") and not env.get("WAYLAND_DISPLAY"):
     env.setdefault("QT_QPA_PLATFORM", "offscreen")
 
+# Every start but the first finds the store that an earlier start left: the
+# first start, untimed, makes it.
+config = tempfile.mkdtemp()
+subprocess.run([exe, "real", config], env=env, check=True, capture_output=True)
+
 results = {"real": [], "minimal": []}
 for _ in range(runs):
     for mode in results:
-        out = subprocess.run([exe, mode], env=env, check=True, capture_output=True, text=True).stdout
+        out = subprocess.run([exe, mode, config], env=env, check=True, capture_output=True,
+                             text=True).stdout
         fields = dict(item.split("=") for item in out.split())
         results[mode].append((float(fields["time_ms"]), int(fields["maxrss_kb"])))
 
@@ -29,4 +37,6 @@ for mode, (ms, kb) in median.items():
     print(f"{mode:8} time to shown {ms:8.2f} ms   peak memory {kb / 1024:7.1f} MiB")
 time_ratio = median["real"][0] / median["minimal"][0]
 mem_ratio = median["real"][1] / median["minimal"][1]
-print(f"ratio real/minimal: time {time_ratio:.2f}, memory {mem_ratio:.2f} (target <= 1.3 for both)")
+print(f"ratio real/minimal: time {time_ratio:.2f} (target <= 1.1), "
+      f"memory {mem_ratio:.2f} (target <= 1.05)")
+shutil.rmtree(config)

@@ -45,7 +45,9 @@ constexpr const char* HelpText =
     "The store on Linux: $XDG_CONFIG_HOME/Ostrel Applications/tovrik.conf\n"
     "(~/.config when XDG_CONFIG_HOME is not set).\n"
     "\n"
-    "Exit status: 0 on success, 1 if the character list is empty, 2 on bad usage.\n";
+    "Exit status: 0 on success; 1 if the character list is empty, or if the store\n"
+    "is not safe to use (another user's, or writable by others); 2 on bad usage;\n"
+    "3 if the store exists but cannot be read; 4 if the output cannot be written.\n";
 
 constexpr int DefaultSpreadLevel = 4;
 
@@ -88,6 +90,19 @@ GenInputs firstStartInputs()
     return inputs;
 }
 
+// Everything written must have reached standard output: a full disk or a
+// closed pipe is a failure, not a success with nothing printed.
+int finish(std::ostream& out, std::ostream& err)
+{
+    out.flush();
+    if (out)
+        return ExitOk;
+    err << ProgramName << ": cannot write to standard output\n";
+    return ExitOutputFailed;
+}
+
+// One line for standard error. It never quotes a value given on the command
+// line: that may be the owner key, a seed or a list.
 struct UsageError {
     std::string message;
 };
@@ -133,8 +148,7 @@ int parseBounded(const QString& text, int min, int max, const char* option)
     const auto value = parseDecimal(text, static_cast<std::uint64_t>(max));
     if (!value || *value < static_cast<std::uint64_t>(min))
         throw UsageError{std::string("--") + option + " takes a whole number from " +
-                         std::to_string(min) + " to " + std::to_string(max) + ", not '" +
-                         text.toStdString() + "'"};
+                         std::to_string(min) + " to " + std::to_string(max)};
     return static_cast<int>(*value);
 }
 
@@ -151,15 +165,21 @@ SeedNumbers parseNumbers(const QString& text)
     }
     if (!ok)
         throw UsageError{"--numbers takes seven numbers from 0 to 4294967295 joined by '-' "
-                         "(A-B-C-D-E-F-G), not '" +
-                         text.toStdString() + "'"};
+                         "(A-B-C-D-E-F-G)"};
     return numbers;
 }
 
-QStringList decodeArguments(const std::vector<std::string>& args)
+// Arguments are UTF-8. Under a locale whose character set is something
+// else, a non-ASCII argument would mean other characters here than in the
+// terminal, so it is refused.
+QStringList decodeArguments(const std::vector<std::string>& args, bool utf8)
 {
     QStringList list{QString::fromLatin1(ProgramName)};
     for (const std::string& arg : args) {
+        if (!utf8 && std::any_of(arg.begin(), arg.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+            throw UsageError{"the locale's character set is not UTF-8, so only plain ASCII "
+                             "arguments are taken; run under a UTF-8 locale"};
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         QString text =
             decoder.decode(QByteArrayView(arg.data(), static_cast<qsizetype>(arg.size())));
@@ -170,14 +190,37 @@ QStringList decodeArguments(const std::vector<std::string>& args)
     return list;
 }
 
+// On a terminal, control characters would act instead of showing: each
+// becomes \xHH. The CR LF line ends of the report stay.
+std::u16string shownOnTerminal(std::u16string_view text)
+{
+    static constexpr char16_t Hex[] = u"0123456789ABCDEF";
+    std::u16string shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        const bool lineEnd =
+            unit == u'\n' || (unit == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n');
+        if (lineEnd || !(unit < 0x20 || (unit >= 0x7F && unit < 0xA0)))
+            shown.push_back(unit);
+        else
+            shown += {u'\\', u'x', Hex[unit >> 4], Hex[unit & 0xF]};
+    }
+    return shown;
+}
+
 } // namespace
 
 GenEnvironment systemGenEnvironment()
 {
     GenEnvironment env;
-    env.openStore = []() -> std::unique_ptr<SettingsStore> {
-        return std::make_unique<QtSettingsStore>(QString::fromLatin1(SettingsOrganization),
-                                                 QString::fromLatin1(WindowApplicationName));
+    env.openStore = [] {
+        std::unique_ptr<QtSettingsStore> store = openWindowStore();
+        OpenedStore opened;
+        opened.access = store->access();
+        opened.problem = store->problem().toStdString();
+        if (opened.access == StoreAccess::Ours || opened.access == StoreAccess::Absent)
+            opened.store = std::move(store);
+        return opened;
     };
     env.localTime = currentLocalTime;
     return env;
@@ -208,18 +251,21 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
     GenInputs inputs;
     bool wantReport = false;
     try {
-        if (!parser.parse(decodeArguments(args)))
+        if (!parser.parse(decodeArguments(args, env.argumentsAreUtf8))) {
+            // An unknown "option" may be part of a value that was not quoted.
+            if (!parser.unknownOptionNames().isEmpty())
+                throw UsageError{"unknown option"};
             throw UsageError{parser.errorText().toStdString()};
+        }
         if (!parser.positionalArguments().isEmpty())
-            throw UsageError{"unexpected argument '" +
-                             parser.positionalArguments().constFirst().toStdString() + "'"};
+            throw UsageError{"unexpected argument; a value that holds spaces must be quoted"};
         if (parser.isSet(help)) {
             out << HelpText;
-            return ExitOk;
+            return finish(out, err);
         }
         if (parser.isSet(version)) {
             out << ProgramName << " 1.02\n";
-            return ExitOk;
+            return finish(out, err);
         }
         if (parser.isSet(seed) && parser.isSet(numbers))
             throw UsageError{"--seed and --numbers cannot be used together"};
@@ -229,8 +275,13 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
         if (parser.isSet(noStore) || !env.openStore) {
             inputs = firstStartInputs();
         } else {
-            const std::unique_ptr<SettingsStore> store = env.openStore();
-            inputs = storedInputs(*store);
+            const OpenedStore opened = env.openStore();
+            if (!opened.store) {
+                err << ProgramName << ": " << opened.problem << '\n';
+                return opened.access == StoreAccess::Unreadable ? ExitUnreadableStore
+                                                                : ExitRefusedStore;
+            }
+            inputs = storedInputs(*opened.store);
         }
 
         GenerationRequest& request = inputs.request;
@@ -258,8 +309,7 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
                 std::string names;
                 for (const std::u16string& known : inputs.setNames)
                     names += (names.empty() ? "" : ", ") + quotedName(known);
-                throw UsageError{"there is no character set named " + quotedName(name) +
-                                 "; the sets are " + names};
+                throw UsageError{"there is no character set of that name; the sets are " + names};
             }
             inputs.setName = name;
             request.charList =
@@ -284,12 +334,22 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return ExitNothingToDraw;
     }
 
+    if (request.ownerKey.empty())
+        err << ProgramName
+            << ": warning: the owner key is empty, so anyone can work out these passwords; "
+               "set a long random owner key\n";
+
+    const auto write = [&](std::u16string_view text) {
+        out << toUtf8(env.outputIsTerminal ? shownOnTerminal(text) : std::u16string(text));
+    };
     const std::span<const std::u16string> shown(passwords->data(),
                                                 std::size_t{1} << inputs.spreadLevel);
     if (!wantReport) {
-        for (const std::u16string& password : shown)
-            out << toUtf8(password) << '\n';
-        return ExitOk;
+        for (const std::u16string& password : shown) {
+            write(password);
+            out << '\n';
+        }
+        return finish(out, err);
     }
 
     const std::u16string numericSeed = FormatNumericSeed(request.seedNumbers);
@@ -302,6 +362,6 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
                                          : std::u16string_view(numericSeed);
     fields.passwords = shown;
     const std::optional<std::tm> now = env.localTime ? env.localTime() : std::nullopt;
-    out << toUtf8(BuildReport(FormatReportTime(now ? &*now : nullptr), fields));
-    return ExitOk;
+    write(BuildReport(FormatReportTime(now ? &*now : nullptr), fields));
+    return finish(out, err);
 }

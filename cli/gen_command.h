@@ -12,15 +12,31 @@
 
 // Exit statuses of tovrik-gen.
 inline constexpr int ExitOk = 0;
-inline constexpr int ExitNothingToDraw = 1; // the character list is empty
-inline constexpr int ExitUsage = 2;         // bad command line
+inline constexpr int ExitNothingToDraw = 1;   // the character list is empty
+inline constexpr int ExitRefusedStore = 1;    // the store is not the user's own
+inline constexpr int ExitUsage = 2;           // bad command line
+inline constexpr int ExitUnreadableStore = 3; // the store exists but cannot be read
+inline constexpr int ExitOutputFailed = 4;    // standard output could not be written
+
+// The window's store as tovrik-gen found it.
+struct OpenedStore {
+    std::unique_ptr<SettingsStore> store; // null unless access is Ours or Absent
+    StoreAccess access = StoreAccess::Ours;
+    std::string problem; // one line naming the path, when the store is not used
+};
 
 struct GenEnvironment {
     // The local time for --report; nothing when it cannot be determined.
     std::function<std::optional<std::tm>()> localTime;
     // Opens the window's settings store, which tovrik-gen only reads. Unset:
     // there is no store, as with --no-store.
-    std::function<std::unique_ptr<SettingsStore>()> openStore;
+    std::function<OpenedStore()> openStore;
+    // False when the locale's character set is not UTF-8: arguments are
+    // then taken only when they are plain ASCII.
+    bool argumentsAreUtf8 = true;
+    // Control characters are shown escaped on a terminal and written as
+    // they are into a pipe or a file.
+    bool outputIsTerminal = false;
 };
 
 GenEnvironment systemGenEnvironment();

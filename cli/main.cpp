@@ -1,10 +1,16 @@
 #include <iostream>
 
+#include "cli/console.h"
 #include "cli/gen_command.h"
+#include "platform/core_dumps.h"
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    disableCoreDumps();
+    const Console console = openConsole(argc, argv);
     std::ios::sync_with_stdio(false);
-    return runGen(args, std::cout, std::cerr, systemGenEnvironment());
+    GenEnvironment env = systemGenEnvironment();
+    env.argumentsAreUtf8 = console.argumentsAreUtf8;
+    env.outputIsTerminal = console.outputIsTerminal;
+    return runGen(console.arguments, std::cout, std::cerr, env);
 }

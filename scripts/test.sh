@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-find engine charsets settings ui cli tests bench -name '*.cpp' -o -name '*.h' |
+find engine charsets settings ui cli tests bench platform -name '*.cpp' -o -name '*.h' |
   xargs -r clang-format --dry-run -Werror
 
 export QT_QPA_PLATFORM=offscreen
@@ -30,3 +30,6 @@ scripts/web-test.sh build
 
 echo "== every benchmark once, briefly, so that one that fails or crashes fails here"
 scripts/bench-once.sh build
+
+echo "== hardened binaries"
+scripts/check-hardening.sh build

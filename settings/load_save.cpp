@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <ctime>
 #include <vector>
 
 #include "charsets/char_list.h"
@@ -10,25 +9,13 @@
 #include "engine/sha1.h"
 #include "settings/white_space.h"
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace {
 
 constexpr std::int32_t DefaultLength = 10;
 constexpr std::int32_t SpreadLevels = 5;
 
-// The longest computer name the host name lookup accepts; a longer one
-// counts as unreadable.
+// The longest computer name that counts (a NetBIOS name's limit); a longer
+// one is taken as unreadable.
 constexpr std::size_t MaxComputerName = 15;
 
 std::u16string twoDigits(std::int32_t value)
@@ -55,29 +42,6 @@ std::u16string defaultSetName(std::int32_t slot)
 }
 
 } // namespace
-
-SeedEntropy systemSeedEntropy()
-{
-    SeedEntropy entropy;
-    entropy.timeSeconds = static_cast<std::uint32_t>(std::time(nullptr));
-#ifdef _WIN32
-    entropy.processId = static_cast<std::uint32_t>(GetCurrentProcessId());
-    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
-    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-    if (GetComputerNameW(name, &size))
-        entropy.computerName = std::u16string(name, name + size);
-#else
-    entropy.processId = static_cast<std::uint32_t>(getpid());
-    char name[256] = {};
-    if (gethostname(name, sizeof name - 1) == 0 && name[0] != '\0') {
-        std::u16string wide;
-        for (const char* c = name; *c != '\0'; ++c)
-            wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(*c)));
-        entropy.computerName = std::move(wide);
-    }
-#endif
-    return entropy;
-}
 
 SeedNumbers drawDefaultSeedNumbers(const SeedEntropy& entropy)
 {

@@ -10,15 +10,13 @@
 // The name of the one section the program uses.
 inline constexpr std::u16string_view SettingsSection = u"setting102";
 
-// What the default seed numbers are drawn from at a load; injectable so that
-// tests are repeatable.
+// What the default seed numbers are drawn from at a load: the window's
+// platform seams supply it, tests a fixed one.
 struct SeedEntropy {
     std::uint32_t timeSeconds = 0; // low 32 bits of the current time
     std::uint32_t processId = 0;
     std::optional<std::u16string> computerName; // nothing when it cannot be read
 };
-
-SeedEntropy systemSeedEntropy();
 
 // What a first start uses where the store holds nothing.
 inline constexpr std::u16string_view DefaultOwnerName = u"○○";

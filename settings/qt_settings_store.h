@@ -3,15 +3,13 @@
 #include <QString>
 #include <QVariant>
 
-#include <map>
 #include <memory>
 
 #include "settings/settings_store.h"
-
-class QSettings;
+#include "settings/store_backend.h"
 
 // The company level of the per-user store, and the application level that
-// the window program and its command-line companion share.
+// the window program and its command-line companions share.
 inline constexpr char SettingsOrganization[] = "Ostrel Applications";
 inline constexpr char WindowApplicationName[] = "tovrik";
 
@@ -20,12 +18,11 @@ inline constexpr char WindowApplicationName[] = "tovrik";
 // honoured, read when the store is made), elsewhere the native store (the
 // registry under HKEY_CURRENT_USER\Software on Windows).
 //
-// Reads never create anything. Writes are held until flush. On Linux a
-// flush makes the folder owner-only (0700), has QSettings write the values
-// into an owner-only (0600) copy of the file, reads that copy back afresh
-// and only then renames it over the file: the file is always either the old
-// or the new complete one, and a write that did not reach the disk makes
-// flush return false.
+// The store is read when it is made, and only when it is the user's own
+// (access() and problem() tell); reads never create anything. Writes are
+// held until flush. A flush whose every value the store already holds
+// writes nothing; otherwise the values reach the disk in one step, and a
+// write that may not have reached it makes flush return false.
 class QtSettingsStore : public SettingsStore {
 public:
     QtSettingsStore(const QString& organization, const QString& application);
@@ -40,22 +37,27 @@ public:
     void writeInt(std::u16string_view name, std::int32_t value) override;
     bool flush() override;
 
+    // Ours or Absent: the store may be used. Unreadable or Refused: nothing
+    // was read, and a flush writes nothing.
+    StoreAccess access() const;
     // Where the values live, for messages: the file path, or the native
-    // store's own name for its location.
+    // store's own name for its location; for a refused store the path that
+    // failed the checks.
     QString location() const;
+    // Why the store is not used, in one English line naming the path; empty
+    // when it may be used.
+    QString problem() const;
 
 private:
-    std::unique_ptr<QSettings> openNative() const;
-    bool flushNative();
-    bool flushIniFile();
     QVariant read(std::u16string_view name) const;
 
-    QString organization_;
-    QString application_;
-    QString filePath_; // empty when the store is not a file of ours
-    std::unique_ptr<QSettings> reader_;
+    std::unique_ptr<StoreBackend> backend_;
     // Every value written through this store, by key. They win over what
-    // reader_ read, which may predate the last flush.
-    std::map<QString, QVariant> written_;
+    // the backend read, which may predate the last flush.
+    StoredValues written_;
     bool unflushed_ = false;
 };
+
+// The store that the window and the command-line programs share, opened and
+// checked. Callers look at access() before they use it.
+std::unique_ptr<QtSettingsStore> openWindowStore();

@@ -4,6 +4,14 @@
 #include <string>
 #include <string_view>
 
+// How the per-user store was found when it was opened.
+enum class StoreAccess {
+    Ours,       // the user's own store, read
+    Absent,     // nothing stored yet: a first start
+    Unreadable, // it exists but could not be read
+    Refused,    // not safe to use: another user's, writable by others, or not a file
+};
+
 // One section of named text and 32-bit integer values. Reads return the
 // default when a value is absent or of the wrong type; values are never
 // deleted or listed.

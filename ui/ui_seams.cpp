@@ -5,6 +5,9 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QSysInfo>
+
+#include <ctime>
 
 #include <memory>
 
@@ -55,5 +58,11 @@ std::optional<std::tm> SystemSeams::localTime()
 
 SeedEntropy SystemSeams::seedEntropy()
 {
-    return systemSeedEntropy();
+    SeedEntropy entropy;
+    entropy.timeSeconds = static_cast<std::uint32_t>(std::time(nullptr));
+    entropy.processId = static_cast<std::uint32_t>(QCoreApplication::applicationPid());
+    const QString name = QSysInfo::machineHostName();
+    if (!name.isEmpty())
+        entropy.computerName = name.toStdU16String();
+    return entropy;
 }

@@ -1,16 +1,34 @@
 #include "ui/veldra_app.h"
 
 #include <QFileInfo>
+#include <QTimer>
 #include <QTranslator>
 
+#include "settings/memory_settings_store.h"
 #include "settings/qt_settings_store.h"
 #include "ui/qt_translation.h"
 #include "ui/ui_seams.h"
 #include "ui/veldra_dlg.h"
 
+namespace {
+
+// Why the window works without its store, naming the path.
+QString unusableStoreMessage(StoreAccess access, const QString& location)
+{
+    const QString reason =
+        access == StoreAccess::Refused
+            ? QStringLiteral(
+                  "設定ファイルが安全ではないため使いません（ほかのユーザーのもの、"
+                  "ほかのユーザーが書き込めるもの、または通常のファイルではありません）。")
+            : QStringLiteral("設定ファイルを読み込めません。");
+    return reason + QStringLiteral("設定は読み込まず、保存もしません。\n\n保存先: ") + location;
+}
+
+} // namespace
+
 CVeldraApp::CVeldraApp(int& argc, char** argv) : QApplication(argc, argv)
 {
-    setOrganizationName(QStringLiteral("Ostrel Applications"));
+    setOrganizationName(QString::fromLatin1(SettingsOrganization));
     // The store's application level is the executable's base name.
     setApplicationName(QFileInfo(applicationFilePath()).completeBaseName());
     // Docks find the desktop entry, and with it the icon, by this name.
@@ -23,9 +41,20 @@ CVeldraApp::CVeldraApp(int& argc, char** argv) : QApplication(argc, argv)
 int CVeldraApp::run()
 {
     QtSettingsStore store(organizationName(), applicationName());
+    const bool usable =
+        store.access() == StoreAccess::Ours || store.access() == StoreAccess::Absent;
+    // A store that is not the user's own, or that could not be read, is
+    // neither trusted nor overwritten: the window starts afresh and keeps
+    // its changes in memory.
+    MemorySettingsStore unsaved;
     SystemSeams seams;
-    CVeldraDlg dialog(store, seams, store.location());
+    CVeldraDlg dialog(usable ? static_cast<SettingsStore&>(store) : unsaved, seams,
+                      store.location());
     setWindowIcon(dialog.icon);
+    if (!usable)
+        QTimer::singleShot(0, &dialog, [&] {
+            seams.warning(&dialog, unusableStoreMessage(store.access(), store.location()));
+        });
     dialog.exec();
     return 0;
 }

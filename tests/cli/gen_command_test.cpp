@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "charsets/char_list.h"
@@ -29,11 +30,13 @@ public:
     }
 };
 
-GenResult run(std::vector<std::string> args, const MemorySettingsStore* store = nullptr)
+GenEnvironment testEnvironment(const MemorySettingsStore* store = nullptr)
 {
     GenEnvironment env;
     if (store)
-        env.openStore = [store] { return std::make_unique<ReadOnlyStore>(*store); };
+        env.openStore = [store] {
+            return OpenedStore{std::make_unique<ReadOnlyStore>(*store), StoreAccess::Ours, {}};
+        };
     env.localTime = [] {
         std::tm t{};
         t.tm_year = 126;
@@ -43,10 +46,24 @@ GenResult run(std::vector<std::string> args, const MemorySettingsStore* store = 
         t.tm_min = 30;
         return std::optional<std::tm>(t);
     };
+    return env;
+}
+
+GenResult run(std::vector<std::string> args, const GenEnvironment& env)
+{
     std::ostringstream out, err;
     const int status = runGen(args, out, err, env);
     return {status, out.str(), err.str()};
 }
+
+GenResult run(std::vector<std::string> args, const MemorySettingsStore* store = nullptr)
+{
+    return run(std::move(args), testEnvironment(store));
+}
+
+constexpr const char* EmptyKeyWarning =
+    "tovrik-gen: warning: the owner key is empty, so anyone can work out these passwords; set "
+    "a long random owner key\n";
 
 std::vector<std::string> lines(const std::string& text)
 {
@@ -61,7 +78,9 @@ TEST(TovrikGen, FirstStartValuesGiveTheReferencePasswords)
 {
     const GenResult r = run({"--no-store", "--seed", "TANE"});
     ASSERT_EQ(r.status, ExitOk) << r.err;
-    EXPECT_EQ(r.err, "");
+    // Standard output stays the passwords only; one warning goes to errors.
+    EXPECT_EQ(r.err, EmptyKeyWarning);
+    EXPECT_EQ(run({"--no-store", "--owner-key", "k"}).err, "");
     const auto passwords = lines(r.out);
     ASSERT_EQ(passwords.size(), 16u);
     EXPECT_EQ(passwords[0], "rGhrZfcW(.");
@@ -141,6 +160,14 @@ TEST(TovrikGen, BadInputGetsOneLineAndStatusTwo)
         {"stray"},
         {"--owner-name", "\xff\xfe"},
         {"--seed", "\xc3"},
+        // No message quotes a value: it may be the owner key, a seed or a list.
+        {"--owner-key", "my", "SECRET", "phrase"},
+        {"--owner-key", "my", "--SECRET"},
+        {"--numbers", "1-2-SECRET"},
+        {"--length", "SECRET"},
+        {"--spread", "SECRET"},
+        {"--complex=SECRET"},
+        {"--set", "SECRET"},
     };
     for (const auto& args : bad) {
         const GenResult r = run(args);
@@ -148,7 +175,77 @@ TEST(TovrikGen, BadInputGetsOneLineAndStatusTwo)
         EXPECT_EQ(r.out, "") << args[0];
         EXPECT_EQ(lines(r.err).size(), 1u) << r.err;
         EXPECT_TRUE(r.err.starts_with("tovrik-gen: ")) << r.err;
+        EXPECT_EQ(r.err.find("SECRET"), std::string::npos) << r.err;
     }
+}
+
+TEST(TovrikGen, NonAsciiArgumentsNeedAUtf8Locale)
+{
+    GenEnvironment env = testEnvironment();
+    env.argumentsAreUtf8 = false;
+    EXPECT_EQ(run({"--no-store", "--owner-name", "山田"}, env).status, ExitUsage);
+    const GenResult ascii = run({"--no-store", "--owner-name", "x"}, env);
+    EXPECT_EQ(ascii.status, ExitOk);
+    EXPECT_EQ(ascii.out, run({"--no-store", "--owner-name", "x"}).out);
+}
+
+TEST(TovrikGen, StoreThatIsNotUsableStopsWithItsPath)
+{
+    const struct {
+        StoreAccess access;
+        int status;
+    } cases[] = {{StoreAccess::Refused, ExitRefusedStore},
+                 {StoreAccess::Unreadable, ExitUnreadableStore}};
+    for (const auto& c : cases) {
+        GenEnvironment env = testEnvironment();
+        env.openStore = [&c] {
+            return OpenedStore{nullptr, c.access, "cannot use the settings store /x/tovrik.conf"};
+        };
+        const GenResult r = run({}, env);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "tovrik-gen: cannot use the settings store /x/tovrik.conf\n");
+        // --no-store does not look at it.
+        EXPECT_EQ(run({"--no-store"}, env).status, ExitOk);
+    }
+}
+
+// A stream whose every write fails, as on a full disk.
+class FullStream : public std::streambuf {
+protected:
+    int_type overflow(int_type) override { return traits_type::eof(); }
+    std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+};
+
+TEST(TovrikGen, FailedOutputIsAFailure)
+{
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--no-store"}, {"--no-store", "--report"}, {"--help"}}) {
+        FullStream full;
+        std::ostream out(&full);
+        std::ostringstream err;
+        EXPECT_EQ(runGen(args, out, err, testEnvironment()), ExitOutputFailed) << args.back();
+        EXPECT_NE(err.str().find("cannot write"), std::string::npos);
+    }
+}
+
+TEST(TovrikGen, ControlCharactersAreEscapedOnlyOnATerminal)
+{
+    const std::vector<std::string> args = {"--no-store", "--list", "\x1b\t\xc2\x9b",
+                                           "--length",   "4",      "--report"};
+    const std::string raw = run(args).out;
+    GenEnvironment terminal = testEnvironment();
+    terminal.outputIsTerminal = true;
+    const std::string shown = run(args, terminal).out;
+    EXPECT_NE(raw.find('\x1b'), std::string::npos);
+    EXPECT_NE(raw.find("\xc2\x9b"), std::string::npos);
+    for (const char* control : {"\x1b", "\t", "\xc2\x9b"})
+        EXPECT_EQ(shown.find(control), std::string::npos) << shown;
+    for (const char* escaped : {"\\x1B", "\\x09", "\\x9B"})
+        EXPECT_NE(shown.find(escaped), std::string::npos) << shown;
+    // The report keeps its CR LF line ends.
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'),
+              std::count(raw.begin(), raw.end(), '\n'));
 }
 
 TEST(TovrikGen, ListEmptyAfterNormalisationIsStatusOne)
@@ -256,7 +353,6 @@ TEST(TovrikGen, UnknownSetNamesTheSetsAndExitsTwo)
     EXPECT_EQ(r.status, ExitUsage);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(lines(r.err).size(), 1u);
-    EXPECT_NE(r.err.find("'Web'"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("'default', 'web', 'pin'"), std::string::npos) << r.err;
 
     // Without the store only the built-in set exists.

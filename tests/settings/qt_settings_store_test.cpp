@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <functional>
 #include <map>
 #include <random>
 #include <thread>
@@ -404,6 +408,310 @@ TEST_F(QtSettingsStoreTest, KilledDuringSavesLeavesACompleteFile)
     ASSERT_TRUE(saveSettings(store, numberedModel(1)));
     EXPECT_EQ(QDir(storeFolder()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("tovrik.conf")});
+}
+
+// ---- A store that is not the user's own ----
+
+mode_t modeOf(const QString& path)
+{
+    struct stat info {};
+    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &info), 0) << path.toStdString();
+    return info.st_mode;
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// Every file under a folder with its bytes, links as their targets.
+std::map<QString, QByteArray> snapshot(const QString& folder)
+{
+    std::map<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        files[info.filePath()] = info.isSymLink() ? ("-> " + info.symLinkTarget().toUtf8())
+                                 : info.isFile()  ? readBytes(info.filePath())
+                                                  : QByteArray("<other>");
+    }
+    return files;
+}
+
+constexpr uid_t Nobody = 65534;
+
+TEST_F(QtSettingsStoreTest, HostileStoresAreRefusedAndNothingElseIsWritten)
+{
+    const QByteArray planted = "[setting102]\nunique%20key=chosen by someone else\n";
+    const QString outside = dir_.path() + QStringLiteral("/outside");
+    const QString victim = outside + QStringLiteral("/bashrc");
+    const auto link = [&](const QString& target) {
+        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(),
+                            QFile::encodeName(storeFile()).constData()),
+                  0);
+    };
+    const auto chownTo = [](const QString& path, uid_t uid) {
+        ASSERT_EQ(::lchown(QFile::encodeName(path).constData(), uid, uid), 0);
+    };
+    struct Case {
+        const char* name;
+        bool needsRoot; // to make something another user's
+        std::function<void()> setUp;
+    };
+    const Case cases[] = {
+        {"folder of another user", true, [&] { chownTo(storeFolder(), Nobody); }},
+        {"store file of another user", true, [&] { chownTo(storeFile(), Nobody); }},
+        {"folder of another user that others can write", true,
+         [&] {
+             chownTo(storeFolder(), Nobody);
+             ::chmod(QFile::encodeName(storeFolder()).constData(), 0777);
+         }},
+        {"link made by another user", true,
+         [&] {
+             QFile::remove(storeFile());
+             link(victim);
+             chownTo(storeFile(), Nobody);
+         }},
+        {"link into a folder that others can write", false,
+         [&] {
+             QFile::remove(storeFile());
+             ::chmod(QFile::encodeName(outside).constData(), 0777);
+             link(victim);
+         }},
+        {"link to a file of another user", true,
+         [&] {
+             QFile::remove(storeFile());
+             chownTo(victim, Nobody);
+             link(victim);
+         }},
+        {"link to a link", false,
+         [&] {
+             QFile::remove(storeFile());
+             ASSERT_EQ(::symlink("bashrc", QFile::encodeName(outside + "/again").constData()), 0);
+             link(outside + QStringLiteral("/again"));
+         }},
+        {"FIFO", false,
+         [&] {
+             QFile::remove(storeFile());
+             ASSERT_EQ(::mkfifo(QFile::encodeName(storeFile()).constData(), 0600), 0);
+         }},
+        {"folder where the file should be", false,
+         [&] {
+             QFile::remove(storeFile());
+             ASSERT_TRUE(QDir().mkpath(storeFile()));
+         }},
+        {"file where the folder should be", false,
+         [&] {
+             QDir(storeFolder()).removeRecursively();
+             writeBytes(storeFolder(), planted);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.needsRoot && ::geteuid() != 0) {
+            std::printf("skipped without root: %s\n", c.name);
+            continue;
+        }
+        QDir(configHome_).removeRecursively();
+        QDir(outside).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(storeFolder()));
+        ASSERT_TRUE(QDir().mkpath(outside));
+        ::chmod(QFile::encodeName(outside).constData(), 0700);
+        writeBytes(storeFile(), planted);
+        writeBytes(victim, "echo the user's own shell start-up\n");
+        c.setUp();
+        const std::map<QString, QByteArray> before = snapshot(dir_.path());
+
+        QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+        EXPECT_EQ(store.access(), StoreAccess::Refused);
+        EXPECT_NE(store.problem().indexOf(store.location()), -1) << store.problem().toStdString();
+        EXPECT_TRUE(store.location().startsWith(configHome_) ||
+                    store.location().startsWith(outside))
+            << store.location().toStdString();
+        DialogModel model;
+        loadSettings(store, model, SeedEntropy{});
+        EXPECT_EQ(model.ownerKey, u""); // nothing of it is read
+        model.ownerName = u"x; touch /tmp/owned";
+        EXPECT_FALSE(saveSettings(store, model));
+        EXPECT_EQ(snapshot(dir_.path()), before);
+    }
+}
+
+TEST_F(QtSettingsStoreTest, FolderOfOursThatOthersCanWriteIsMadePrivate)
+{
+    ASSERT_TRUE(QDir().mkpath(storeFolder()));
+    ASSERT_EQ(::chmod(QFile::encodeName(storeFolder()).constData(), 0777), 0);
+    writeBytes(storeFile(), "[setting102]\nunique%20key=mine\n");
+    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    EXPECT_EQ(store.access(), StoreAccess::Ours);
+    EXPECT_EQ(modeOf(storeFolder()) & 07777, 0700u);
+    EXPECT_EQ(store.readText(u"unique key", u""), u"mine");
+}
+
+TEST_F(QtSettingsStoreTest, DeliberateLinkIsReadAndWrittenThrough)
+{
+    const QString dotfiles = dir_.path() + QStringLiteral("/dotfiles");
+    ASSERT_TRUE(QDir().mkpath(dotfiles));
+    ASSERT_TRUE(QDir().mkpath(storeFolder()));
+    ::chmod(QFile::encodeName(dotfiles).constData(), 0755);
+    writeBytes(dotfiles + QStringLiteral("/tovrik.conf"), "[setting102]\nunique%20key=mine\n");
+    ASSERT_EQ(::symlink("../../dotfiles/tovrik.conf", QFile::encodeName(storeFile()).constData()),
+              0);
+
+    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    ASSERT_EQ(store.access(), StoreAccess::Ours) << store.problem().toStdString();
+    DialogModel model;
+    loadSettings(store, model, SeedEntropy{});
+    EXPECT_EQ(model.ownerKey, u"mine");
+    model.length = 33;
+    ASSERT_TRUE(saveSettings(store, model));
+    EXPECT_TRUE(S_ISLNK(modeOf(storeFile())));
+    EXPECT_EQ(loadFromDisk().length, 33);
+    EXPECT_EQ(modeOf(dotfiles) & 07777, 0755u); // a folder the store did not make keeps its mode
+    EXPECT_EQ(QDir(dotfiles).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("tovrik.conf")});
+}
+
+TEST_F(QtSettingsStoreTest, UnreadableStoreIsNeitherReadNorOverwritten)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root";
+    putFile("[setting102]\nunique%20key=mine\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(storeFile()).constData(), 0), 0);
+    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    EXPECT_EQ(store.access(), StoreAccess::Unreadable);
+    EXPECT_NE(store.problem().indexOf(storeFile()), -1);
+    EXPECT_FALSE(saveSettings(store, plainModel()));
+    ::chmod(QFile::encodeName(storeFile()).constData(), 0600);
+    EXPECT_EQ(readBytes(storeFile()), "[setting102]\nunique%20key=mine\n");
+}
+
+// A process id that no process has now.
+pid_t goneProcess()
+{
+    const pid_t child = fork();
+    if (child == 0)
+        std::_Exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+TEST_F(QtSettingsStoreTest, OnlyOurOwnAbandonedScratchFilesAreRemoved)
+{
+    const QString host = QSysInfo::machineHostName();
+    const QString gone = QString::number(goneProcess());
+    const QString scratch = QStringLiteral("tovrik.conf.save-") + host + u'-' + gone + u'-';
+    const QStringList abandoned = {scratch + u'1', scratch + QStringLiteral("2-checked"),
+                                   scratch + QStringLiteral("3.lock"),
+                                   scratch + QStringLiteral("4.aB3dE9")};
+    const QStringList kept = {
+        QStringLiteral("tovrik.conf.save-20250101"),                       // the user's backup
+        QStringLiteral("tovrik.conf.save-") + gone + QStringLiteral("-1"), // no host
+        QStringLiteral("tovrik.conf.save-otherhost-") + gone + QStringLiteral("-1"),
+        scratch + QStringLiteral("1.bak"),
+        // A glob made of the name "t?vrik" would match it.
+        QStringLiteral("tXvrik.conf.save-") + host + u'-' + gone + QStringLiteral("-1"),
+        QStringLiteral("xtovrik.conf.save-") + host + u'-' + gone + QStringLiteral("-1"),
+        QStringLiteral("tovrik.conf.save-") + host + u'-' + QString::number(::getppid()) +
+            QStringLiteral("-1"), // a save in progress
+    };
+    ASSERT_TRUE(QDir().mkpath(storeFolder()));
+    for (const QString& name : abandoned + kept)
+        writeBytes(storeFolder() + u'/' + name, "x");
+    // Named like scratch files, but not regular files.
+    ASSERT_TRUE(QDir().mkpath(storeFolder() + u'/' + scratch + QStringLiteral("5")));
+    ASSERT_EQ(::symlink("tovrik.conf.save-20250101",
+                        QFile::encodeName(storeFolder() + u'/' + scratch + u'6').constData()),
+              0);
+
+    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    ASSERT_TRUE(saveSettings(store, plainModel()));
+    // A store whose name holds pattern characters matches its own name only.
+    QtSettingsStore patterned(SettingsOrganization, QStringLiteral("t?vrik"));
+    ASSERT_TRUE(saveSettings(patterned, plainModel()));
+
+    QStringList expected = kept;
+    expected << QStringLiteral("tovrik.conf") << QStringLiteral("t?vrik.conf")
+             << scratch + QStringLiteral("5") << scratch + u'6';
+    expected.sort();
+    EXPECT_EQ(QDir(storeFolder())
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                             QDir::Name)
+                  .join(u'\n')
+                  .toStdString(),
+              expected.join(u'\n').toStdString());
+}
+
+// ---- Saves that change nothing ----
+
+struct FileState {
+    ino_t inode;
+    timespec modified;
+    mode_t mode;
+};
+
+FileState stateOf(const QString& path)
+{
+    struct stat info {};
+    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    return {info.st_ino, info.st_mtim, info.st_mode & 07777};
+}
+
+TEST_F(QtSettingsStoreTest, SaveOfWhatTheStoreHoldsWritesNothing)
+{
+    {
+        QtSettingsStore first(SettingsOrganization, WindowApplicationName);
+        ASSERT_TRUE(saveSettings(first, plainModel()));
+    }
+    const FileState saved = stateOf(storeFile());
+    const QByteArray bytes = fileBytes();
+    const auto unchanged = [&](const FileState& now) {
+        return now.inode == saved.inode && now.modified.tv_sec == saved.modified.tv_sec &&
+               now.modified.tv_nsec == saved.modified.tv_nsec && fileBytes() == bytes;
+    };
+
+    // A start-up: load, then save the cleaned-up values, which are the same.
+    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    DialogModel model;
+    loadSettings(store, model, SeedEntropy{});
+    ASSERT_TRUE(saveSettings(store, model));
+    EXPECT_TRUE(unchanged(stateOf(storeFile())));
+    // Every later save too.
+    ASSERT_TRUE(saveSettings(store, model));
+    EXPECT_TRUE(unchanged(stateOf(storeFile())));
+
+    // A file readable by others is still made owner-only.
+    ASSERT_EQ(::chmod(QFile::encodeName(storeFile()).constData(), 0644), 0);
+    ASSERT_TRUE(saveSettings(store, model));
+    EXPECT_EQ(stateOf(storeFile()).mode, 0600u);
+    EXPECT_EQ(fileBytes(), bytes);
+
+    // Another program changed the store since: the same values are
+    // written again.
+    {
+        QtSettingsStore other(SettingsOrganization, WindowApplicationName);
+        DialogModel changed = plainModel();
+        changed.length = 44;
+        ASSERT_TRUE(saveSettings(other, changed));
+    }
+    ASSERT_TRUE(saveSettings(store, model));
+    EXPECT_EQ(fileBytes(), bytes);
+
+    // A value written the loose way a hand edit may leave it reads the same
+    // but is rewritten.
+    putFile(QByteArray(bytes).replace("length=12", "length=012"));
+    QtSettingsStore edited(SettingsOrganization, WindowApplicationName);
+    ASSERT_TRUE(saveSettings(edited, model));
+    EXPECT_EQ(fileBytes(), bytes);
 }
 
 #endif

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What a command-line program learns from the platform about its arguments
+// and its standard output.
+struct Console {
+    // The arguments without the program name: UTF-8 where the platform
+    // hands over text, the raw bytes elsewhere.
+    std::vector<std::string> arguments;
+    // False when the raw bytes follow a locale whose character set is not
+    // UTF-8.
+    bool argumentsAreUtf8 = true;
+    bool outputIsTerminal = false;
+};
+
+Console openConsole(int argc, char** argv);

@@ -1,0 +1,40 @@
+# Compiler and linker hardening for every target: stack protector, fortified
+# libc calls, stack clash and control-flow protection, position-independent
+# executables, and relocations made read-only at start (full RELRO). Each
+# flag is used only where the toolchain takes it.
+include(CheckCXXCompilerFlag)
+include(CheckLinkerFlag)
+include(CheckPIESupported)
+
+if(MSVC)
+  add_compile_options(/guard:cf)
+  add_link_options(/guard:cf)
+  check_linker_flag(CXX /CETCOMPAT TOVRIK_HAVE_CETCOMPAT)
+  if(TOVRIK_HAVE_CETCOMPAT)
+    add_link_options(/CETCOMPAT)
+  endif()
+  return()
+endif()
+
+check_pie_supported(LANGUAGES CXX)
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+
+foreach(flag -fstack-protector-strong -fstack-clash-protection -fcf-protection)
+  string(MAKE_C_IDENTIFIER "TOVRIK_HAVE${flag}" have)
+  check_cxx_compiler_flag(${flag} ${have})
+  if(${have})
+    add_compile_options(${flag})
+  endif()
+endforeach()
+
+# FORTIFY_SOURCE works only with optimisation, so not in Debug builds; the
+# sanitizers bring checks of their own.
+if(NOT TOVRIK_SANITIZE)
+  add_compile_options($<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE>
+                      $<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>)
+endif()
+
+check_linker_flag(CXX "LINKER:-z,relro,-z,now" TOVRIK_HAVE_RELRO_NOW)
+if(TOVRIK_HAVE_RELRO_NOW)
+  add_link_options("LINKER:-z,relro,-z,now")
+endif()

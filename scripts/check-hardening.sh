@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Checks that the programs of a build tree are hardened: position-independent,
+# full RELRO (BIND_NOW), stack protector and fortified libc calls, and that
+# they still give the golden passwords. Usage: check-hardening.sh BUILD_DIR
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=${1:-build}
+status=0
+fail() { echo "check-hardening: $1" >&2; status=1; }
+
+for bin in "$dir/cli/tovrik-gen" "$dir/ui/tovrik"; do
+  [ -x "$bin" ] || { fail "$bin is missing"; continue; }
+  header=$(readelf -h "$bin")
+  segments=$(readelf -lW "$bin")
+  dynamic=$(readelf -dW "$bin")
+  syms=$(readelf --dyn-syms -W "$bin")
+  grep -q 'Type:[[:space:]]*DYN' <<<"$header" || fail "$bin is not position-independent"
+  grep -q GNU_RELRO <<<"$segments" || fail "$bin has no RELRO segment"
+  grep -Eq 'BIND_NOW|FLAGS_1.*NOW' <<<"$dynamic" || fail "$bin lacks BIND_NOW"
+  grep -q '__stack_chk_fail' <<<"$syms" || fail "$bin has no stack protector"
+  # A fortified call shows as its checking variant, such as __read_chk.
+  grep -Eq '__[a-z0-9_]+_chk@' <<<"$syms" || fail "$bin has no fortified calls"
+done
+
+first=$("$dir/cli/tovrik-gen" --no-store --seed TANE 2>/dev/null | sed -n 1p)
+[ "$first" = 'rGhrZfcW(.' ] || fail "the hardened tovrik-gen gives '$first', not the golden password"
+
+[ $status -eq 0 ] && echo "check-hardening: $dir/cli/tovrik-gen and $dir/ui/tovrik are hardened"
+exit $status

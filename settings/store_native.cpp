@@ -1,0 +1,77 @@
+// The store in the platform's own place through QSettings: on Windows the
+// registry key HKEY_CURRENT_USER\Software\<organization>\<application>.
+
+#include "settings/store_backend.h"
+
+#include <QSettings>
+
+namespace {
+
+std::unique_ptr<QSettings> openNative(const QString& organization, const QString& application)
+{
+    auto settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                                organization, application);
+    // Only this program's own values: no organization-wide or system-wide
+    // keys mixed in.
+    settings->setFallbacksEnabled(false);
+    return settings;
+}
+
+class NativeBackend : public StoreBackend {
+public:
+    NativeBackend(const QString& organization, const QString& application)
+        : organization_(organization), application_(application),
+          reader_(openNative(organization, application))
+    {
+    }
+
+    StoreAccess access() const override
+    {
+        return reader_->status() == QSettings::AccessError ? StoreAccess::Unreadable
+                                                           : StoreAccess::Ours;
+    }
+    QString location() const override { return reader_->fileName(); }
+    QString problem() const override
+    {
+        return access() == StoreAccess::Ours
+                   ? QString()
+                   : QStringLiteral("cannot read the settings store ") + location();
+    }
+    QVariant value(const QString& key) const override { return reader_->value(key); }
+    void refresh() override { reader_->sync(); }
+    bool keep() override { return true; }
+
+    bool write(const StoredValues& values) override
+    {
+        // QSettings keeps the first error it meets: a damaged store that it
+        // reads back during the sync reports a format error and hides the
+        // outcome of the write. The sync has then rewritten the store if it
+        // could, and a second one tells whether the values are stored.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const std::unique_ptr<QSettings> writer = openNative(organization_, application_);
+            for (const auto& [key, value] : values)
+                writer->setValue(key, value);
+            writer->sync();
+            if (writer->status() == QSettings::NoError) {
+                reader_->sync();
+                return true;
+            }
+            if (writer->status() != QSettings::FormatError)
+                return false;
+        }
+        return false;
+    }
+
+private:
+    QString organization_;
+    QString application_;
+    std::unique_ptr<QSettings> reader_;
+};
+
+} // namespace
+
+std::unique_ptr<StoreBackend> openStoreBackend(const QString& organization,
+                                               const QString& application)
+{
+    return std::make_unique<NativeBackend>(organization, application);
+}

@@ -1,0 +1,131 @@
+#!/usr/bin/env python3
+"""tovrik-gen as a user runs it: the golden passwords, the store it reads,
+stores it must refuse, and output that cannot be written.
+
+Usage: end_to_end_test.py TOVRIK_GEN FIXTURE_CONFIG_DIR
+The cases that need a second user run as root only (through setpriv).
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+gen, fixture = sys.argv[1], sys.argv[2]
+NOBODY = 65534
+failures = []
+is_root = os.geteuid() == 0 and shutil.which("setpriv") is not None
+WARNING = ("tovrik-gen: warning: the owner key is empty, so anyone can work out these "
+           "passwords; set a long random owner key\n")
+
+
+def run(args, config, as_nobody=False, stdout=subprocess.PIPE):
+    env = dict(os.environ, XDG_CONFIG_HOME=config, LC_ALL="C.UTF-8")
+    command = [gen] + args
+    if as_nobody:
+        command = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups"] + command
+    return subprocess.run(command, env=env, stdout=stdout, stderr=subprocess.PIPE, timeout=10)
+
+
+def check(name, condition, result=None):
+    if not condition:
+        detail = "" if result is None else f" (status {result.returncode}, " \
+            f"out {result.stdout!r:.200}, err {result.stderr!r:.300})"
+        failures.append(name + detail)
+
+
+def expect(name, result, status, out=None, err=None, err_has=None):
+    ok = result.returncode == status
+    if out is not None:
+        ok = ok and result.stdout.decode() == out
+    if err is not None:
+        ok = ok and result.stderr.decode() == err
+    if err_has is not None:
+        ok = ok and err_has in result.stderr.decode()
+    check(name, ok, result)
+
+
+with tempfile.TemporaryDirectory() as top:
+    os.chmod(top, 0o755)
+
+    def config_dir(name, owner=None):
+        path = os.path.join(top, name)
+        os.makedirs(os.path.join(path, "Ostrel Applications"))
+        if owner is not None:
+            for folder in (path, os.path.join(path, "Ostrel Applications")):
+                os.chown(folder, owner, owner)
+        return path
+
+    def store_of(config):
+        return os.path.join(config, "Ostrel Applications", "tovrik.conf")
+
+    # The golden first-start passwords, and the one warning on errors.
+    result = run(["--no-store", "--seed", "TANE"], top)
+    lines = result.stdout.decode().splitlines()
+    check("golden passwords", result.returncode == 0 and len(lines) == 16 and
+          lines[0] == "rGhrZfcW(." and lines[15] == "$9!EE7tD*+", result)
+    expect("empty-key warning", result, 0, err=WARNING)
+
+    # The store the window left: numeric seed, complexity, length 4, spread 0.
+    stored = os.path.join(top, "stored")
+    shutil.copytree(fixture, stored)
+    expect("reads the store", run([], stored), 0, out="1r@M\n", err=WARNING)
+
+    # A mistyped configuration folder is a first start, with the warning.
+    result = run([], os.path.join(top, "no such folder"))
+    expect("absent store is a first start", result, 0, out="rGhrZfcW(.\n", err=WARNING)
+
+    # A FIFO in place of the store neither blocks nor is read.
+    fifo = config_dir("fifo")
+    os.mkfifo(store_of(fifo))
+    expect("FIFO", run([], fifo), 1, out="", err_has=store_of(fifo))
+
+    # A full disk behind standard output.
+    with open("/dev/full", "wb") as full:
+        result = run(["--no-store"], top, stdout=full)
+    check("/dev/full", result.returncode != 0 and b"cannot write" in result.stderr, result)
+
+    if not is_root:
+        unreadable = config_dir("unreadable")
+        shutil.copy(os.path.join(fixture, "Ostrel Applications", "tovrik.conf"),
+                    store_of(unreadable))
+        os.chmod(store_of(unreadable), 0)
+        expect("unreadable store", run([], unreadable), 3, out="", err_has=store_of(unreadable))
+        print("skipped without root: the stores of another user")
+    else:
+        # The store of the user nobody, who runs tovrik-gen.
+        unreadable = config_dir("unreadable", NOBODY)
+        with open(store_of(unreadable), "w") as f:
+            f.write("[setting102]\nunique%20key=mine\n")
+        os.chown(store_of(unreadable), NOBODY, NOBODY)
+        os.chmod(store_of(unreadable), 0)
+        expect("unreadable store", run([], unreadable, True), 3, out="",
+               err_has=store_of(unreadable))
+
+        # Stores that another user (root here) made for nobody.
+        planted = "[setting102]\nunique%20key=chosen by someone else\n"
+        theirs = config_dir("theirs")
+        os.chmod(os.path.join(theirs, "Ostrel Applications"), 0o755)
+        with open(store_of(theirs), "w") as f:
+            f.write(planted)
+        os.chmod(store_of(theirs), 0o644)
+        expect("folder of another user", run([], theirs, True), 1, out="",
+               err_has=os.path.join(theirs, "Ostrel Applications"))
+
+        shared = config_dir("shared")
+        os.chmod(os.path.join(shared, "Ostrel Applications"), 0o777)
+        expect("shared folder of another user", run([], shared, True), 1, out="")
+
+        linked = config_dir("linked", NOBODY)
+        victim = os.path.join(linked, "victim.conf")
+        with open(victim, "w") as f:
+            f.write(planted)
+        os.chown(victim, NOBODY, NOBODY)
+        os.symlink(victim, store_of(linked))  # made by root
+        expect("link made by another user", run([], linked, True), 1, out="",
+               err_has=store_of(linked))
+
+if failures:
+    print("FAILED:\n  " + "\n  ".join(failures))
+    sys.exit(1)
+print("all cases passed")
