@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
-
-#include "engine/draw_index.h"
 
 namespace {
 
@@ -230,23 +227,6 @@ TEST(GeneratePasswords, RefusesWhatItCannotDrawFrom)
         GenerationRequest bad = baseRequest();
         bad.length = length;
         EXPECT_FALSE(GeneratePasswords(bad).has_value()) << length;
-    }
-}
-
-TEST(DrawIndex, EqualsShiftThenModulo)
-{
-    EXPECT_EQ(DrawIndex(10)(0xFFFFFFFFu), 7u);
-    std::mt19937 random(12345);
-    const std::uint32_t divisors[] = {1,  2,   3,   7,     10,         76,
-                                      99, 200, 255, 65536, 0x7FFFFFFF, 0xFFFFFFFF};
-    for (std::uint32_t n : divisors) {
-        const DrawIndex index(n);
-        for (std::uint32_t r : {0u, 1u, 2u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFEu, 0xFFFFFFFFu})
-            ASSERT_EQ(index(r), (r >> 1) % n) << r << " mod " << n;
-        for (int i = 0; i < 100000; ++i) {
-            const std::uint32_t r = static_cast<std::uint32_t>(random());
-            ASSERT_EQ(index(r), (r >> 1) % n) << r << " mod " << n;
-        }
     }
 }
 
