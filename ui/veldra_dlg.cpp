@@ -19,6 +19,7 @@
 #include <charconv>
 
 #include "charsets/char_list.h"
+#include "charsets/char_set_table.h"
 #include "engine/report.h"
 #include "settings/load_save.h"
 #include "settings/startup_restore.h"
@@ -299,10 +300,8 @@ bool CVeldraDlg::onInitDialog()
 void CVeldraDlg::fillSetCombo()
 {
     setCombo->clear();
-    for (const std::u16string& name : model.sets.setNames)
-        setCombo->addItem(toQ(name));
-    if (model.sets.setCount != MaxCharSets)
-        setCombo->addItem(QStringLiteral("（追加）"));
+    for (const std::u16string& entry : selectorEntries(model.sets))
+        setCombo->addItem(toQ(entry));
     setCombo->setCurrentIndex(model.sets.currentSet);
 }
 
@@ -697,8 +696,11 @@ void CVeldraDlg::commitListEdit()
     exchangeData(false);
 }
 
+// The end of every set handler: the list of the selected set becomes
+// current and shows, and the settings are saved.
 void CVeldraDlg::refreshCurrentList()
 {
+    model.currentList = currentSetList(model.sets);
     model.listDisplay = makeListDisplay(model.currentList);
     exchangeData(false);
     saveAll();
@@ -706,71 +708,47 @@ void CVeldraDlg::refreshCurrentList()
 
 void CVeldraDlg::onSetSelected(int index)
 {
-    CharSetTable& sets = model.sets;
     if (index < 0)
         return;
-    if (index >= sets.setCount) {
+    if (index >= model.sets.setCount) {
         addSet();
         return;
     }
-    sets.currentSet = index;
-    model.currentList = sets.setLists[static_cast<std::size_t>(index)];
+    selectSet(model.sets, index);
+    fillSetCombo();
     refreshCurrentList();
 }
 
 void CVeldraDlg::addSet()
 {
     CharSetTable& sets = model.sets;
-    auto taken = [&sets](const std::u16string& name) {
-        return std::find(sets.setNames.begin(), sets.setNames.end(), name) != sets.setNames.end();
-    };
-    int k = sets.setCount;
-    std::u16string proposal;
-    do {
-        proposal = fromQ(QString::asprintf("文字セット_%02d", k++));
-    } while (taken(proposal));
-
     DLGaddset dialog(seams_, this);
-    dialog.setName = toQ(proposal);
+    dialog.setName = toQ(proposeSetName(sets));
     dialog.listText = toQ(makeListDisplay(DefaultCharList));
     for (;;) {
         if (seams_.runModal(dialog) != QDialog::Accepted) {
-            setCombo->setCurrentIndex(sets.currentSet);
+            fillSetCombo();
             return;
         }
-        if (!taken(fromQ(dialog.setName)))
+        const AddSetResult added = appendSet(sets, fromQ(dialog.setName), fromQ(dialog.listText));
+        if (added == AddSetResult::Added)
             break;
+        if (added != AddSetResult::NameTaken) {
+            fillSetCombo();
+            return;
+        }
         seams_.warning(this, QStringLiteral("同一名がすでに存在します"));
     }
-
-    sets.setNames.push_back(fromQ(dialog.setName));
-    sets.setLists.push_back(normalizeCharList(fromQ(dialog.listText)));
-    ++sets.setCount;
-    sets.currentSet = sets.setCount - 1;
-    setCombo->insertItem(sets.currentSet, dialog.setName);
-    setCombo->setCurrentIndex(sets.currentSet);
-    model.currentList = normalizeCharList(sets.setLists.back());
-    if (sets.setCount == MaxCharSets)
-        setCombo->removeItem(MaxCharSets);
+    fillSetCombo();
     refreshCurrentList();
 }
 
 void CVeldraDlg::onDeleteSet()
 {
-    CharSetTable& sets = model.sets;
-    if (sets.currentSet == 0) {
+    if (!deleteCurrentSet(model.sets)) {
         seams_.warning(this, QStringLiteral("default は 削除できません"));
         return;
     }
-    const int deleted = sets.currentSet;
-    sets.setLists.erase(sets.setLists.begin() + deleted);
-    sets.setNames.erase(sets.setNames.begin() + deleted);
-    setCombo->removeItem(deleted);
-    sets.currentSet = deleted - 1;
-    setCombo->setCurrentIndex(sets.currentSet);
-    model.currentList = normalizeCharList(sets.setLists[static_cast<std::size_t>(sets.currentSet)]);
-    --sets.setCount;
-    if (sets.setCount == MaxCharSets - 1)
-        setCombo->addItem(QStringLiteral("（追加）"));
+    fillSetCombo();
     refreshCurrentList();
 }

@@ -309,10 +309,8 @@ TEST(SaveSettings, CodesPairsAndLeftOverPairs)
     MemorySettingsStore store =
         storeWith(with({{u"mojisetmax", 4}, {u"mojisetsel", 3}, {u"mode", 9265}}, setPairs(4)));
     DialogModel model = loaded(store);
-    model.sets.setCount = 3;
-    model.sets.setNames.pop_back();
-    model.sets.setLists.pop_back();
-    model.sets.currentSet = 2;
+    ASSERT_TRUE(deleteCurrentSet(model.sets));
+    ASSERT_EQ(model.sets.currentSet, 2);
     model.complexity = 7;
     model.ownerName = u" typed ";
     ASSERT_TRUE(saveSettings(store, model));
@@ -341,16 +339,6 @@ TEST(SaveSettings, ReportsAFailedFlushAfterWritingEverything)
     store.setFlushFails(true);
     EXPECT_FALSE(saveSettings(store, loaded(MemorySettingsStore{})));
     EXPECT_EQ(store.writes().size(), 13u);
-}
-
-TEST(SaveSettings, TableOutOfStepWritesOnlyWholePairs)
-{
-    DialogModel model = loaded(MemorySettingsStore{});
-    model.sets.setCount = 3; // but one name and one list
-    MemorySettingsStore store;
-    ASSERT_TRUE(saveSettings(store, model));
-    EXPECT_EQ(*store.find(u"mojisetmax"), Value(1));
-    EXPECT_EQ(store.find(u"MS02"), nullptr);
 }
 
 TEST(RestoreStartupFields, FieldsShownAfterTheLoad)
