@@ -29,8 +29,8 @@ struct Fixture {
     Fixture()
     {
         qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-        store = std::make_unique<QtSettingsStore>(QStringLiteral("Ostrel Applications"),
-                                                  QStringLiteral("tovrik"));
+        store = std::make_unique<QtSettingsStore>(QString::fromLatin1(SettingsOrganization),
+                                                  QString::fromLatin1(WindowApplicationName));
         dialog = std::make_unique<CVeldraDlg>(*store, seams, store->location());
         dialog->show();
         dialog->lengthSpin->setPosition(99);

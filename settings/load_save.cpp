@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr std::int32_t DefaultLength = 10;
-constexpr std::int32_t SpreadLevels = 5;
-
 // The longest computer name that counts (a NetBIOS name's limit); a longer
 // one is taken as unreadable.
 constexpr std::size_t MaxComputerName = 15;
@@ -70,8 +67,8 @@ void loadSettings(const SettingsStore& store, DialogModel& model, const SeedEntr
 
     model.ownerKey = store.readText(u"unique key", u"");
     model.currentList = normalizeCharList(store.readText(u"moji list", DefaultCharList));
-    model.length =
-        std::clamp(store.readInt(u"length", DefaultLength), MinPasswordLength, MaxPasswordLength);
+    model.length = std::clamp(store.readInt(u"length", DefaultPasswordLength), MinPasswordLength,
+                              MaxPasswordLength);
     // Only the string code selects string seed mode; any other code reads
     // as numeric seed mode.
     model.stringSeedMode = store.readInt(u"mode", StringSeedModeCode) == StringSeedModeCode;

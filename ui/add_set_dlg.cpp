@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "charsets/char_set_table.h"
+#include "engine/version.h"
 #include "settings/white_space.h"
 #include "ui/dialog_units.h"
 #include "ui/one_line_edit.h"
@@ -87,7 +88,7 @@ void DLGaddset::accept()
     setName = QString::fromStdU16String(trimWhiteSpace(setName.toStdU16String()));
     exchangeData(false);
     if (setName.toStdU16String() == AddEntryName) {
-        seams_.stop(this, QStringLiteral("トヴリク 1.02"),
+        seams_.stop(this, QStringLiteral("トヴリク ") + QLatin1StringView(TovrikVersion),
                     QStringLiteral("指定されたセット名は予約語のため登録できません"));
         return;
     }

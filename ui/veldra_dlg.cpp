@@ -447,17 +447,11 @@ void CVeldraDlg::GenerateCommand()
     exchangeData(false);
     saveAll();
 
-    const std::optional<std::tm> now = seams_.localTime();
-    const CharSetTable& sets = model.sets;
-    ReportFields fields;
-    fields.length = model.length;
-    fields.complexity = model.complexity != 0;
-    fields.setName = sets.setNames[static_cast<std::size_t>(sets.currentSet)];
-    fields.setList = sets.setLists[static_cast<std::size_t>(sets.currentSet)];
-    fields.seed = model.stringSeedMode ? model.seedText : model.numericSeedText;
-    fields.passwords =
-        std::span<const std::u16string>(model.results.data(), std::size_t{1} << model.spreadLevel);
-    seams_.putOnClipboard(toQ(BuildReport(FormatReportTime(now ? &*now : nullptr), fields)));
+    const ReportFields fields =
+        reportFieldsOf(generationRequestOf(model),
+                       model.sets.setNames[static_cast<std::size_t>(model.sets.currentSet)],
+                       model.results, model.spreadLevel);
+    seams_.putOnClipboard(toQ(BuildReport(FormatReportTime(seams_.localTime()), fields)));
 }
 
 void CVeldraDlg::onSeedMode(bool stringMode)
@@ -488,7 +482,7 @@ void CVeldraDlg::onClampLength()
 
 void CVeldraDlg::onSpread()
 {
-    model.spreadLevel = (model.spreadLevel + 1) % 5;
+    model.spreadLevel = (model.spreadLevel + 1) % SpreadLevels;
     layoutResults(model.spreadLevel);
     exchangeData(false);
     saveAll();

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -357,6 +358,11 @@ TEST_F(WindowTest, AboutBoxOkRenamesAndSavesCancelChangesNothing)
     seams.modalScripts.push_back([](QDialog& dialog) {
         auto& about = dynamic_cast<CAboutDlg&>(dialog);
         EXPECT_EQ(about.nameEdit->text(), QStringLiteral("○○"));
+        QStringList labels;
+        for (const QLabel* label : about.findChildren<QLabel*>())
+            labels << label->text();
+        EXPECT_TRUE(labels.contains(QStringLiteral("Version 1.02")))
+            << labels.join(u'|').toStdString();
         about.nameEdit->setText(QStringLiteral("変更なし"));
         about.reject();
         return about.result();
