@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -114,19 +115,37 @@ GenerationRequest requestOf(const ReferenceCase& c)
             c.seedNumbers, c.complexity, c.charList,       c.length};
 }
 
-TEST(GeneratePasswords, MatchesTheIndependentReference)
+void PrintTo(const ReferenceCase& row, std::ostream* out)
 {
-    for (const ReferenceCase& c : ReferenceCases) {
-        const std::u16string name(c.name);
-        SCOPED_TRACE(std::string(name.begin(), name.end()));
-        const auto passwords = GeneratePasswords(requestOf(c));
-        ASSERT_TRUE(passwords.has_value());
-        EXPECT_EQ((*passwords)[0], c.first);
-        EXPECT_EQ((*passwords)[15], c.sixteenth);
-        for (const std::u16string& password : *passwords)
-            EXPECT_EQ(password.size(), static_cast<std::size_t>(c.length));
-    }
+    for (const char16_t* c = row.name; *c != 0; ++c)
+        *out << static_cast<char>(*c);
 }
+
+class ReferenceRow : public testing::TestWithParam<ReferenceCase> {};
+
+TEST_P(ReferenceRow, MatchesTheIndependentReference)
+{
+    const ReferenceCase& c = GetParam();
+    const auto passwords = GeneratePasswords(requestOf(c));
+    ASSERT_TRUE(passwords.has_value());
+    EXPECT_EQ((*passwords)[0], c.first);
+    EXPECT_EQ((*passwords)[15], c.sixteenth);
+    for (const std::u16string& password : *passwords)
+        EXPECT_EQ(password.size(), static_cast<std::size_t>(c.length));
+}
+
+// A row's name as a test name: ASCII letters and digits, the rest '_'.
+std::string rowName(const testing::TestParamInfo<ReferenceCase>& row)
+{
+    std::string name;
+    for (const char16_t* c = row.param.name; *c != 0; ++c)
+        name.push_back(*c < 0x80 && std::isalnum(static_cast<int>(*c)) ? static_cast<char>(*c)
+                                                                       : '_');
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(GeneratePasswords, ReferenceRow, testing::ValuesIn(ReferenceCases),
+                         rowName);
 
 GenerationRequest baseRequest()
 {
