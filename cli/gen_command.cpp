@@ -14,7 +14,6 @@
 #include "settings/load_save.h"
 #include "settings/memory_settings_store.h"
 #include "settings/qt_settings_store.h"
-#include "settings/startup_restore.h"
 
 namespace {
 
@@ -374,6 +373,6 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
     const ReportFields fields =
         reportFieldsOf(request, inputs.setName, *passwords, inputs.spreadLevel);
     const std::optional<std::tm> now = env.localTime ? env.localTime() : std::nullopt;
-    write(BuildReport(FormatReportTime(now), fields));
+    write(BuildReport(formatReportTime(now), fields));
     return finish(out, err);
 }

@@ -36,7 +36,7 @@ ReportFields reportFieldsOf(const GenerationRequest& request, std::u16string_vie
     return fields;
 }
 
-std::u16string FormatReportTime(const std::optional<std::tm>& localTime)
+std::u16string formatReportTime(const std::optional<std::tm>& localTime)
 {
     if (!localTime)
         return std::u16string(InvalidTimeStamp);

@@ -29,7 +29,7 @@ inline constexpr std::u16string_view InvalidTimeStamp = u"Invalid DateTime";
 
 // "%Y/%m/%d %H:%M:%S" of a broken-down local time, or "Invalid DateTime"
 // when there is none.
-std::u16string FormatReportTime(const std::optional<std::tm>& localTime);
+std::u16string formatReportTime(const std::optional<std::tm>& localTime);
 
 // The generation report, every line ending in CR LF.
 std::u16string BuildReport(std::u16string_view timeStamp, const ReportFields& fields);

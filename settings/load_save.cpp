@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "charsets/char_list.h"
+#include "charsets/white_space.h"
 #include "engine/mt19937.h"
 #include "engine/sha1.h"
-#include "settings/white_space.h"
 
 namespace {
 
@@ -101,6 +101,15 @@ void loadSettings(const SettingsStore& store, DialogModel& model, const SeedEntr
 
     const std::int32_t spread = store.readInt(u"spread", 0);
     model.spreadLevel = spread < 0 ? 0 : spread % SpreadLevels;
+}
+
+void restoreStartupFields(DialogModel& model)
+{
+    model.seedModeIndex = model.stringSeedMode ? 0 : 1;
+    model.listDisplay = makeListDisplay(model.currentList);
+    model.seedTextEntry = model.seedText;
+    model.seedNumbers = parseNumericSeedText(model.numericSeedText);
+    model.listEditing = false;
 }
 
 bool saveSettings(SettingsStore& store, const DialogModel& model)

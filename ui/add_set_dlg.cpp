@@ -9,8 +9,8 @@
 #include <QScreen>
 
 #include "charsets/char_set_table.h"
+#include "charsets/white_space.h"
 #include "engine/version.h"
-#include "settings/white_space.h"
 #include "ui/dialog_units.h"
 #include "ui/one_line_edit.h"
 #include "ui/plain_text.h"

@@ -22,7 +22,6 @@
 #include "charsets/char_set_table.h"
 #include "engine/report.h"
 #include "settings/load_save.h"
-#include "settings/startup_restore.h"
 #include "ui/about_dlg.h"
 #include "ui/add_set_dlg.h"
 #include "ui/dialog_units.h"
@@ -451,7 +450,7 @@ void CVeldraDlg::GenerateCommand()
         reportFieldsOf(generationRequestOf(model),
                        model.sets.setNames[static_cast<std::size_t>(model.sets.currentSet)],
                        model.results, model.spreadLevel);
-    seams_.putOnClipboard(toQ(BuildReport(FormatReportTime(seams_.localTime()), fields)));
+    seams_.putOnClipboard(toQ(BuildReport(formatReportTime(seams_.localTime()), fields)));
 }
 
 void CVeldraDlg::onSeedMode(bool stringMode)

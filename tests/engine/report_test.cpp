@@ -83,7 +83,7 @@ TEST(ReportFieldsOf, TakeTheRequestTheSeedOfItsModeAndTheShownPasswords)
     EXPECT_EQ(numeric.passwords.size(), 16u);
 }
 
-TEST(FormatReportTime, UsesTheSlashFormatOrTheInvalidText)
+TEST(formatReportTime, UsesTheSlashFormatOrTheInvalidText)
 {
     std::tm t{};
     t.tm_year = 2026 - 1900;
@@ -92,8 +92,8 @@ TEST(FormatReportTime, UsesTheSlashFormatOrTheInvalidText)
     t.tm_hour = 7;
     t.tm_min = 8;
     t.tm_sec = 9;
-    EXPECT_EQ(FormatReportTime(t), u"2026/01/05 07:08:09");
-    EXPECT_EQ(FormatReportTime(std::nullopt), u"Invalid DateTime");
+    EXPECT_EQ(formatReportTime(t), u"2026/01/05 07:08:09");
+    EXPECT_EQ(formatReportTime(std::nullopt), u"Invalid DateTime");
 }
 
 } // namespace

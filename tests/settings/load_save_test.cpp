@@ -8,10 +8,9 @@
 #include <set>
 
 #include "charsets/char_list.h"
+#include "charsets/white_space.h"
 #include "engine/mt19937.h"
 #include "settings/memory_settings_store.h"
-#include "settings/startup_restore.h"
-#include "settings/white_space.h"
 #include "tests/settings/stored_fields.h"
 
 namespace {
