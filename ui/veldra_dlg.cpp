@@ -27,6 +27,7 @@
 #include "ui/dialog_units.h"
 #include "ui/one_line_edit.h"
 #include "ui/plain_text.h"
+#include "ui/result_layout.h"
 #include "ui/set_combo.h"
 #include "ui/system_menu.h"
 #include "ui/ui_seams.h"
@@ -41,9 +42,10 @@ static void initResources()
 namespace {
 
 constexpr int SeedNumberMax = 99999;
-constexpr int ResultLeft = 38, ResultTop = 246, ResultStepX = 82, ResultStepY = 25;
-constexpr int ResultWidth = 81, ResultHeight = 21, SingleResultWidth = 327;
-constexpr int Level3Growth = 23, Level4Growth = 46;
+// The template's height and the result group's rectangle, in dialog units;
+// the result layout makes both taller by its rows.
+constexpr int TemplateWidth = 274, TemplateHeight = 199;
+constexpr QRect ResultGroupArea(11, 148, 252, 42);
 
 const QString AboutItemText = QStringLiteral("バージョン情報 (&A)...");
 const QString NotANumberMessage = QStringLiteral("正の整数を入力してください。");
@@ -116,7 +118,7 @@ void CVeldraDlg::buildTemplate()
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("トヴリク (○○さん用)"));
     setFont(templateFont(QStringLiteral("MS UI Gothic"), 9));
-    setFixedSize(du.px(274), du.py(199));
+    setFixedSize(du.px(TemplateWidth), du.py(TemplateHeight));
 
     auto place = [&](QWidget* w, int x, int y, int width, int height) {
         w->setGeometry(du.rect(x, y, width, height));
@@ -161,7 +163,8 @@ void CVeldraDlg::buildTemplate()
         place(seedNumberEdits[i], 65 + 27 * i, 117, 26, 15);
     }
 
-    resultGroup = group(QStringLiteral("生成パスワード"), 11, 148, 252, 42);
+    resultGroup = group(QStringLiteral("生成パスワード"), ResultGroupArea.x(), ResultGroupArea.y(),
+                        ResultGroupArea.width(), ResultGroupArea.height());
     QGroupBox* basicGroup = group(QStringLiteral("基本設定"), 11, 6, 252, 74);
     QGroupBox* seedGroup = group(QStringLiteral("種モード"), 11, 87, 252, 53);
 
@@ -304,14 +307,11 @@ void CVeldraDlg::fillSetCombo()
     setCombo->setCurrentIndex(model.sets.currentSet);
 }
 
+// The stored level's layout, as that many clicks on "割" from level 0 give.
 void CVeldraDlg::restoreSpreadLayout(int level)
 {
-    resultEdits[0]->setGeometry(ResultLeft, ResultTop, SingleResultWidth, ResultHeight);
-    model.spreadLevel = 0;
-    for (int step = 1; step <= level; ++step) {
-        model.spreadLevel = step;
-        layoutResults(step);
-    }
+    model.spreadLevel = level;
+    layoutResults(level);
 }
 
 void CVeldraDlg::enableSeedEdits()
@@ -490,53 +490,16 @@ void CVeldraDlg::onSpread()
 
 void CVeldraDlg::layoutResults(int level)
 {
-    auto growWindow = [this](int dy) { setFixedSize(width(), height() + dy); };
-    auto growGroup = [this](int dy) {
-        const QRect g = resultGroup->geometry();
-        resultGroup->setGeometry(g.x(), g.y(), g.width(), g.height() + dy);
-    };
-    auto placeRow = [this](int row) {
-        for (int column = 0; column < 4; ++column)
-            resultEdits[4 * row + column]->setGeometry(ResultLeft + ResultStepX * column,
-                                                       ResultTop + ResultStepY * row, ResultWidth,
-                                                       ResultHeight);
-    };
-    auto showBoxes = [this](int from, int to) {
-        for (int k = from; k <= to; ++k)
-            resultEdits[k - 1]->show();
-    };
-
-    switch (level) {
-    case 0:
-        growWindow(-(Level3Growth + Level4Growth));
-        growGroup(-(Level3Growth + Level4Growth));
-        resultEdits[0]->setGeometry(ResultLeft, ResultTop, SingleResultWidth, ResultHeight);
-        for (int k = 2; k <= PasswordCount; ++k)
-            resultEdits[k - 1]->hide();
-        break;
-    case 1:
-        resultEdits[0]->setGeometry(ResultLeft, ResultTop, 164, ResultHeight);
-        resultEdits[1]->setGeometry(203, ResultTop, 162, ResultHeight);
-        showBoxes(2, 2);
-        break;
-    case 2:
-        placeRow(0);
-        showBoxes(3, 4);
-        break;
-    case 3:
-        growWindow(Level3Growth);
-        growGroup(Level3Growth);
-        placeRow(1);
-        showBoxes(5, 8);
-        break;
-    case 4:
-        growWindow(Level4Growth);
-        growGroup(Level4Growth);
-        placeRow(2);
-        placeRow(3);
-        showBoxes(9, 16);
-        break;
-    default: break;
+    const std::optional<ResultLayout> layout = resultLayoutOf(level);
+    if (!layout)
+        return;
+    setFixedSize(width(), UiGothic9.py(TemplateHeight) + layout->growth);
+    const QRect group = UiGothic9.rect(ResultGroupArea.x(), ResultGroupArea.y(),
+                                       ResultGroupArea.width(), ResultGroupArea.height());
+    resultGroup->setGeometry(group.adjusted(0, 0, 0, layout->growth));
+    for (int k = 0; k < PasswordCount; ++k) {
+        resultEdits[k]->setGeometry(layout->boxes[static_cast<std::size_t>(k)]);
+        resultEdits[k]->setVisible(k < layout->shown);
     }
 }
 
