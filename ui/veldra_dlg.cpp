@@ -108,6 +108,29 @@ CVeldraDlg::CVeldraDlg(SettingsStore& store, UiSeams& seams, QString storeLocati
     initResources();
     icon = QIcon(QStringLiteral(":/tovrik.svg"));
     buildTemplate();
+    nameObjects();
+}
+
+// Each control is known by its member's name, so that tests and tools find
+// it without reaching into the class; numbered controls count from 1.
+void CVeldraDlg::nameObjects()
+{
+    lengthEdit->setObjectName(QStringLiteral("lengthEdit"));
+    lengthSpin->setObjectName(QStringLiteral("lengthSpin"));
+    listEdit->setObjectName(QStringLiteral("listEdit"));
+    stringSeedRadio->setObjectName(QStringLiteral("stringSeedRadio"));
+    numericSeedRadio->setObjectName(QStringLiteral("numericSeedRadio"));
+    seedTextEdit->setObjectName(QStringLiteral("seedTextEdit"));
+    for (std::size_t i = 0; i < seedNumberEdits.size(); ++i)
+        seedNumberEdits[i]->setObjectName(QStringLiteral("seedNumberEdit%1").arg(i + 1));
+    resultGroup->setObjectName(QStringLiteral("resultGroup"));
+    generateButton->setObjectName(QStringLiteral("generateButton"));
+    complexityCheck->setObjectName(QStringLiteral("complexityCheck"));
+    setCombo->setObjectName(QStringLiteral("setCombo"));
+    deleteButton->setObjectName(QStringLiteral("deleteButton"));
+    spreadButton->setObjectName(QStringLiteral("spreadButton"));
+    for (std::size_t i = 0; i < resultEdits.size(); ++i)
+        resultEdits[i]->setObjectName(QStringLiteral("resultEdit%1").arg(i + 1));
 }
 
 void CVeldraDlg::buildTemplate()

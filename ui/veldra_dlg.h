@@ -71,6 +71,7 @@ private:
     void nameControls();
     void addWindowMenuKeys();
     void showWindowMenu(QPoint globalPos, bool fromKeyboard);
+    void nameObjects();
     bool onInitDialog();
     void restoreSpreadLayout(int level);
     void fillSetCombo();
