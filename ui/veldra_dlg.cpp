@@ -1,3 +1,5 @@
+// The main window's template and start-up, the result layout it applies,
+// and its window menu with the about box.
 #include "ui/veldra_dlg.h"
 
 #include <QApplication>
@@ -8,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,20 +17,14 @@
 #include <QShortcut>
 #include <QTimer>
 
-#include <charconv>
-
-#include "charsets/char_list.h"
-#include "charsets/char_set_table.h"
-#include "engine/report.h"
 #include "settings/load_save.h"
 #include "ui/about_dlg.h"
-#include "ui/add_set_dlg.h"
 #include "ui/dialog_units.h"
 #include "ui/one_line_edit.h"
-#include "ui/plain_text.h"
 #include "ui/result_layout.h"
 #include "ui/set_combo.h"
 #include "ui/system_menu.h"
+#include "ui/u16_text.h"
 #include "ui/ui_seams.h"
 #include "ui/up_down.h"
 #include "ui/window_title.h"
@@ -41,36 +36,12 @@ static void initResources()
 
 namespace {
 
-constexpr int SeedNumberMax = 99999;
 // The template's height and the result group's rectangle, in dialog units;
 // the result layout makes both taller by its rows.
 constexpr int TemplateWidth = 274, TemplateHeight = 199;
 constexpr QRect ResultGroupArea(11, 148, 252, 42);
 
 const QString AboutItemText = QStringLiteral("バージョン情報 (&A)...");
-const QString NotANumberMessage = QStringLiteral("正の整数を入力してください。");
-const QString OutOfRangeMessage = QStringLiteral("0 から 99999 までの整数を入力してください。");
-const QString EmptyListMessage =
-    QStringLiteral("文字リストが空のため、パスワードを生成できません。\n"
-                   "文字リストをダブルクリックするか F2 キーを押して、文字を入力してください。");
-
-QString toQ(std::u16string_view text)
-{
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::u16string fromQ(const QString& text)
-{
-    return text.toStdU16String();
-}
-
-// A Windows edit shows new text from its first character; QLineEdit would
-// leave the cursor, and with it the view, at the end of a long text.
-void showFromStart(QLineEdit* edit, const QString& text)
-{
-    edit->setText(text);
-    edit->setCursorPosition(0);
-}
 
 // Qt reads "[*]" in a title as the place of the modified marker and drops
 // it; doubled, it shows once, so the title shows the owner name as given.
@@ -87,26 +58,13 @@ QLineEdit* digitsOnlyEdit(QWidget* parent)
     return edit;
 }
 
-// Marks the exchange as running, so that control notifications it causes
-// do not reach the handlers.
-class ExchangeScope {
-public:
-    explicit ExchangeScope(int& depth) : depth_(depth) { ++depth_; }
-    ~ExchangeScope() { --depth_; }
-    ExchangeScope(const ExchangeScope&) = delete;
-    ExchangeScope& operator=(const ExchangeScope&) = delete;
-
-private:
-    int& depth_;
-};
-
 } // namespace
 
 CVeldraDlg::CVeldraDlg(SettingsStore& store, UiSeams& seams, QString storeLocation, QWidget* parent)
     : QDialog(parent), store_(store), seams_(seams), storeLocation_(std::move(storeLocation))
 {
     initResources();
-    icon = QIcon(QStringLiteral(":/tovrik.svg"));
+    icon_ = QIcon(QStringLiteral(":/tovrik.svg"));
     buildTemplate();
     nameObjects();
 }
@@ -305,16 +263,16 @@ bool CVeldraDlg::onInitDialog()
     nativeAboutItem_ = appendAboutItemToSystemMenu(this, AboutItemText);
     if (!nativeAboutItem_)
         addWindowMenuKeys();
-    setWindowIcon(icon);
+    setWindowIcon(icon_);
 
-    loadSettings(store_, model, seams_.seedEntropy());
-    const int spreadToRestore = model.spreadLevel;
+    loadSettings(store_, model_, seams_.seedEntropy());
+    const int spreadToRestore = model_.spreadLevel;
     fillSetCombo();
     restoreSpreadLayout(spreadToRestore);
     lengthSpin->setRange(MinPasswordLength, MaxPasswordLength);
-    lengthSpin->setPosition(model.length);
-    setWindowTitle(literalTitle(makeWindowTitle(model.ownerName)));
-    restoreStartupFields(model);
+    lengthSpin->setPosition(model_.length);
+    setWindowTitle(literalTitle(makeWindowTitle(model_.ownerName)));
+    restoreStartupFields(model_);
     enableSeedEdits();
     listEdit->setEnabled(false);
     exchangeData(false);
@@ -322,193 +280,18 @@ bool CVeldraDlg::onInitDialog()
     return true;
 }
 
-void CVeldraDlg::fillSetCombo()
-{
-    setCombo->clear();
-    for (const std::u16string& entry : selectorEntries(model.sets))
-        setCombo->addItem(toQ(entry));
-    setCombo->setCurrentIndex(model.sets.currentSet);
-}
-
 // The stored level's layout, as that many clicks on "割" from level 0 give.
 void CVeldraDlg::restoreSpreadLayout(int level)
 {
-    model.spreadLevel = level;
+    model_.spreadLevel = level;
     layoutResults(level);
 }
 
 void CVeldraDlg::enableSeedEdits()
 {
-    seedTextEdit->setEnabled(model.stringSeedMode);
+    seedTextEdit->setEnabled(model_.stringSeedMode);
     for (QLineEdit* edit : seedNumberEdits)
-        edit->setEnabled(!model.stringSeedMode);
-}
-
-bool CVeldraDlg::exchangeData(bool save)
-{
-    ExchangeScope scope(exchanging_);
-
-    if (save) {
-        model.seedModeIndex =
-            stringSeedRadio->isChecked() ? 0 : (numericSeedRadio->isChecked() ? 1 : -1);
-        model.listDisplay = fromQ(plainTextOf(*listEdit));
-        model.seedTextEntry = fromQ(seedTextEdit->text());
-        for (int i = 0; i < 7; ++i)
-            if (!readSeedNumber(i))
-                return false;
-        model.complexity = complexityCheck->isChecked() ? 1 : 0;
-        for (int i = 0; i < PasswordCount; ++i)
-            model.results[i] = fromQ(resultEdits[i]->text());
-        return true;
-    }
-
-    // Both radios may have to show unchecked, which an exclusive pair cannot.
-    for (QRadioButton* radio : {stringSeedRadio, numericSeedRadio})
-        radio->setAutoExclusive(false);
-    stringSeedRadio->setChecked(model.seedModeIndex == 0);
-    numericSeedRadio->setChecked(model.seedModeIndex == 1);
-    for (QRadioButton* radio : {stringSeedRadio, numericSeedRadio})
-        radio->setAutoExclusive(true);
-    const QString list = toQ(model.listDisplay);
-    if (plainTextOf(*listEdit) != list)
-        setPlainTextOf(*listEdit, list);
-    showFromStart(seedTextEdit, toQ(model.seedTextEntry));
-    for (int i = 0; i < 7; ++i)
-        showFromStart(seedNumberEdits[i], QString::number(model.seedNumbers[i]));
-    complexityCheck->setChecked(model.complexity == 1);
-    for (int i = 0; i < PasswordCount; ++i)
-        showFromStart(resultEdits[i], toQ(model.results[i]));
-    return true;
-}
-
-// One number edit into its field: an unsigned decimal, then the 0..99999
-// check. A value above the check is kept in the field, as typed; an emptied
-// edit reads as 0, so that clearing an edit to retype it raises no message.
-bool CVeldraDlg::readSeedNumber(int index)
-{
-    QLineEdit* edit = seedNumberEdits[index];
-    const QByteArray text = edit->text().toLatin1();
-    std::uint64_t value = 0;
-    bool failed = false;
-    QString message;
-    if (!text.isEmpty()) {
-        const char* end = text.constData() + text.size();
-        const auto [ptr, ec] = std::from_chars(text.constData(), end, value);
-        if (ptr != end || (ec != std::errc() && ec != std::errc::result_out_of_range) ||
-            edit->text().size() != text.size()) {
-            failed = true;
-            message = NotANumberMessage;
-        } else if (ec == std::errc::result_out_of_range || value > 0xFFFFFFFFu) {
-            failed = true; // beyond what the field can hold: reported, not kept
-            message = OutOfRangeMessage;
-        }
-    }
-    if (!failed) {
-        model.seedNumbers[index] = static_cast<std::uint32_t>(value);
-        if (value > SeedNumberMax) {
-            failed = true;
-            message = OutOfRangeMessage;
-        }
-    }
-    if (failed) {
-        seams_.warning(this, message);
-        // Again once the event that started the exchange is through: a focus
-        // loss by Tab or a click deselects the edit after its handlers ran,
-        // and a generation's load exchange rewrites it.
-        auto selectAgain = [edit] {
-            edit->setFocus();
-            edit->selectAll();
-        };
-        selectAgain();
-        QTimer::singleShot(0, edit, selectAgain);
-    }
-    return !failed;
-}
-
-void CVeldraDlg::saveAll()
-{
-    if (saveSettings(store_, model) || saveFailureShown_)
-        return;
-    saveFailureShown_ = true;
-    // The start-up save runs before the window appears: its warning waits
-    // until the window is there to stand over.
-    if (!isVisible()) {
-        saveWarningPending_ = true;
-        return;
-    }
-    showSaveFailure();
-}
-
-void CVeldraDlg::showSaveFailure()
-{
-    QString text = QStringLiteral("設定を保存できませんでした。文字セットや設定の変更は、"
-                                  "このままでは次回の起動時に失われます。");
-    if (!storeLocation_.isEmpty())
-        text += QStringLiteral("\n\n保存先: ") + storeLocation_;
-    seams_.warning(this, text);
-}
-
-void CVeldraDlg::GenerateCommand()
-{
-    exchangeData(true);
-    // Refused before the held fields take the typed values: a later save
-    // must not store a length or a seed that no generation used.
-    if (model.currentList.empty()) {
-        seams_.warning(this, EmptyListMessage);
-        return;
-    }
-    model.length = lengthSpin->position();
-    model.seedText = model.seedTextEntry;
-    model.numericSeedText = FormatNumericSeed(model.seedNumbers);
-
-    // A list with characters and the up-down's length always draw.
-    const std::optional<Passwords> passwords = GeneratePasswords(generationRequestOf(model));
-    if (!passwords)
-        return;
-    model.results = *passwords;
-    exchangeData(false);
-    saveAll();
-
-    const ReportFields fields =
-        reportFieldsOf(generationRequestOf(model),
-                       model.sets.setNames[static_cast<std::size_t>(model.sets.currentSet)],
-                       model.results, model.spreadLevel);
-    seams_.putOnClipboard(toQ(BuildReport(formatReportTime(seams_.localTime()), fields)));
-}
-
-void CVeldraDlg::onSeedMode(bool stringMode)
-{
-    if (exchanging_)
-        return;
-    exchangeData(true);
-    model.stringSeedMode = stringMode;
-    enableSeedEdits();
-    exchangeData(false);
-}
-
-void CVeldraDlg::onReadSeedNumbers()
-{
-    if (!exchanging_)
-        exchangeData(true);
-}
-
-void CVeldraDlg::onClampLength()
-{
-    bool ok = false;
-    int value = lengthEdit->text().toInt(&ok);
-    if (!ok)
-        value = 0;
-    value = std::clamp(value, MinPasswordLength, MaxPasswordLength);
-    showFromStart(lengthEdit, QString::number(value));
-}
-
-void CVeldraDlg::onSpread()
-{
-    model.spreadLevel = (model.spreadLevel + 1) % SpreadLevels;
-    layoutResults(model.spreadLevel);
-    exchangeData(false);
-    saveAll();
-    GenerateCommand();
+        edit->setEnabled(!model_.stringSeedMode);
 }
 
 void CVeldraDlg::layoutResults(int level)
@@ -535,11 +318,11 @@ void CVeldraDlg::onSysCommand(unsigned id)
 void CVeldraDlg::showAboutBox()
 {
     CAboutDlg about(this);
-    about.ownerName = toQ(model.ownerName);
+    about.ownerName = toQ(model_.ownerName);
     if (seams_.runModal(about) != QDialog::Accepted)
         return;
-    model.ownerName = fromQ(about.ownerName);
-    setWindowTitle(literalTitle(makeWindowTitle(model.ownerName)));
+    model_.ownerName = fromQ(about.ownerName);
+    setWindowTitle(literalTitle(makeWindowTitle(model_.ownerName)));
     saveAll();
 }
 
@@ -563,171 +346,4 @@ void CVeldraDlg::contextMenuEvent(QContextMenuEvent* event)
         return QDialog::contextMenuEvent(event);
     if (event->reason() != QContextMenuEvent::Keyboard)
         showWindowMenu(event->globalPos(), false);
-}
-
-void CVeldraDlg::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        onSurfaceButtonDown(event->position().toPoint());
-    QDialog::mousePressEvent(event);
-}
-
-void CVeldraDlg::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    // Not passed on: the base class would take the double-click for a
-    // second button press, and that press would commit the edit just opened.
-    if (event->button() == Qt::LeftButton)
-        onSurfaceDoubleClick(event->position().toPoint());
-}
-
-bool CVeldraDlg::eventFilter(QObject* watched, QEvent* event)
-{
-    auto* widget = qobject_cast<QWidget*>(watched);
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        // Labels, group frames and disabled controls leave clicks to the dialog.
-        const bool surface = widget && widget != this &&
-                             (!widget->isEnabled() || qobject_cast<QLabel*>(widget) ||
-                              qobject_cast<QGroupBox*>(widget));
-        if (!surface)
-            break;
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton) {
-            const QPoint pos = widget->mapTo(this, mouse->position().toPoint());
-            if (event->type() == QEvent::MouseButtonPress)
-                onSurfaceButtonDown(pos);
-            else
-                onSurfaceDoubleClick(pos);
-        }
-        return true;
-    }
-    case QEvent::FocusOut: {
-        // No handler runs while an exchange does (its message box takes the
-        // focus), and a control's own menu leaves the control active.
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (exchanging_ || reason == Qt::PopupFocusReason)
-            break;
-        if (watched == lengthEdit)
-            onClampLength();
-        else if (watched == listEdit && model.listEditing)
-            commitListEdit();
-        else if (std::find(seedNumberEdits.begin(), seedNumberEdits.end(), watched) !=
-                 seedNumberEdits.end())
-            onReadSeedNumbers();
-        break;
-    }
-    case QEvent::ContextMenu:
-        // A platform that turns the Menu key into a context menu would open
-        // a control's own menu instead of the window's (see addWindowMenuKeys).
-        if (!nativeAboutItem_ &&
-            static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard)
-            return true;
-        break;
-    case QEvent::KeyPress: {
-        // The list edit has no use for Enter: it belongs to the default button.
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (watched == listEdit && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
-            GenerateCommand();
-            return true;
-        }
-        break;
-    }
-    default: break;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void CVeldraDlg::onSurfaceButtonDown(QPoint)
-{
-    if (model.listEditing)
-        commitListEdit();
-}
-
-void CVeldraDlg::onSurfaceDoubleClick(QPoint pos)
-{
-    // The hit area is wherever the list edit lies, its border included.
-    if (model.listEditing || !listEdit->geometry().contains(pos))
-        return;
-    beginListEdit();
-}
-
-// A double-click on the list, or F2 anywhere in the window.
-void CVeldraDlg::beginListEdit()
-{
-    if (model.listEditing)
-        return;
-    listEdit->setEnabled(true);
-    model.listEditing = true;
-    listEdit->setFocus();
-}
-
-void CVeldraDlg::commitListEdit()
-{
-    // The flag goes first: disabling the edit takes its focus, and that focus
-    // loss must not commit a second time.
-    model.listEditing = false;
-    listEdit->setEnabled(false);
-    exchangeData(true);
-    model.currentList = normalizeCharList(model.listDisplay);
-    model.sets.setLists[static_cast<std::size_t>(model.sets.currentSet)] = model.currentList;
-    model.listDisplay = makeListDisplay(model.currentList);
-    exchangeData(false);
-}
-
-// The end of every set handler: the list of the selected set becomes
-// current and shows, and the settings are saved.
-void CVeldraDlg::refreshCurrentList()
-{
-    model.currentList = currentSetList(model.sets);
-    model.listDisplay = makeListDisplay(model.currentList);
-    exchangeData(false);
-    saveAll();
-}
-
-void CVeldraDlg::onSetSelected(int index)
-{
-    if (index < 0)
-        return;
-    if (index >= model.sets.setCount) {
-        addSet();
-        return;
-    }
-    selectSet(model.sets, index);
-    fillSetCombo();
-    refreshCurrentList();
-}
-
-void CVeldraDlg::addSet()
-{
-    CharSetTable& sets = model.sets;
-    DLGaddset dialog(seams_, this);
-    dialog.setName = toQ(proposeSetName(sets));
-    dialog.listText = toQ(makeListDisplay(DefaultCharList));
-    for (;;) {
-        if (seams_.runModal(dialog) != QDialog::Accepted) {
-            fillSetCombo();
-            return;
-        }
-        const AddSetResult added = appendSet(sets, fromQ(dialog.setName), fromQ(dialog.listText));
-        if (added == AddSetResult::Added)
-            break;
-        if (added != AddSetResult::NameTaken) {
-            fillSetCombo();
-            return;
-        }
-        seams_.warning(this, QStringLiteral("同一名がすでに存在します"));
-    }
-    fillSetCombo();
-    refreshCurrentList();
-}
-
-void CVeldraDlg::onDeleteSet()
-{
-    if (!deleteCurrentSet(model.sets)) {
-        seams_.warning(this, QStringLiteral("default は 削除できません"));
-        return;
-    }
-    fillSetCombo();
-    refreshCurrentList();
 }
