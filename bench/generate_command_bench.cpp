@@ -29,12 +29,12 @@ struct Fixture {
     Fixture()
     {
         qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-        store = std::make_unique<QtSettingsStore>(QStringLiteral("Ostrel Applications"),
-                                                  QStringLiteral("tovrik"));
+        store = std::make_unique<QtSettingsStore>(QString::fromLatin1(SettingsOrganization),
+                                                  QString::fromLatin1(WindowApplicationName));
         dialog = std::make_unique<CVeldraDlg>(*store, seams, store->location());
         dialog->show();
-        dialog->lengthSpin->setPosition(99);
-        dialog->complexityCheck->setChecked(true);
+        dialog->findChild<UpDown*>(QStringLiteral("lengthSpin"))->setPosition(99);
+        dialog->findChild<QCheckBox*>(QStringLiteral("complexityCheck"))->setChecked(true);
         dialog->GenerateCommand();
     }
 };
@@ -55,16 +55,17 @@ Fixture& fixture()
 void GenerateCommandWhole(benchmark::State& state)
 {
     CVeldraDlg& dialog = *fixture().dialog;
+    auto* seedText = dialog.findChild<QLineEdit*>(QStringLiteral("seedTextEdit"));
     bool odd = false;
     for (auto _ : state) {
-        dialog.seedTextEdit->setText((odd = !odd) ? QStringLiteral("A") : QStringLiteral("B"));
+        seedText->setText((odd = !odd) ? QStringLiteral("A") : QStringLiteral("B"));
         dialog.GenerateCommand();
     }
 }
 
 void Engine(benchmark::State& state)
 {
-    const GenerationRequest request = generationRequestOf(fixture().dialog->model);
+    const GenerationRequest request = generationRequestOf(fixture().dialog->model());
     for (auto _ : state)
         benchmark::DoNotOptimize(GeneratePasswords(request));
 }
@@ -81,7 +82,7 @@ void Widgets(benchmark::State& state)
 void Save(benchmark::State& state)
 {
     Fixture& f = fixture();
-    DialogModel model = f.dialog->model;
+    DialogModel model = f.dialog->model();
     bool odd = false;
     for (auto _ : state) {
         model.seedText = (odd = !odd) ? u"A" : u"B";
@@ -93,14 +94,14 @@ void Save(benchmark::State& state)
 void SaveUnchanged(benchmark::State& state)
 {
     Fixture& f = fixture();
-    saveSettings(*f.store, f.dialog->model);
+    saveSettings(*f.store, f.dialog->model());
     for (auto _ : state)
-        benchmark::DoNotOptimize(saveSettings(*f.store, f.dialog->model));
+        benchmark::DoNotOptimize(saveSettings(*f.store, f.dialog->model()));
 }
 
 void Clipboard(benchmark::State& state)
 {
-    const DialogModel& m = fixture().dialog->model;
+    const DialogModel& m = fixture().dialog->model();
     ReportFields fields;
     fields.length = m.length;
     fields.complexity = true;

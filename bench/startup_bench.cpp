@@ -86,7 +86,7 @@ int main(int argc, char** argv)
     const bool real = argc > 1 && std::strcmp(argv[1], "real") == 0;
 
     QApplication app(argc, argv);
-    app.setOrganizationName(QStringLiteral("Ostrel Applications"));
+    app.setOrganizationName(QString::fromLatin1(SettingsOrganization));
     app.setApplicationName(QStringLiteral("tovrik"));
     // The configuration folder to start from (a store left by an earlier
     // start), or a fresh one: a first start.

@@ -1,4 +1,4 @@
-#include "char_list.h"
+#include "charsets/char_list.h"
 
 #include <array>
 

@@ -10,46 +10,38 @@
 #include "engine/generate.h"
 #include "engine/local_time.h"
 #include "engine/report.h"
+#include "engine/version.h"
 #include "settings/load_save.h"
 #include "settings/memory_settings_store.h"
 #include "settings/qt_settings_store.h"
-#include "settings/startup_restore.h"
 
 namespace {
 
 constexpr const char* ProgramName = "tovrik-gen";
 
-constexpr const char* HelpText =
-    "Usage: tovrik-gen [OPTION]...\n"
-    "Print the passwords that Tovrik makes. The values come from the window's\n"
-    "settings store, which is read and never written; each option overrides its\n"
-    "stored value.\n"
-    "\n"
-    "  --owner-name TEXT    owner name mixed into every password\n"
-    "  --owner-key TEXT     owner key mixed into every password\n"
-    "  --seed TEXT          seed text (string seed mode)\n"
-    "  --numbers A-B-C-D-E-F-G\n"
-    "                       seven unsigned 32-bit numbers (numeric seed mode)\n"
-    "  --length L           characters per password, 4 to 99\n"
-    "  --complex            every character class of the list in each password\n"
-    "  --set NAME           draw from the stored character set of that exact name\n"
-    "  --list CHARS         character list to draw from; the report then gives\n"
-    "                       （--list で指定） as its set name\n"
-    "  --spread LEVEL       print 2^LEVEL passwords, LEVEL 0 to 4\n"
-    "                       (default: the stored level; 4 with --no-store)\n"
-    "  --report             print the generation report (CR LF) instead\n"
-    "  --no-store           ignore the store and use first-start values\n"
-    "  --help               show this help and exit\n"
-    "  --version            show the version and exit\n"
-    "\n"
-    "The store on Linux: $XDG_CONFIG_HOME/Ostrel Applications/tovrik.conf\n"
-    "(~/.config when XDG_CONFIG_HOME is not set).\n"
-    "\n"
-    "Exit status: 0 on success; 1 if the character list is empty, or if the store\n"
-    "is not safe to use (another user's, or writable by others); 2 on bad usage;\n"
-    "3 if the store exists but cannot be read; 4 if the output cannot be written.\n";
+// What --help says before and after the options.
+QString applicationDescription()
+{
+    return QStringLiteral(
+               "Print the passwords that Tovrik makes. The values come from the window's\n"
+               "settings store, which is read and never written; each option overrides its\n"
+               "stored value.\n"
+               "\n"
+               "The store on Linux: $XDG_CONFIG_HOME/%1/%2.conf\n"
+               "(~/.config when XDG_CONFIG_HOME is not set).\n"
+               "\n"
+               "Exit status: %3 on success; %4 if the character list is empty, or if the store\n"
+               "is not safe to use (another user's, or writable by others); %5 on bad usage;\n"
+               "%6 if the store exists but cannot be read; %7 if the output cannot be written.")
+        .arg(QString::fromLatin1(SettingsOrganization), QString::fromLatin1(WindowApplicationName))
+        .arg(ExitOk)
+        .arg(ExitNothingToDraw)
+        .arg(ExitUsage)
+        .arg(ExitUnreadableStore)
+        .arg(ExitOutputFailed);
+}
 
-constexpr int DefaultSpreadLevel = 4;
+constexpr int DefaultSpreadLevel = SpreadLevels - 1;
 
 // What the report gives as the set's name when --list gave the list: no
 // stored set may be named for a list that did not come from it.
@@ -208,6 +200,14 @@ std::u16string shownOnTerminal(std::u16string_view text)
     return shown;
 }
 
+// Qt's help, under a usage line that names the program whatever argv[0] is.
+std::string helpText(const QCommandLineParser& parser)
+{
+    const QString text = parser.helpText();
+    return "Usage: " + std::string(ProgramName) + " [options]\n" +
+           text.mid(text.indexOf(u'\n') + 1).toStdString();
+}
+
 } // namespace
 
 GenEnvironment systemGenEnvironment()
@@ -229,24 +229,42 @@ GenEnvironment systemGenEnvironment()
 int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            const GenEnvironment& env)
 {
-    const QCommandLineOption ownerName("owner-name", {}, "TEXT");
-    const QCommandLineOption ownerKey("owner-key", {}, "TEXT");
-    const QCommandLineOption seed("seed", {}, "TEXT");
-    const QCommandLineOption numbers("numbers", {}, "A-B-C-D-E-F-G");
-    const QCommandLineOption length("length", {}, "L");
-    const QCommandLineOption complex("complex");
-    const QCommandLineOption set("set", {}, "NAME");
-    const QCommandLineOption list("list", {}, "CHARS");
-    const QCommandLineOption spread("spread", {}, "LEVEL");
-    const QCommandLineOption report("report");
-    const QCommandLineOption noStore("no-store");
-    const QCommandLineOption help("help");
-    const QCommandLineOption version("version");
+    const QCommandLineOption ownerName("owner-name", "Owner name mixed into every password.",
+                                       "TEXT");
+    const QCommandLineOption ownerKey("owner-key", "Owner key mixed into every password.", "TEXT");
+    const QCommandLineOption seed("seed", "Seed text (string seed mode).", "TEXT");
+    const QCommandLineOption numbers(
+        "numbers", "Seven unsigned 32-bit numbers (numeric seed mode).", "A-B-C-D-E-F-G");
+    const QCommandLineOption length("length",
+                                    QStringLiteral("Characters per password, %1 to %2.")
+                                        .arg(MinPasswordLength)
+                                        .arg(MaxPasswordLength),
+                                    "L");
+    const QCommandLineOption complex("complex",
+                                     "Every character class of the list in each password.");
+    const QCommandLineOption set("set", "Draw from the stored character set of that exact name.",
+                                 "NAME");
+    const QCommandLineOption list(
+        "list",
+        QStringLiteral("Character list to draw from; the report then gives %1 as its set name.")
+            .arg(QString::fromStdU16String(std::u16string(ListOptionSetName))),
+        "CHARS");
+    const QCommandLineOption spread(
+        "spread",
+        QStringLiteral("Print 2^LEVEL passwords, LEVEL 0 to %1 (default: the stored level; %1 "
+                       "with --no-store).")
+            .arg(SpreadLevels - 1),
+        "LEVEL");
+    const QCommandLineOption report("report", "Print the generation report (CR LF) instead.");
+    const QCommandLineOption noStore("no-store", "Ignore the store and use first-start values.");
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({ownerName, ownerKey, seed, numbers, length, complex, set, list, spread,
-                       report, noStore, help, version});
+    parser.setApplicationDescription(applicationDescription());
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addOptions(
+        {ownerName, ownerKey, seed, numbers, length, complex, set, list, spread, report, noStore});
 
     GenInputs inputs;
     bool wantReport = false;
@@ -259,12 +277,14 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
         if (!parser.positionalArguments().isEmpty())
             throw UsageError{"unexpected argument; a value that holds spaces must be quoted"};
-        if (parser.isSet(help)) {
-            out << HelpText;
+        // --help-all, which addHelpOption adds as well, has no further
+        // options to show here.
+        if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+            out << helpText(parser);
             return finish(out, err);
         }
         if (parser.isSet(version)) {
-            out << ProgramName << " 1.02\n";
+            out << ProgramName << ' ' << TovrikVersion << '\n';
             return finish(out, err);
         }
         if (parser.isSet(seed) && parser.isSet(numbers))
@@ -320,7 +340,7 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
             request.charList = normalizeCharList(toU16(parser.value(list)));
         }
         if (parser.isSet(spread))
-            inputs.spreadLevel = parseBounded(parser.value(spread), 0, 4, "spread");
+            inputs.spreadLevel = parseBounded(parser.value(spread), 0, SpreadLevels - 1, "spread");
         wantReport = parser.isSet(report);
     } catch (const UsageError& error) {
         err << ProgramName << ": " << error.message << " (see --help)\n";
@@ -342,26 +362,17 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
     const auto write = [&](std::u16string_view text) {
         out << toUtf8(env.outputIsTerminal ? shownOnTerminal(text) : std::u16string(text));
     };
-    const std::span<const std::u16string> shown(passwords->data(),
-                                                std::size_t{1} << inputs.spreadLevel);
     if (!wantReport) {
-        for (const std::u16string& password : shown) {
+        for (const std::u16string& password : shownPasswords(*passwords, inputs.spreadLevel)) {
             write(password);
             out << '\n';
         }
         return finish(out, err);
     }
 
-    const std::u16string numericSeed = FormatNumericSeed(request.seedNumbers);
-    ReportFields fields;
-    fields.length = request.length;
-    fields.complexity = request.complexity;
-    fields.setName = inputs.setName;
-    fields.setList = request.charList;
-    fields.seed = request.stringSeedMode ? std::u16string_view(request.seedText)
-                                         : std::u16string_view(numericSeed);
-    fields.passwords = shown;
+    const ReportFields fields =
+        reportFieldsOf(request, inputs.setName, *passwords, inputs.spreadLevel);
     const std::optional<std::tm> now = env.localTime ? env.localTime() : std::nullopt;
-    write(BuildReport(FormatReportTime(now ? &*now : nullptr), fields));
+    write(BuildReport(formatReportTime(now), fields));
     return finish(out, err);
 }

@@ -1,27 +1,23 @@
-#include "generate.h"
+#include "engine/generate.h"
 
+#include <array>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "draw_index.h"
-#include "mt19937.h"
-#include "sha1.h"
+#include "engine/mt19937.h"
+#include "engine/sha1.h"
 
 namespace {
 
 // "ぬれそほた" in Shift-JIS, in front of every hash input.
 constexpr std::uint8_t Salt[10] = {0x82, 0xCA, 0x82, 0xEA, 0x82, 0xBB, 0x82, 0xD9, 0x82, 0xBD};
 
-// One draw from the run's generator: one output, reduced below n.
-class DrawBelow {
-public:
-    explicit DrawBelow(std::uint32_t n) : index_(n) {}
-    std::uint32_t operator()(MtState& mt) const { return index_(mt_next(mt)); }
-
-private:
-    DrawIndex index_;
-};
+// One draw: the next output, its top 31 bits reduced below n.
+inline std::uint32_t drawBelow(MtState& mt, std::uint32_t n)
+{
+    return (mt_next(mt) >> 1) % n;
+}
 
 // A drawn character is appended as its low byte.
 inline char16_t appendedUnit(char16_t unit)
@@ -29,50 +25,45 @@ inline char16_t appendedUnit(char16_t unit)
     return static_cast<char16_t>(unit & 0xFFu);
 }
 
-void drawPlain(MtState& mt, std::u16string_view list, const DrawBelow& below, int length,
-               std::u16string& out)
+inline char16_t drawFrom(MtState& mt, std::u16string_view list)
 {
-    for (int i = 0; i < length; ++i)
-        out.push_back(appendedUnit(list[below(mt)]));
+    return appendedUnit(list[drawBelow(mt, static_cast<std::uint32_t>(list.size()))]);
 }
 
-struct CharClasses {
-    std::u16string strings[4]; // digits, lower case, upper case, others
-    std::vector<DrawBelow> draws;
-    std::vector<int> nonEmpty;
+// The list split into digits, small letters, capital letters and the rest,
+// each in list order. A class the list lacks stays empty and is skipped.
+using CharClasses = std::array<std::u16string, 4>;
 
-    explicit CharClasses(std::u16string_view list)
-    {
-        for (char16_t unit : list) {
-            int c = 3;
-            if (unit >= u'0' && unit <= u'9')
-                c = 0;
-            else if (unit >= u'a' && unit <= u'z')
-                c = 1;
-            else if (unit >= u'A' && unit <= u'Z')
-                c = 2;
-            strings[c].push_back(unit);
-        }
-        for (int c = 0; c < 4; ++c) {
-            if (!strings[c].empty()) {
-                nonEmpty.push_back(c);
-                draws.emplace_back(static_cast<std::uint32_t>(strings[c].size()));
-            }
-        }
+CharClasses charClassesOf(std::u16string_view list)
+{
+    CharClasses classes;
+    for (char16_t unit : list) {
+        std::size_t c = 3;
+        if (unit >= u'0' && unit <= u'9')
+            c = 0;
+        else if (unit >= u'a' && unit <= u'z')
+            c = 1;
+        else if (unit >= u'A' && unit <= u'Z')
+            c = 2;
+        classes[c].push_back(unit);
     }
-};
+    return classes;
+}
 
-void drawComplex(MtState& mt, std::u16string_view list, const DrawBelow& below,
-                 const DrawBelow& belowLength, const CharClasses& classes, int length,
+// One character of each class the list holds, the rest from the whole list,
+// then 2 * length swaps of two drawn positions.
+void drawComplex(MtState& mt, std::u16string_view list, const CharClasses& classes, int length,
                  std::u16string& out)
 {
-    for (std::size_t k = 0; k < classes.nonEmpty.size(); ++k)
-        out.push_back(appendedUnit(classes.strings[classes.nonEmpty[k]][classes.draws[k](mt)]));
+    for (const std::u16string& members : classes)
+        if (!members.empty())
+            out.push_back(drawFrom(mt, members));
     while (static_cast<int>(out.size()) < length)
-        out.push_back(appendedUnit(list[below(mt)]));
+        out.push_back(drawFrom(mt, list));
+    const auto n = static_cast<std::uint32_t>(length);
     for (int round = 0; round < 2 * length; ++round) {
-        const std::uint32_t a = belowLength(mt);
-        const std::uint32_t b = belowLength(mt);
+        const std::uint32_t a = drawBelow(mt, n);
+        const std::uint32_t b = drawBelow(mt, n);
         std::swap(out[a], out[b]);
     }
 }
@@ -107,21 +98,20 @@ std::optional<Passwords> GeneratePasswords(const GenerationRequest& request)
     for (int i = 0; i < length * length; ++i)
         mt_next(mt);
 
-    const DrawBelow below(static_cast<std::uint32_t>(list.size()));
     Passwords passwords;
     if (!request.complexity) {
         for (std::u16string& password : passwords) {
             password.reserve(static_cast<std::size_t>(length));
-            drawPlain(mt, list, below, length, password);
+            for (int i = 0; i < length; ++i)
+                password.push_back(drawFrom(mt, list));
         }
         return passwords;
     }
 
-    const CharClasses classes(list);
-    const DrawBelow belowLength(static_cast<std::uint32_t>(length));
+    const CharClasses classes = charClassesOf(list);
     for (std::u16string& password : passwords) {
         password.reserve(static_cast<std::size_t>(length));
-        drawComplex(mt, list, below, belowLength, classes, length, password);
+        drawComplex(mt, list, classes, length, password);
     }
     return passwords;
 }

@@ -3,15 +3,27 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
-#include "numeric_seed.h"
+#include "engine/numeric_seed.h"
 
 inline constexpr int PasswordCount = 16;
 inline constexpr int MinPasswordLength = 4;
 inline constexpr int MaxPasswordLength = 99;
+inline constexpr int DefaultPasswordLength = 10;
+
+// Spread levels 0..4 show the first 1, 2, 4, 8 or 16 passwords.
+inline constexpr int SpreadLevels = 5;
+static_assert(1 << (SpreadLevels - 1) == PasswordCount);
 
 using Passwords = std::array<std::u16string, PasswordCount>;
+
+// The passwords that spread level shows: the first 2^level.
+inline std::span<const std::u16string> shownPasswords(const Passwords& passwords, int spreadLevel)
+{
+    return {passwords.data(), std::size_t{1} << spreadLevel};
+}
 
 struct GenerationRequest {
     std::u16string ownerName;
@@ -21,7 +33,7 @@ struct GenerationRequest {
     SeedNumbers seedNumbers{};
     bool complexity = false;
     std::u16string charList;
-    int length = 10;
+    int length = DefaultPasswordLength;
 };
 
 // The sixteen passwords of a request, or nothing when the request cannot be

@@ -1,4 +1,4 @@
-#include "mt19937.h"
+#include "engine/mt19937.h"
 
 namespace {
 

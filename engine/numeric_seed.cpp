@@ -1,4 +1,4 @@
-#include "numeric_seed.h"
+#include "engine/numeric_seed.h"
 
 std::u16string FormatNumericSeed(const SeedNumbers& numbers)
 {

@@ -1,6 +1,9 @@
-#include "report.h"
+#include "engine/report.h"
 
 #include <cstdio>
+
+#include "engine/numeric_seed.h"
+#include "engine/version.h"
 
 namespace {
 
@@ -19,12 +22,26 @@ void appendLine(std::u16string& out, std::u16string_view label, std::u16string_v
 
 } // namespace
 
-std::u16string FormatReportTime(const std::tm* localTime)
+ReportFields reportFieldsOf(const GenerationRequest& request, std::u16string_view setName,
+                            const Passwords& passwords, int spreadLevel)
 {
-    if (localTime == nullptr)
+    ReportFields fields;
+    fields.length = request.length;
+    fields.complexity = request.complexity;
+    fields.setName = setName;
+    fields.setList = request.charList;
+    fields.seed =
+        request.stringSeedMode ? request.seedText : FormatNumericSeed(request.seedNumbers);
+    fields.passwords = shownPasswords(passwords, spreadLevel);
+    return fields;
+}
+
+std::u16string formatReportTime(const std::optional<std::tm>& localTime)
+{
+    if (!localTime)
         return std::u16string(InvalidTimeStamp);
     char buffer[64];
-    const std::size_t n = std::strftime(buffer, sizeof buffer, "%Y/%m/%d %H:%M:%S", localTime);
+    const std::size_t n = std::strftime(buffer, sizeof buffer, "%Y/%m/%d %H:%M:%S", &*localTime);
     if (n == 0)
         return std::u16string(InvalidTimeStamp);
     std::u16string text;
@@ -36,7 +53,9 @@ std::u16string BuildReport(std::u16string_view timeStamp, const ReportFields& fi
 {
     std::u16string report;
     report.reserve(256 + 106 * fields.passwords.size());
-    report += u"[ トヴリク ver1.02 ]\r\n";
+    report += u"[ トヴリク ver";
+    appendAscii(report, TovrikVersion);
+    report += u" ]\r\n";
     appendLine(report, u"生成日時: ", timeStamp);
     std::u16string length;
     appendAscii(length, std::to_string(fields.length));

@@ -1,4 +1,4 @@
-#include "sha1.h"
+#include "engine/sha1.h"
 
 #include <cstring>
 

@@ -13,7 +13,8 @@ struct DialogModel {
     std::u16string ownerName;
     std::u16string ownerKey;
     std::u16string currentList; // the list the generator draws from
-    std::int32_t length = 10;   // held: taken from the length control at each generation
+    std::int32_t length =
+        DefaultPasswordLength; // held: taken from the length control at each generation
     bool stringSeedMode = true;
     std::u16string seedText;        // held: seed text of the last generation ("seed1")
     std::u16string numericSeedText; // held: numbers of the last generation ("seed2")
@@ -32,6 +33,12 @@ struct DialogModel {
 // seeds, complexity, the current list and the held length.
 inline GenerationRequest generationRequestOf(const DialogModel& model)
 {
-    return {model.ownerName,   model.ownerKey,        model.stringSeedMode, model.seedText,
-            model.seedNumbers, model.complexity != 0, model.currentList,    model.length};
+    return {.ownerName = model.ownerName,
+            .ownerKey = model.ownerKey,
+            .stringSeedMode = model.stringSeedMode,
+            .seedText = model.seedText,
+            .seedNumbers = model.seedNumbers,
+            .complexity = model.complexity != 0,
+            .charList = model.currentList,
+            .length = model.length};
 }

@@ -5,14 +5,11 @@
 #include <vector>
 
 #include "charsets/char_list.h"
+#include "charsets/white_space.h"
 #include "engine/mt19937.h"
 #include "engine/sha1.h"
-#include "settings/white_space.h"
 
 namespace {
-
-constexpr std::int32_t DefaultLength = 10;
-constexpr std::int32_t SpreadLevels = 5;
 
 // The longest computer name that counts (a NetBIOS name's limit); a longer
 // one is taken as unreadable.
@@ -33,12 +30,6 @@ std::u16string listValueName(std::int32_t k)
 std::u16string nameValueName(std::int32_t k)
 {
     return listValueName(k) + u"_name";
-}
-
-// "文字セット_%02d" for the 0-based slot.
-std::u16string defaultSetName(std::int32_t slot)
-{
-    return u"文字セット_" + twoDigits(slot);
 }
 
 } // namespace
@@ -76,8 +67,8 @@ void loadSettings(const SettingsStore& store, DialogModel& model, const SeedEntr
 
     model.ownerKey = store.readText(u"unique key", u"");
     model.currentList = normalizeCharList(store.readText(u"moji list", DefaultCharList));
-    model.length =
-        std::clamp(store.readInt(u"length", DefaultLength), MinPasswordLength, MaxPasswordLength);
+    model.length = std::clamp(store.readInt(u"length", DefaultPasswordLength), MinPasswordLength,
+                              MaxPasswordLength);
     // Only the string code selects string seed mode; any other code reads
     // as numeric seed mode.
     model.stringSeedMode = store.readInt(u"mode", StringSeedModeCode) == StringSeedModeCode;
@@ -103,25 +94,27 @@ void loadSettings(const SettingsStore& store, DialogModel& model, const SeedEntr
         for (std::int32_t k = 1; k <= sets.setCount; ++k) {
             sets.setLists.push_back(
                 normalizeCharList(store.readText(listValueName(k), DefaultCharList)));
-            sets.setNames.push_back(store.readText(nameValueName(k), defaultSetName(k - 1)));
+            sets.setNames.push_back(store.readText(nameValueName(k), numberedSetName(k - 1)));
         }
-        model.currentList = sets.setLists[static_cast<std::size_t>(sets.currentSet)];
+        model.currentList = currentSetList(sets);
     }
 
     const std::int32_t spread = store.readInt(u"spread", 0);
     model.spreadLevel = spread < 0 ? 0 : spread % SpreadLevels;
 }
 
+void restoreStartupFields(DialogModel& model)
+{
+    model.seedModeIndex = model.stringSeedMode ? 0 : 1;
+    model.listDisplay = makeListDisplay(model.currentList);
+    model.seedTextEntry = model.seedText;
+    model.seedNumbers = parseNumericSeedText(model.numericSeedText);
+    model.listEditing = false;
+}
+
 bool saveSettings(SettingsStore& store, const DialogModel& model)
 {
     const CharSetTable& sets = model.sets;
-    // The table keeps its three sizes equal; should they ever disagree, only
-    // the complete pairs are written, and the count with them, so that the
-    // store stays consistent.
-    const auto pairs =
-        static_cast<std::int32_t>(std::min({static_cast<std::size_t>(std::max(sets.setCount, 0)),
-                                            sets.setLists.size(), sets.setNames.size()}));
-
     store.writeText(u"user name", model.ownerName);
     store.writeText(u"unique key", model.ownerKey);
     store.writeText(u"moji list", model.currentList);
@@ -130,9 +123,9 @@ bool saveSettings(SettingsStore& store, const DialogModel& model)
     store.writeText(u"seed1", model.seedText);
     store.writeText(u"seed2", model.numericSeedText);
     store.writeInt(u"complex", model.complexity != 0 ? 1 : 0);
-    store.writeInt(u"mojisetmax", pairs);
+    store.writeInt(u"mojisetmax", sets.setCount);
     store.writeInt(u"mojisetsel", sets.currentSet);
-    for (std::int32_t k = 1; k <= pairs; ++k) {
+    for (std::int32_t k = 1; k <= sets.setCount; ++k) {
         const auto slot = static_cast<std::size_t>(k - 1);
         store.writeText(listValueName(k), sets.setLists[slot]);
         store.writeText(nameValueName(k), sets.setNames[slot]);

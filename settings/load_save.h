@@ -35,6 +35,12 @@ SeedNumbers drawDefaultSeedNumbers(const SeedEntropy& entropy);
 // restore. Every missing or bad value falls back to its default.
 void loadSettings(const SettingsStore& store, DialogModel& model, const SeedEntropy& entropy);
 
+// After loadSettings: sets the fields that the window shows from the ones
+// the store restored: the seed mode radio index, the list display, the seed
+// text entry and the seven numbers split from the numeric seed text; ends
+// any list edit. The spread level and the widgets are the window's business.
+void restoreStartupFields(DialogModel& model);
+
 // Writes every value in its fixed order, then flushes. False when the store
 // could not be written.
 bool saveSettings(SettingsStore& store, const DialogModel& model);

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "engine/version.h"
 #include "ui/dialog_units.h"
 #include "ui/one_line_edit.h"
 
@@ -21,7 +22,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     iconLabel->setGeometry(du.rect(11, 11, 20, 20));
     iconLabel->setPixmap(QIcon(QStringLiteral(":/tovrik.svg")).pixmap(iconLabel->size()));
 
-    templateLabel(this, du, QStringLiteral("Version 1.02"), QRect(15, 37, 101, 9));
+    templateLabel(this, du, QStringLiteral("Version ") + QLatin1StringView(TovrikVersion),
+                  QRect(15, 37, 101, 9));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setGeometry(du.rect(120, 33, 25, 15));

@@ -8,17 +8,13 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "settings/white_space.h"
+#include "charsets/char_set_table.h"
+#include "charsets/white_space.h"
+#include "engine/version.h"
 #include "ui/dialog_units.h"
 #include "ui/one_line_edit.h"
 #include "ui/plain_text.h"
 #include "ui/ui_seams.h"
-
-namespace {
-
-const QString ReservedName = QStringLiteral("（追加）");
-
-} // namespace
 
 DLGaddset::DLGaddset(UiSeams& seams, QWidget* parent) : QDialog(parent), seams_(seams)
 {
@@ -91,8 +87,8 @@ void DLGaddset::accept()
     exchangeData(true);
     setName = QString::fromStdU16String(trimWhiteSpace(setName.toStdU16String()));
     exchangeData(false);
-    if (setName == ReservedName) {
-        seams_.stop(this, QStringLiteral("トヴリク 1.02"),
+    if (setName.toStdU16String() == AddEntryName) {
+        seams_.stop(this, QStringLiteral("トヴリク ") + QLatin1StringView(TovrikVersion),
                     QStringLiteral("指定されたセット名は予約語のため登録できません"));
         return;
     }

@@ -50,7 +50,7 @@ int CVeldraApp::run()
     SystemSeams seams;
     CVeldraDlg dialog(usable ? static_cast<SettingsStore&>(store) : unsaved, seams,
                       store.location());
-    setWindowIcon(dialog.icon);
+    setWindowIcon(dialog.icon());
     if (!usable)
         QTimer::singleShot(0, &dialog, [&] {
             seams.warning(&dialog, unusableStoreMessage(store.access(), store.location()));

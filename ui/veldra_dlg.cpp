@@ -1,3 +1,5 @@
+// The main window's template and start-up, the result layout it applies,
+// and its window menu with the about box.
 #include "ui/veldra_dlg.h"
 
 #include <QApplication>
@@ -8,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,19 +17,14 @@
 #include <QShortcut>
 #include <QTimer>
 
-#include <charconv>
-
-#include "charsets/char_list.h"
-#include "engine/report.h"
 #include "settings/load_save.h"
-#include "settings/startup_restore.h"
 #include "ui/about_dlg.h"
-#include "ui/add_set_dlg.h"
 #include "ui/dialog_units.h"
 #include "ui/one_line_edit.h"
-#include "ui/plain_text.h"
+#include "ui/result_layout.h"
 #include "ui/set_combo.h"
 #include "ui/system_menu.h"
+#include "ui/u16_text.h"
 #include "ui/ui_seams.h"
 #include "ui/up_down.h"
 #include "ui/window_title.h"
@@ -40,35 +36,12 @@ static void initResources()
 
 namespace {
 
-constexpr int SeedNumberMax = 99999;
-constexpr int ResultLeft = 38, ResultTop = 246, ResultStepX = 82, ResultStepY = 25;
-constexpr int ResultWidth = 81, ResultHeight = 21, SingleResultWidth = 327;
-constexpr int Level3Growth = 23, Level4Growth = 46;
+// The template's height and the result group's rectangle, in dialog units;
+// the result layout makes both taller by its rows.
+constexpr int TemplateWidth = 274, TemplateHeight = 199;
+constexpr QRect ResultGroupArea(11, 148, 252, 42);
 
 const QString AboutItemText = QStringLiteral("バージョン情報 (&A)...");
-const QString NotANumberMessage = QStringLiteral("正の整数を入力してください。");
-const QString OutOfRangeMessage = QStringLiteral("0 から 99999 までの整数を入力してください。");
-const QString EmptyListMessage =
-    QStringLiteral("文字リストが空のため、パスワードを生成できません。\n"
-                   "文字リストをダブルクリックするか F2 キーを押して、文字を入力してください。");
-
-QString toQ(std::u16string_view text)
-{
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::u16string fromQ(const QString& text)
-{
-    return text.toStdU16String();
-}
-
-// A Windows edit shows new text from its first character; QLineEdit would
-// leave the cursor, and with it the view, at the end of a long text.
-void showFromStart(QLineEdit* edit, const QString& text)
-{
-    edit->setText(text);
-    edit->setCursorPosition(0);
-}
 
 // Qt reads "[*]" in a title as the place of the modified marker and drops
 // it; doubled, it shows once, so the title shows the owner name as given.
@@ -85,27 +58,37 @@ QLineEdit* digitsOnlyEdit(QWidget* parent)
     return edit;
 }
 
-// Marks the exchange as running, so that control notifications it causes
-// do not reach the handlers.
-class ExchangeScope {
-public:
-    explicit ExchangeScope(int& depth) : depth_(depth) { ++depth_; }
-    ~ExchangeScope() { --depth_; }
-    ExchangeScope(const ExchangeScope&) = delete;
-    ExchangeScope& operator=(const ExchangeScope&) = delete;
-
-private:
-    int& depth_;
-};
-
 } // namespace
 
 CVeldraDlg::CVeldraDlg(SettingsStore& store, UiSeams& seams, QString storeLocation, QWidget* parent)
     : QDialog(parent), store_(store), seams_(seams), storeLocation_(std::move(storeLocation))
 {
     initResources();
-    icon = QIcon(QStringLiteral(":/tovrik.svg"));
+    icon_ = QIcon(QStringLiteral(":/tovrik.svg"));
     buildTemplate();
+    nameObjects();
+}
+
+// Each control is known by its member's name, so that tests and tools find
+// it without reaching into the class; numbered controls count from 1.
+void CVeldraDlg::nameObjects()
+{
+    lengthEdit->setObjectName(QStringLiteral("lengthEdit"));
+    lengthSpin->setObjectName(QStringLiteral("lengthSpin"));
+    listEdit->setObjectName(QStringLiteral("listEdit"));
+    stringSeedRadio->setObjectName(QStringLiteral("stringSeedRadio"));
+    numericSeedRadio->setObjectName(QStringLiteral("numericSeedRadio"));
+    seedTextEdit->setObjectName(QStringLiteral("seedTextEdit"));
+    for (std::size_t i = 0; i < seedNumberEdits.size(); ++i)
+        seedNumberEdits[i]->setObjectName(QStringLiteral("seedNumberEdit%1").arg(i + 1));
+    resultGroup->setObjectName(QStringLiteral("resultGroup"));
+    generateButton->setObjectName(QStringLiteral("generateButton"));
+    complexityCheck->setObjectName(QStringLiteral("complexityCheck"));
+    setCombo->setObjectName(QStringLiteral("setCombo"));
+    deleteButton->setObjectName(QStringLiteral("deleteButton"));
+    spreadButton->setObjectName(QStringLiteral("spreadButton"));
+    for (std::size_t i = 0; i < resultEdits.size(); ++i)
+        resultEdits[i]->setObjectName(QStringLiteral("resultEdit%1").arg(i + 1));
 }
 
 void CVeldraDlg::buildTemplate()
@@ -116,7 +99,7 @@ void CVeldraDlg::buildTemplate()
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("トヴリク (○○さん用)"));
     setFont(templateFont(QStringLiteral("MS UI Gothic"), 9));
-    setFixedSize(du.px(274), du.py(199));
+    setFixedSize(du.px(TemplateWidth), du.py(TemplateHeight));
 
     auto place = [&](QWidget* w, int x, int y, int width, int height) {
         w->setGeometry(du.rect(x, y, width, height));
@@ -161,7 +144,8 @@ void CVeldraDlg::buildTemplate()
         place(seedNumberEdits[i], 65 + 27 * i, 117, 26, 15);
     }
 
-    resultGroup = group(QStringLiteral("生成パスワード"), 11, 148, 252, 42);
+    resultGroup = group(QStringLiteral("生成パスワード"), ResultGroupArea.x(), ResultGroupArea.y(),
+                        ResultGroupArea.width(), ResultGroupArea.height());
     QGroupBox* basicGroup = group(QStringLiteral("基本設定"), 11, 6, 252, 74);
     QGroupBox* seedGroup = group(QStringLiteral("種モード"), 11, 87, 252, 53);
 
@@ -279,16 +263,16 @@ bool CVeldraDlg::onInitDialog()
     nativeAboutItem_ = appendAboutItemToSystemMenu(this, AboutItemText);
     if (!nativeAboutItem_)
         addWindowMenuKeys();
-    setWindowIcon(icon);
+    setWindowIcon(icon_);
 
-    loadSettings(store_, model, seams_.seedEntropy());
-    const int spreadToRestore = model.spreadLevel;
+    loadSettings(store_, model_, seams_.seedEntropy());
+    const int spreadToRestore = model_.spreadLevel;
     fillSetCombo();
     restoreSpreadLayout(spreadToRestore);
     lengthSpin->setRange(MinPasswordLength, MaxPasswordLength);
-    lengthSpin->setPosition(model.length);
-    setWindowTitle(literalTitle(makeWindowTitle(model.ownerName)));
-    restoreStartupFields(model);
+    lengthSpin->setPosition(model_.length);
+    setWindowTitle(literalTitle(makeWindowTitle(model_.ownerName)));
+    restoreStartupFields(model_);
     enableSeedEdits();
     listEdit->setEnabled(false);
     exchangeData(false);
@@ -296,255 +280,32 @@ bool CVeldraDlg::onInitDialog()
     return true;
 }
 
-void CVeldraDlg::fillSetCombo()
-{
-    setCombo->clear();
-    for (const std::u16string& name : model.sets.setNames)
-        setCombo->addItem(toQ(name));
-    if (model.sets.setCount != MaxCharSets)
-        setCombo->addItem(QStringLiteral("（追加）"));
-    setCombo->setCurrentIndex(model.sets.currentSet);
-}
-
+// The stored level's layout, as that many clicks on "割" from level 0 give.
 void CVeldraDlg::restoreSpreadLayout(int level)
 {
-    resultEdits[0]->setGeometry(ResultLeft, ResultTop, SingleResultWidth, ResultHeight);
-    model.spreadLevel = 0;
-    for (int step = 1; step <= level; ++step) {
-        model.spreadLevel = step;
-        layoutResults(step);
-    }
+    model_.spreadLevel = level;
+    layoutResults(level);
 }
 
 void CVeldraDlg::enableSeedEdits()
 {
-    seedTextEdit->setEnabled(model.stringSeedMode);
+    seedTextEdit->setEnabled(model_.stringSeedMode);
     for (QLineEdit* edit : seedNumberEdits)
-        edit->setEnabled(!model.stringSeedMode);
-}
-
-bool CVeldraDlg::exchangeData(bool save)
-{
-    ExchangeScope scope(exchanging_);
-
-    if (save) {
-        model.seedModeIndex =
-            stringSeedRadio->isChecked() ? 0 : (numericSeedRadio->isChecked() ? 1 : -1);
-        model.listDisplay = fromQ(plainTextOf(*listEdit));
-        model.seedTextEntry = fromQ(seedTextEdit->text());
-        for (int i = 0; i < 7; ++i)
-            if (!readSeedNumber(i))
-                return false;
-        model.complexity = complexityCheck->isChecked() ? 1 : 0;
-        for (int i = 0; i < PasswordCount; ++i)
-            model.results[i] = fromQ(resultEdits[i]->text());
-        return true;
-    }
-
-    // Both radios may have to show unchecked, which an exclusive pair cannot.
-    for (QRadioButton* radio : {stringSeedRadio, numericSeedRadio})
-        radio->setAutoExclusive(false);
-    stringSeedRadio->setChecked(model.seedModeIndex == 0);
-    numericSeedRadio->setChecked(model.seedModeIndex == 1);
-    for (QRadioButton* radio : {stringSeedRadio, numericSeedRadio})
-        radio->setAutoExclusive(true);
-    const QString list = toQ(model.listDisplay);
-    if (plainTextOf(*listEdit) != list)
-        setPlainTextOf(*listEdit, list);
-    showFromStart(seedTextEdit, toQ(model.seedTextEntry));
-    for (int i = 0; i < 7; ++i)
-        showFromStart(seedNumberEdits[i], QString::number(model.seedNumbers[i]));
-    complexityCheck->setChecked(model.complexity == 1);
-    for (int i = 0; i < PasswordCount; ++i)
-        showFromStart(resultEdits[i], toQ(model.results[i]));
-    return true;
-}
-
-// One number edit into its field: an unsigned decimal, then the 0..99999
-// check. A value above the check is kept in the field, as typed; an emptied
-// edit reads as 0, so that clearing an edit to retype it raises no message.
-bool CVeldraDlg::readSeedNumber(int index)
-{
-    QLineEdit* edit = seedNumberEdits[index];
-    const QByteArray text = edit->text().toLatin1();
-    std::uint64_t value = 0;
-    bool failed = false;
-    QString message;
-    if (!text.isEmpty()) {
-        const char* end = text.constData() + text.size();
-        const auto [ptr, ec] = std::from_chars(text.constData(), end, value);
-        if (ptr != end || (ec != std::errc() && ec != std::errc::result_out_of_range) ||
-            edit->text().size() != text.size()) {
-            failed = true;
-            message = NotANumberMessage;
-        } else if (ec == std::errc::result_out_of_range || value > 0xFFFFFFFFu) {
-            failed = true; // beyond what the field can hold: reported, not kept
-            message = OutOfRangeMessage;
-        }
-    }
-    if (!failed) {
-        model.seedNumbers[index] = static_cast<std::uint32_t>(value);
-        if (value > SeedNumberMax) {
-            failed = true;
-            message = OutOfRangeMessage;
-        }
-    }
-    if (failed) {
-        seams_.warning(this, message);
-        // Again once the event that started the exchange is through: a focus
-        // loss by Tab or a click deselects the edit after its handlers ran,
-        // and a generation's load exchange rewrites it.
-        auto selectAgain = [edit] {
-            edit->setFocus();
-            edit->selectAll();
-        };
-        selectAgain();
-        QTimer::singleShot(0, edit, selectAgain);
-    }
-    return !failed;
-}
-
-void CVeldraDlg::saveAll()
-{
-    if (saveSettings(store_, model) || saveFailureShown_)
-        return;
-    saveFailureShown_ = true;
-    // The start-up save runs before the window appears: its warning waits
-    // until the window is there to stand over.
-    if (!isVisible()) {
-        saveWarningPending_ = true;
-        return;
-    }
-    showSaveFailure();
-}
-
-void CVeldraDlg::showSaveFailure()
-{
-    QString text = QStringLiteral("設定を保存できませんでした。文字セットや設定の変更は、"
-                                  "このままでは次回の起動時に失われます。");
-    if (!storeLocation_.isEmpty())
-        text += QStringLiteral("\n\n保存先: ") + storeLocation_;
-    seams_.warning(this, text);
-}
-
-void CVeldraDlg::GenerateCommand()
-{
-    exchangeData(true);
-    // Refused before the held fields take the typed values: a later save
-    // must not store a length or a seed that no generation used.
-    if (model.currentList.empty()) {
-        seams_.warning(this, EmptyListMessage);
-        return;
-    }
-    model.length = lengthSpin->position();
-    model.seedText = model.seedTextEntry;
-    model.numericSeedText = FormatNumericSeed(model.seedNumbers);
-
-    // A list with characters and the up-down's length always draw.
-    const std::optional<Passwords> passwords = GeneratePasswords(generationRequestOf(model));
-    if (!passwords)
-        return;
-    model.results = *passwords;
-    exchangeData(false);
-    saveAll();
-
-    const std::optional<std::tm> now = seams_.localTime();
-    const CharSetTable& sets = model.sets;
-    ReportFields fields;
-    fields.length = model.length;
-    fields.complexity = model.complexity != 0;
-    fields.setName = sets.setNames[static_cast<std::size_t>(sets.currentSet)];
-    fields.setList = sets.setLists[static_cast<std::size_t>(sets.currentSet)];
-    fields.seed = model.stringSeedMode ? model.seedText : model.numericSeedText;
-    fields.passwords =
-        std::span<const std::u16string>(model.results.data(), std::size_t{1} << model.spreadLevel);
-    seams_.putOnClipboard(toQ(BuildReport(FormatReportTime(now ? &*now : nullptr), fields)));
-}
-
-void CVeldraDlg::onSeedMode(bool stringMode)
-{
-    if (exchanging_)
-        return;
-    exchangeData(true);
-    model.stringSeedMode = stringMode;
-    enableSeedEdits();
-    exchangeData(false);
-}
-
-void CVeldraDlg::onReadSeedNumbers()
-{
-    if (!exchanging_)
-        exchangeData(true);
-}
-
-void CVeldraDlg::onClampLength()
-{
-    bool ok = false;
-    int value = lengthEdit->text().toInt(&ok);
-    if (!ok)
-        value = 0;
-    value = std::clamp(value, MinPasswordLength, MaxPasswordLength);
-    showFromStart(lengthEdit, QString::number(value));
-}
-
-void CVeldraDlg::onSpread()
-{
-    model.spreadLevel = (model.spreadLevel + 1) % 5;
-    layoutResults(model.spreadLevel);
-    exchangeData(false);
-    saveAll();
-    GenerateCommand();
+        edit->setEnabled(!model_.stringSeedMode);
 }
 
 void CVeldraDlg::layoutResults(int level)
 {
-    auto growWindow = [this](int dy) { setFixedSize(width(), height() + dy); };
-    auto growGroup = [this](int dy) {
-        const QRect g = resultGroup->geometry();
-        resultGroup->setGeometry(g.x(), g.y(), g.width(), g.height() + dy);
-    };
-    auto placeRow = [this](int row) {
-        for (int column = 0; column < 4; ++column)
-            resultEdits[4 * row + column]->setGeometry(ResultLeft + ResultStepX * column,
-                                                       ResultTop + ResultStepY * row, ResultWidth,
-                                                       ResultHeight);
-    };
-    auto showBoxes = [this](int from, int to) {
-        for (int k = from; k <= to; ++k)
-            resultEdits[k - 1]->show();
-    };
-
-    switch (level) {
-    case 0:
-        growWindow(-(Level3Growth + Level4Growth));
-        growGroup(-(Level3Growth + Level4Growth));
-        resultEdits[0]->setGeometry(ResultLeft, ResultTop, SingleResultWidth, ResultHeight);
-        for (int k = 2; k <= PasswordCount; ++k)
-            resultEdits[k - 1]->hide();
-        break;
-    case 1:
-        resultEdits[0]->setGeometry(ResultLeft, ResultTop, 164, ResultHeight);
-        resultEdits[1]->setGeometry(203, ResultTop, 162, ResultHeight);
-        showBoxes(2, 2);
-        break;
-    case 2:
-        placeRow(0);
-        showBoxes(3, 4);
-        break;
-    case 3:
-        growWindow(Level3Growth);
-        growGroup(Level3Growth);
-        placeRow(1);
-        showBoxes(5, 8);
-        break;
-    case 4:
-        growWindow(Level4Growth);
-        growGroup(Level4Growth);
-        placeRow(2);
-        placeRow(3);
-        showBoxes(9, 16);
-        break;
-    default: break;
+    const std::optional<ResultLayout> layout = resultLayoutOf(level);
+    if (!layout)
+        return;
+    setFixedSize(width(), UiGothic9.py(TemplateHeight) + layout->growth);
+    const QRect group = UiGothic9.rect(ResultGroupArea.x(), ResultGroupArea.y(),
+                                       ResultGroupArea.width(), ResultGroupArea.height());
+    resultGroup->setGeometry(group.adjusted(0, 0, 0, layout->growth));
+    for (int k = 0; k < PasswordCount; ++k) {
+        resultEdits[k]->setGeometry(layout->boxes[static_cast<std::size_t>(k)]);
+        resultEdits[k]->setVisible(k < layout->shown);
     }
 }
 
@@ -557,11 +318,11 @@ void CVeldraDlg::onSysCommand(unsigned id)
 void CVeldraDlg::showAboutBox()
 {
     CAboutDlg about(this);
-    about.ownerName = toQ(model.ownerName);
+    about.ownerName = toQ(model_.ownerName);
     if (seams_.runModal(about) != QDialog::Accepted)
         return;
-    model.ownerName = fromQ(about.ownerName);
-    setWindowTitle(literalTitle(makeWindowTitle(model.ownerName)));
+    model_.ownerName = fromQ(about.ownerName);
+    setWindowTitle(literalTitle(makeWindowTitle(model_.ownerName)));
     saveAll();
 }
 
@@ -585,192 +346,4 @@ void CVeldraDlg::contextMenuEvent(QContextMenuEvent* event)
         return QDialog::contextMenuEvent(event);
     if (event->reason() != QContextMenuEvent::Keyboard)
         showWindowMenu(event->globalPos(), false);
-}
-
-void CVeldraDlg::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        onSurfaceButtonDown(event->position().toPoint());
-    QDialog::mousePressEvent(event);
-}
-
-void CVeldraDlg::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    // Not passed on: the base class would take the double-click for a
-    // second button press, and that press would commit the edit just opened.
-    if (event->button() == Qt::LeftButton)
-        onSurfaceDoubleClick(event->position().toPoint());
-}
-
-bool CVeldraDlg::eventFilter(QObject* watched, QEvent* event)
-{
-    auto* widget = qobject_cast<QWidget*>(watched);
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        // Labels, group frames and disabled controls leave clicks to the dialog.
-        const bool surface = widget && widget != this &&
-                             (!widget->isEnabled() || qobject_cast<QLabel*>(widget) ||
-                              qobject_cast<QGroupBox*>(widget));
-        if (!surface)
-            break;
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton) {
-            const QPoint pos = widget->mapTo(this, mouse->position().toPoint());
-            if (event->type() == QEvent::MouseButtonPress)
-                onSurfaceButtonDown(pos);
-            else
-                onSurfaceDoubleClick(pos);
-        }
-        return true;
-    }
-    case QEvent::FocusOut: {
-        // No handler runs while an exchange does (its message box takes the
-        // focus), and a control's own menu leaves the control active.
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (exchanging_ || reason == Qt::PopupFocusReason)
-            break;
-        if (watched == lengthEdit)
-            onClampLength();
-        else if (watched == listEdit && model.listEditing)
-            commitListEdit();
-        else if (std::find(seedNumberEdits.begin(), seedNumberEdits.end(), watched) !=
-                 seedNumberEdits.end())
-            onReadSeedNumbers();
-        break;
-    }
-    case QEvent::ContextMenu:
-        // A platform that turns the Menu key into a context menu would open
-        // a control's own menu instead of the window's (see addWindowMenuKeys).
-        if (!nativeAboutItem_ &&
-            static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard)
-            return true;
-        break;
-    case QEvent::KeyPress: {
-        // The list edit has no use for Enter: it belongs to the default button.
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (watched == listEdit && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
-            GenerateCommand();
-            return true;
-        }
-        break;
-    }
-    default: break;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void CVeldraDlg::onSurfaceButtonDown(QPoint)
-{
-    if (model.listEditing)
-        commitListEdit();
-}
-
-void CVeldraDlg::onSurfaceDoubleClick(QPoint pos)
-{
-    // The hit area is wherever the list edit lies, its border included.
-    if (model.listEditing || !listEdit->geometry().contains(pos))
-        return;
-    beginListEdit();
-}
-
-// A double-click on the list, or F2 anywhere in the window.
-void CVeldraDlg::beginListEdit()
-{
-    if (model.listEditing)
-        return;
-    listEdit->setEnabled(true);
-    model.listEditing = true;
-    listEdit->setFocus();
-}
-
-void CVeldraDlg::commitListEdit()
-{
-    // The flag goes first: disabling the edit takes its focus, and that focus
-    // loss must not commit a second time.
-    model.listEditing = false;
-    listEdit->setEnabled(false);
-    exchangeData(true);
-    model.currentList = normalizeCharList(model.listDisplay);
-    model.sets.setLists[static_cast<std::size_t>(model.sets.currentSet)] = model.currentList;
-    model.listDisplay = makeListDisplay(model.currentList);
-    exchangeData(false);
-}
-
-void CVeldraDlg::refreshCurrentList()
-{
-    model.listDisplay = makeListDisplay(model.currentList);
-    exchangeData(false);
-    saveAll();
-}
-
-void CVeldraDlg::onSetSelected(int index)
-{
-    CharSetTable& sets = model.sets;
-    if (index < 0)
-        return;
-    if (index >= sets.setCount) {
-        addSet();
-        return;
-    }
-    sets.currentSet = index;
-    model.currentList = sets.setLists[static_cast<std::size_t>(index)];
-    refreshCurrentList();
-}
-
-void CVeldraDlg::addSet()
-{
-    CharSetTable& sets = model.sets;
-    auto taken = [&sets](const std::u16string& name) {
-        return std::find(sets.setNames.begin(), sets.setNames.end(), name) != sets.setNames.end();
-    };
-    int k = sets.setCount;
-    std::u16string proposal;
-    do {
-        proposal = fromQ(QString::asprintf("文字セット_%02d", k++));
-    } while (taken(proposal));
-
-    DLGaddset dialog(seams_, this);
-    dialog.setName = toQ(proposal);
-    dialog.listText = toQ(makeListDisplay(DefaultCharList));
-    for (;;) {
-        if (seams_.runModal(dialog) != QDialog::Accepted) {
-            setCombo->setCurrentIndex(sets.currentSet);
-            return;
-        }
-        if (!taken(fromQ(dialog.setName)))
-            break;
-        seams_.warning(this, QStringLiteral("同一名がすでに存在します"));
-    }
-
-    sets.setNames.push_back(fromQ(dialog.setName));
-    sets.setLists.push_back(normalizeCharList(fromQ(dialog.listText)));
-    ++sets.setCount;
-    sets.currentSet = sets.setCount - 1;
-    setCombo->insertItem(sets.currentSet, dialog.setName);
-    setCombo->setCurrentIndex(sets.currentSet);
-    model.currentList = normalizeCharList(sets.setLists.back());
-    if (sets.setCount == MaxCharSets)
-        setCombo->removeItem(MaxCharSets);
-    refreshCurrentList();
-}
-
-void CVeldraDlg::onDeleteSet()
-{
-    CharSetTable& sets = model.sets;
-    if (sets.currentSet == 0) {
-        seams_.warning(this, QStringLiteral("default は 削除できません"));
-        return;
-    }
-    const int deleted = sets.currentSet;
-    sets.setLists.erase(sets.setLists.begin() + deleted);
-    sets.setNames.erase(sets.setNames.begin() + deleted);
-    setCombo->removeItem(deleted);
-    sets.currentSet = deleted - 1;
-    setCombo->setCurrentIndex(sets.currentSet);
-    model.currentList = normalizeCharList(sets.setLists[static_cast<std::size_t>(sets.currentSet)]);
-    --sets.setCount;
-    if (sets.setCount == MaxCharSets - 1)
-        setCombo->addItem(QStringLiteral("（追加）"));
-    refreshCurrentList();
 }

@@ -26,24 +26,10 @@ public:
     CVeldraDlg(SettingsStore& store, UiSeams& seams, QString storeLocation,
                QWidget* parent = nullptr);
 
-    DialogModel model;
-
-    // Controls, in the order of the dialog's template (which is the tab order).
-    QIcon icon;
-    QLineEdit* lengthEdit;
-    UpDown* lengthSpin;
-    QPlainTextEdit* listEdit;
-    QRadioButton* stringSeedRadio;
-    QRadioButton* numericSeedRadio;
-    QLineEdit* seedTextEdit;
-    std::array<QLineEdit*, 7> seedNumberEdits;
-    QGroupBox* resultGroup;
-    QPushButton* generateButton;
-    QCheckBox* complexityCheck;
-    QComboBox* setCombo;
-    QPushButton* deleteButton;
-    QPushButton* spreadButton;
-    std::array<QLineEdit*, PasswordCount> resultEdits;
+    // The dialog model, read by tests and benchmarks; only the window's
+    // handlers change it.
+    const DialogModel& model() const { return model_; }
+    const QIcon& icon() const { return icon_; }
 
     // save true: controls into fields; false: fields into controls. Stops at
     // the first item that fails and returns false.
@@ -51,7 +37,8 @@ public:
 
     // "生成": read the dialog, generate, show, save, report to the clipboard.
     void GenerateCommand();
-    // One step of the result layout, from the level before it.
+    // The result layout of a spread level (0..4); any other level changes
+    // nothing.
     void layoutResults(int level);
     // A command of the window menu; the about item opens the about box.
     void onSysCommand(unsigned id);
@@ -67,21 +54,30 @@ protected:
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
+    // The template and start-up, the window menu (veldra_dlg.cpp).
     void buildTemplate();
+    void nameObjects();
     void nameControls();
     void addWindowMenuKeys();
     void showWindowMenu(QPoint globalPos, bool fromKeyboard);
     bool onInitDialog();
     void restoreSpreadLayout(int level);
-    void fillSetCombo();
     void enableSeedEdits();
+    void showAboutBox();
+
+    // The exchange, saving and the handlers that read the dialog
+    // (veldra_dlg_exchange.cpp).
+    bool readSeedNumber(int index);
     void saveAll();
     void showSaveFailure();
-
     void onSeedMode(bool stringMode);
     void onReadSeedNumbers();
     void onClampLength();
     void onSpread();
+
+    // The character sets and the in-place list edit (veldra_dlg_sets.cpp).
+    void fillSetCombo();
+    void refreshCurrentList();
     void onSetSelected(int index);
     void addSet();
     void onDeleteSet();
@@ -89,10 +85,26 @@ private:
     void onSurfaceDoubleClick(QPoint pos);
     void beginListEdit();
     void commitListEdit();
-    void showAboutBox();
 
-    bool readSeedNumber(int index);
-    void refreshCurrentList();
+    DialogModel model_;
+    QIcon icon_;
+
+    // Controls, in the order of the dialog's template (which is the tab order),
+    // each with its member's name as object name.
+    QLineEdit* lengthEdit;
+    UpDown* lengthSpin;
+    QPlainTextEdit* listEdit;
+    QRadioButton* stringSeedRadio;
+    QRadioButton* numericSeedRadio;
+    QLineEdit* seedTextEdit;
+    std::array<QLineEdit*, 7> seedNumberEdits;
+    QGroupBox* resultGroup;
+    QPushButton* generateButton;
+    QCheckBox* complexityCheck;
+    QComboBox* setCombo;
+    QPushButton* deleteButton;
+    QPushButton* spreadButton;
+    std::array<QLineEdit*, PasswordCount> resultEdits;
 
     SettingsStore& store_;
     UiSeams& seams_;

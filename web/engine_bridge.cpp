@@ -144,7 +144,7 @@ int tovrik_password(int number)
 // stamped with the given local time (month 1..12).
 int tovrik_report(int spreadLevel, int year, int month, int day, int hour, int minute, int second)
 {
-    if (!bridge.passwords || spreadLevel < 0 || spreadLevel > 4)
+    if (!bridge.passwords || spreadLevel < 0 || spreadLevel >= SpreadLevels)
         return setOutput({});
     const GenerationRequest& request = *bridge.request;
     std::tm local{};
@@ -154,18 +154,10 @@ int tovrik_report(int spreadLevel, int year, int month, int day, int hour, int m
     local.tm_hour = hour;
     local.tm_min = minute;
     local.tm_sec = second;
-    const std::u16string numericSeed = FormatNumericSeed(request.seedNumbers);
     // The page draws from the first-start set, whose list it edits in place.
-    ReportFields fields;
-    fields.length = request.length;
-    fields.complexity = request.complexity;
-    fields.setName = DefaultSetName;
-    fields.setList = request.charList;
-    fields.seed = request.stringSeedMode ? std::u16string_view(request.seedText)
-                                         : std::u16string_view(numericSeed);
-    fields.passwords =
-        std::span<const std::u16string>(bridge.passwords->data(), std::size_t{1} << spreadLevel);
-    std::u16string report = BuildReport(FormatReportTime(&local), fields);
+    ReportFields fields = reportFieldsOf(request, DefaultSetName, *bridge.passwords, spreadLevel);
+    std::u16string report = BuildReport(formatReportTime(local), fields);
+    wipe(fields.seed);
     const int units = setOutput(report);
     wipe(report);
     return units;

@@ -368,8 +368,17 @@ TEST(TovrikGen, NoStoreIgnoresTheStore)
 
 TEST(TovrikGen, HelpAndVersion)
 {
-    EXPECT_NE(run({"--help"}).out.find("Usage: tovrik-gen"), std::string::npos);
-    EXPECT_EQ(run({"--version"}).out, "tovrik-gen 1.02\n");
+    for (const char* option : {"--help", "-h", "--help-all"}) {
+        const GenResult help = run({option});
+        EXPECT_EQ(help.status, ExitOk) << option;
+        EXPECT_TRUE(help.out.starts_with("Usage: tovrik-gen [options]\n")) << help.out;
+        for (const char* shown :
+             {"--owner-name <TEXT>", "--spread <LEVEL>", "LEVEL 0 to 4", "--no-store",
+              "Ostrel Applications/tovrik.conf", "Exit status: 0 on success; 1 if"})
+            EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
+    }
+    for (const char* option : {"--version", "-v"})
+        EXPECT_EQ(run({option}).out, "tovrik-gen 1.02\n") << option;
 }
 
 } // namespace

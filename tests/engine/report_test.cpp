@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -55,7 +56,34 @@ TEST(BuildReport, ListsSixteenPasswordsNumberedInTwoPlaces)
     EXPECT_EQ(lines, 7u + 16u);
 }
 
-TEST(FormatReportTime, UsesTheSlashFormatOrTheInvalidText)
+TEST(ReportFieldsOf, TakeTheRequestTheSeedOfItsModeAndTheShownPasswords)
+{
+    Passwords passwords;
+    const auto numbered = passwordsNumbered(PasswordCount);
+    std::copy(numbered.begin(), numbered.end(), passwords.begin());
+    GenerationRequest request;
+    request.length = 12;
+    request.complexity = true;
+    request.charList = u"abc";
+    request.seedText = u"mail";
+    request.seedNumbers = {1, 2, 3, 4, 5, 6, 3000000000u};
+
+    const ReportFields text = reportFieldsOf(request, u"web", passwords, 0);
+    EXPECT_EQ(text.length, 12);
+    EXPECT_TRUE(text.complexity);
+    EXPECT_EQ(text.setName, u"web");
+    EXPECT_EQ(text.setList, u"abc");
+    EXPECT_EQ(text.seed, u"mail");
+    ASSERT_EQ(text.passwords.size(), 1u);
+    EXPECT_EQ(text.passwords.data(), passwords.data());
+
+    request.stringSeedMode = false;
+    const ReportFields numeric = reportFieldsOf(request, u"web", passwords, 4);
+    EXPECT_EQ(numeric.seed, u"1-2-3-4-5-6--1294967296");
+    EXPECT_EQ(numeric.passwords.size(), 16u);
+}
+
+TEST(formatReportTime, UsesTheSlashFormatOrTheInvalidText)
 {
     std::tm t{};
     t.tm_year = 2026 - 1900;
@@ -64,8 +92,8 @@ TEST(FormatReportTime, UsesTheSlashFormatOrTheInvalidText)
     t.tm_hour = 7;
     t.tm_min = 8;
     t.tm_sec = 9;
-    EXPECT_EQ(FormatReportTime(&t), u"2026/01/05 07:08:09");
-    EXPECT_EQ(FormatReportTime(nullptr), u"Invalid DateTime");
+    EXPECT_EQ(formatReportTime(t), u"2026/01/05 07:08:09");
+    EXPECT_EQ(formatReportTime(std::nullopt), u"Invalid DateTime");
 }
 
 } // namespace

@@ -76,30 +76,31 @@ QToolButton* arrow(UpDown* upDown, Qt::ArrowType type)
 TEST_F(WindowTest, EveryControlOfTheMainWindowHasASpokenName)
 {
     CVeldraDlg& d = start();
+    const Controls ui(d);
     std::vector<std::pair<QWidget*, QString>> expected = {
-        {d.lengthEdit, QStringLiteral("文字数")},
-        {d.lengthSpin, QStringLiteral("文字数")},
-        {arrow(d.lengthSpin, Qt::UpArrow), QStringLiteral("文字数を増やす")},
-        {arrow(d.lengthSpin, Qt::DownArrow), QStringLiteral("文字数を減らす")},
-        {d.complexityCheck, QStringLiteral("複雑性")},
-        {d.setCombo, QStringLiteral("文字セット")},
-        {d.deleteButton, QStringLiteral("削")},
-        {d.listEdit, QStringLiteral("文字リスト")},
-        {d.stringSeedRadio, QStringLiteral("文字列")},
-        {d.numericSeedRadio, QStringLiteral("数字")},
-        {d.seedTextEdit, QStringLiteral("種の文字列")},
-        {d.spreadButton, QStringLiteral("割")},
-        {d.generateButton, QStringLiteral("生成")},
+        {ui.lengthEdit, QStringLiteral("文字数")},
+        {ui.lengthSpin, QStringLiteral("文字数")},
+        {arrow(ui.lengthSpin, Qt::UpArrow), QStringLiteral("文字数を増やす")},
+        {arrow(ui.lengthSpin, Qt::DownArrow), QStringLiteral("文字数を減らす")},
+        {ui.complexityCheck, QStringLiteral("複雑性")},
+        {ui.setCombo, QStringLiteral("文字セット")},
+        {ui.deleteButton, QStringLiteral("削")},
+        {ui.listEdit, QStringLiteral("文字リスト")},
+        {ui.stringSeedRadio, QStringLiteral("文字列")},
+        {ui.numericSeedRadio, QStringLiteral("数字")},
+        {ui.seedTextEdit, QStringLiteral("種の文字列")},
+        {ui.spreadButton, QStringLiteral("割")},
+        {ui.generateButton, QStringLiteral("生成")},
     };
     for (int i = 0; i < 7; ++i)
-        expected.push_back({d.seedNumberEdits[i], QStringLiteral("数字 %1").arg(i + 1)});
+        expected.push_back({ui.seedNumberEdits[i], QStringLiteral("数字 %1").arg(i + 1)});
     for (int i = 0; i < PasswordCount; ++i)
-        expected.push_back({d.resultEdits[i], QStringLiteral("生成パスワード %1").arg(i + 1)});
+        expected.push_back({ui.resultEdits[i], QStringLiteral("生成パスワード %1").arg(i + 1)});
     expectNames(expected, &d);
 
     // The one-character buttons say what they do.
-    EXPECT_FALSE(accessibleText(d.deleteButton, QAccessible::Description).isEmpty());
-    EXPECT_FALSE(accessibleText(d.spreadButton, QAccessible::Description).isEmpty());
+    EXPECT_FALSE(accessibleText(ui.deleteButton, QAccessible::Description).isEmpty());
+    EXPECT_FALSE(accessibleText(ui.spreadButton, QAccessible::Description).isEmpty());
 }
 
 TEST(DialogNames, TheAboutBoxAndTheAddDialogNameTheirControls)
@@ -117,34 +118,36 @@ TEST(DialogNames, TheAboutBoxAndTheAddDialogNameTheirControls)
 TEST_F(WindowTest, F2OpensTheListEditFromAnywhereAndTabCommitsIt)
 {
     CVeldraDlg& d = start();
-    const std::initializer_list<QWidget*> starts = {d.seedTextEdit, d.lengthEdit, d.setCombo,
-                                                    d.resultEdits[0]};
+    const Controls ui(d);
+    const std::initializer_list<QWidget*> starts = {ui.seedTextEdit, ui.lengthEdit, ui.setCombo,
+                                                    ui.resultEdits[0]};
     for (QWidget* from : starts) {
         SCOPED_TRACE(from->metaObject()->className());
         focusTo(from);
         QTest::keyClick(from, Qt::Key_F2);
-        ASSERT_TRUE(d.model.listEditing);
-        EXPECT_TRUE(d.listEdit->isEnabled());
-        EXPECT_EQ(d.focusWidget(), d.listEdit);
+        ASSERT_TRUE(d.model().listEditing);
+        EXPECT_TRUE(ui.listEdit->isEnabled());
+        EXPECT_EQ(d.focusWidget(), ui.listEdit);
 
-        QTest::keyClick(d.listEdit, Qt::Key_F2); // already open: nothing more
-        EXPECT_TRUE(d.model.listEditing);
+        QTest::keyClick(ui.listEdit, Qt::Key_F2); // already open: nothing more
+        EXPECT_TRUE(d.model().listEditing);
 
-        d.listEdit->setPlainText(QStringLiteral("zyx"));
-        QTest::keyClick(d.listEdit, Qt::Key_Tab);
-        EXPECT_FALSE(d.model.listEditing);
-        EXPECT_FALSE(d.listEdit->isEnabled());
-        EXPECT_EQ(d.model.currentList, u"xyz");
+        ui.listEdit->setPlainText(QStringLiteral("zyx"));
+        QTest::keyClick(ui.listEdit, Qt::Key_Tab);
+        EXPECT_FALSE(d.model().listEditing);
+        EXPECT_FALSE(ui.listEdit->isEnabled());
+        EXPECT_EQ(d.model().currentList, u"xyz");
     }
 }
 
 TEST_F(WindowTest, EscapeClosesAlsoFromTheOpenListEdit)
 {
     CVeldraDlg& d = start();
-    focusTo(d.seedTextEdit);
-    QTest::keyClick(d.seedTextEdit, Qt::Key_F2);
-    ASSERT_EQ(d.focusWidget(), d.listEdit);
-    QTest::keyClick(d.listEdit, Qt::Key_Escape);
+    const Controls ui(d);
+    focusTo(ui.seedTextEdit);
+    QTest::keyClick(ui.seedTextEdit, Qt::Key_F2);
+    ASSERT_EQ(d.focusWidget(), ui.listEdit);
+    QTest::keyClick(ui.listEdit, Qt::Key_Escape);
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(d.result(), QDialog::Rejected);
 }
@@ -153,14 +156,15 @@ TEST_F(WindowTest, EscapeClosesAlsoFromTheOpenListEdit)
 TEST_F(WindowTest, MenuKeyAndShiftF10OpenTheAboutMenuWhereverTheFocusIs)
 {
     CVeldraDlg& d = start();
+    const Controls ui(d);
     const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {{Qt::Key_Menu, Qt::NoModifier},
                                                               {Qt::Key_F10, Qt::ShiftModifier}};
     int expectedRuns = 0;
     QStringList shown;
     for (const auto& [key, modifiers] : keys) {
-        const std::initializer_list<QWidget*> starts = {d.lengthEdit,     d.seedTextEdit,
-                                                        d.resultEdits[0], d.setCombo,
-                                                        d.generateButton, d.complexityCheck};
+        const std::initializer_list<QWidget*> starts = {ui.lengthEdit,     ui.seedTextEdit,
+                                                        ui.resultEdits[0], ui.setCombo,
+                                                        ui.generateButton, ui.complexityCheck};
         for (QWidget* from : starts) {
             SCOPED_TRACE(std::string(from->metaObject()->className()) + " key " +
                          std::to_string(key));

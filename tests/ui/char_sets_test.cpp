@@ -14,9 +14,10 @@ const QString AddEntry = QStringLiteral("（追加）");
 
 QStringList comboItems(const CVeldraDlg& d)
 {
+    const QComboBox* combo = Controls(d).setCombo;
     QStringList items;
-    for (int i = 0; i < d.setCombo->count(); ++i)
-        items << d.setCombo->itemText(i);
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
     return items;
 }
 
@@ -43,17 +44,19 @@ protected:
                 answer(add);
                 return add.result();
             });
-        const int addIndex = dialog->setCombo->findText(AddEntry);
+        const int addIndex = setCombo()->findText(AddEntry);
         ASSERT_GE(addIndex, 0);
-        dialog->setCombo->setCurrentIndex(addIndex);
-        emit dialog->setCombo->activated(addIndex);
+        select(addIndex);
     }
 
+    // Chooses an entry of the set selector, as a click in its list does.
     void select(int index)
     {
-        dialog->setCombo->setCurrentIndex(index);
-        emit dialog->setCombo->activated(index);
+        setCombo()->setCurrentIndex(index);
+        emit setCombo()->activated(index);
     }
+
+    QComboBox* setCombo() const { return Controls(*dialog).setCombo; }
 
     static std::function<void(DLGaddset&)> registerName(QString name)
     {
@@ -77,11 +80,12 @@ TEST_F(CharSetTest, AddDialogProposesTheFirstFreeNameAndTheDefaultList)
         add.accept();
     }});
     CVeldraDlg& d = *dialog;
+    const Controls ui(d);
     EXPECT_EQ(comboItems(d),
               (QStringList{"default", "mine", "文字セット_03", "文字セット_04", AddEntry}));
-    EXPECT_EQ(d.setCombo->currentIndex(), 3);
-    EXPECT_EQ(d.model.sets.setCount, 4);
-    EXPECT_EQ(d.model.currentList, normalizeCharList(DefaultCharList));
+    EXPECT_EQ(ui.setCombo->currentIndex(), 3);
+    EXPECT_EQ(d.model().sets.setCount, 4);
+    EXPECT_EQ(d.model().currentList, normalizeCharList(DefaultCharList));
     EXPECT_EQ(number(u"mojisetmax"), 4);
     EXPECT_EQ(number(u"mojisetsel"), 3);
     EXPECT_EQ(text(u"MS04_name"), u"文字セット_04");
@@ -93,7 +97,7 @@ TEST_F(CharSetTest, NamesAreTrimmedAndReservedOrTakenNamesRefused)
     start();
     // Blanks only: the empty name, accepted while no set has it.
     chooseAdd({registerName(QStringLiteral(" \u3000 "))});
-    EXPECT_EQ(dialog->model.sets.setNames.back(), u"");
+    EXPECT_EQ(dialog->model().sets.setNames.back(), u"");
 
     // The reserved name, blanks around it, keeps the dialog open with a stop
     // box; a taken name reopens the dialog with the texts as they were.
@@ -120,8 +124,8 @@ TEST_F(CharSetTest, NamesAreTrimmedAndReservedOrTakenNamesRefused)
     EXPECT_NE(seams.messages[0].owner, dialog.get());
     EXPECT_EQ(seams.messages[1].kind, QStringLiteral("warning"));
     EXPECT_EQ(seams.messages[1].text, QStringLiteral("同一名がすでに存在します"));
-    EXPECT_EQ(dialog->model.sets.setNames.back(), u"abc set");
-    EXPECT_EQ(dialog->model.currentList, u"abc");
+    EXPECT_EQ(dialog->model().sets.setNames.back(), u"abc set");
+    EXPECT_EQ(dialog->model().currentList, u"abc");
 }
 
 TEST_F(CharSetTest, TheAddDialogReadsBackExactlyWhatItsListEditHolds)
@@ -133,7 +137,7 @@ TEST_F(CharSetTest, TheAddDialogReadsBackExactlyWhatItsListEditHolds)
         add.accept();
         EXPECT_EQ(add.listText, QStringLiteral("z\u00A0y\u2028"));
     }});
-    EXPECT_EQ(dialog->model.sets.setLists.back(), u"\u00A0(yz");
+    EXPECT_EQ(dialog->model().sets.setLists.back(), u"\u00A0(yz");
 }
 
 TEST_F(CharSetTest, CancelRestoresTheSelectionAndLeavesTheStoreAlone)
@@ -143,8 +147,8 @@ TEST_F(CharSetTest, CancelRestoresTheSelectionAndLeavesTheStoreAlone)
     const auto before = store.values();
     store.clearWrites();
     chooseAdd({[](DLGaddset& add) { add.reject(); }});
-    EXPECT_EQ(dialog->setCombo->currentIndex(), 1);
-    EXPECT_EQ(dialog->model.sets.setCount, 2);
+    EXPECT_EQ(setCombo()->currentIndex(), 1);
+    EXPECT_EQ(dialog->model().sets.setCount, 2);
     EXPECT_TRUE(store.writes().empty());
     EXPECT_EQ(store.values(), before);
 }
@@ -155,15 +159,16 @@ TEST_F(CharSetTest, TheTenthSetRemovesTheAddEntryAndADeletionBringsItBack)
     start();
     chooseAdd({registerName(QStringLiteral("9"))});
     CVeldraDlg& d = *dialog;
-    EXPECT_EQ(d.setCombo->count(), 10);
-    EXPECT_EQ(d.setCombo->findText(AddEntry), -1);
+    const Controls ui(d);
+    EXPECT_EQ(ui.setCombo->count(), 10);
+    EXPECT_EQ(ui.setCombo->findText(AddEntry), -1);
     EXPECT_EQ(number(u"mojisetmax"), 10);
 
     select(4);
-    QTest::mouseClick(d.deleteButton, Qt::LeftButton);
-    EXPECT_EQ(d.setCombo->count(), 10);
-    EXPECT_EQ(d.setCombo->itemText(9), AddEntry);
-    EXPECT_EQ(d.setCombo->currentIndex(), 3);
+    QTest::mouseClick(ui.deleteButton, Qt::LeftButton);
+    EXPECT_EQ(ui.setCombo->count(), 10);
+    EXPECT_EQ(ui.setCombo->itemText(9), AddEntry);
+    EXPECT_EQ(ui.setCombo->currentIndex(), 3);
     EXPECT_EQ(number(u"mojisetmax"), 9);
 }
 
@@ -171,11 +176,12 @@ TEST_F(CharSetTest, DeletingSelectsThePreviousSetAndMovesTheRestDown)
 {
     storeSets({u"default", u"b", u"c", u"d", u"e"}, 2);
     CVeldraDlg& d = start();
-    QTest::mouseClick(d.deleteButton, Qt::LeftButton);
+    const Controls ui(d);
+    QTest::mouseClick(ui.deleteButton, Qt::LeftButton);
     EXPECT_EQ(comboItems(d), (QStringList{"default", "b", "d", "e", AddEntry}));
-    EXPECT_EQ(d.setCombo->currentIndex(), 1);
-    EXPECT_EQ(d.model.currentList, u"bxyz");
-    EXPECT_EQ(d.model.sets.setLists[2], u"dxyz");
+    EXPECT_EQ(ui.setCombo->currentIndex(), 1);
+    EXPECT_EQ(d.model().currentList, u"bxyz");
+    EXPECT_EQ(d.model().sets.setLists[2], u"dxyz");
     EXPECT_EQ(number(u"mojisetmax"), 4);
     EXPECT_EQ(number(u"mojisetsel"), 1);
     EXPECT_EQ(text(u"MS03_name"), u"d");
@@ -183,19 +189,20 @@ TEST_F(CharSetTest, DeletingSelectsThePreviousSetAndMovesTheRestDown)
     EXPECT_EQ(text(u"MS05_name"), u"e"); // left behind, unread
 
     select(0);
-    QTest::mouseClick(d.deleteButton, Qt::LeftButton);
+    QTest::mouseClick(ui.deleteButton, Qt::LeftButton);
     ASSERT_EQ(seams.messages.size(), 1u);
     EXPECT_EQ(seams.messages[0].text, QStringLiteral("default は 削除できません"));
-    EXPECT_EQ(d.model.sets.setCount, 4);
+    EXPECT_EQ(d.model().sets.setCount, 4);
 }
 
 TEST_F(CharSetTest, SelectingASetMakesItsListCurrentAndSaves)
 {
     storeSets({u"default", u"b"});
     CVeldraDlg& d = start();
+    const Controls ui(d);
     select(1);
-    EXPECT_EQ(d.model.currentList, u"bxyz");
-    EXPECT_EQ(d.listEdit->toPlainText(), QStringLiteral("bxyz\n"));
+    EXPECT_EQ(d.model().currentList, u"bxyz");
+    EXPECT_EQ(ui.listEdit->toPlainText(), QStringLiteral("bxyz\n"));
     EXPECT_EQ(text(u"moji list"), u"bxyz");
     EXPECT_EQ(number(u"mojisetsel"), 1);
 }
@@ -209,7 +216,8 @@ TEST_F(CharSetTest, ClosedSelectorTellsNumberedSetsApart)
         names.push_back(QString::asprintf("文字セット_%02d", k).toStdU16String());
     storeSets(names);
     CVeldraDlg& d = start();
-    auto* combo = dynamic_cast<SetCombo*>(d.setCombo);
+    const Controls ui(d);
+    auto* combo = dynamic_cast<SetCombo*>(ui.setCombo);
     ASSERT_NE(combo, nullptr);
     std::vector<QImage> drawn;
     for (int k = 0; k < 10; ++k) {
@@ -230,8 +238,9 @@ TEST_F(CharSetTest, ClosedSelectorTellsNumberedSetsApart)
 TEST_F(CharSetTest, DoubleClickOpensTheListOnlyInsideItsArea)
 {
     CVeldraDlg& d = start();
+    const Controls ui(d);
     // The area is the list edit's own: x 38..437, y 68..108 in this layout.
-    const QRect area = d.listEdit->geometry();
+    const QRect area = ui.listEdit->geometry();
     ASSERT_EQ(area, QRect(QPoint(38, 68), QPoint(437, 108)));
     const QPoint inside[] = {area.topLeft(), area.bottomRight(), area.topRight(), area.bottomLeft(),
                              area.center()};
@@ -240,32 +249,33 @@ TEST_F(CharSetTest, DoubleClickOpensTheListOnlyInsideItsArea)
                               QPoint(442, 109)};
     for (QPoint p : outside) {
         doubleClickAt(d, p);
-        EXPECT_FALSE(d.model.listEditing) << p.x() << "," << p.y();
+        EXPECT_FALSE(d.model().listEditing) << p.x() << "," << p.y();
     }
     for (QPoint p : inside) {
         doubleClickAt(d, p);
-        EXPECT_TRUE(d.model.listEditing) << p.x() << "," << p.y();
-        EXPECT_TRUE(d.listEdit->isEnabled());
+        EXPECT_TRUE(d.model().listEditing) << p.x() << "," << p.y();
+        EXPECT_TRUE(ui.listEdit->isEnabled());
         // A click on a label commits.
         clickAt(d, QPoint(45, 34));
-        EXPECT_FALSE(d.model.listEditing);
-        EXPECT_FALSE(d.listEdit->isEnabled());
+        EXPECT_FALSE(d.model().listEditing);
+        EXPECT_FALSE(ui.listEdit->isEnabled());
     }
 }
 
 TEST_F(CharSetTest, SurfaceClickCommitsTheNormalisedListWithoutSaving)
 {
     CVeldraDlg& d = start();
+    const Controls ui(d);
     doubleClickAt(d, QPoint(60, 80));
-    ASSERT_TRUE(d.model.listEditing);
-    d.listEdit->setPlainText(QStringLiteral("cbaa\na"));
+    ASSERT_TRUE(d.model().listEditing);
+    ui.listEdit->setPlainText(QStringLiteral("cbaa\na"));
     clickAt(d, QPoint(5, 5));
-    EXPECT_EQ(d.model.currentList, u"abc");
-    EXPECT_EQ(d.model.sets.setLists[0], u"abc");
-    EXPECT_EQ(d.listEdit->toPlainText(), QStringLiteral("abc\n"));
+    EXPECT_EQ(d.model().currentList, u"abc");
+    EXPECT_EQ(d.model().sets.setLists[0], u"abc");
+    EXPECT_EQ(ui.listEdit->toPlainText(), QStringLiteral("abc\n"));
     EXPECT_EQ(text(u"MS01"), normalizeCharList(DefaultCharList));
 
-    QTest::mouseClick(d.spreadButton, Qt::LeftButton); // the next save takes it
+    QTest::mouseClick(ui.spreadButton, Qt::LeftButton); // the next save takes it
     EXPECT_EQ(text(u"MS01"), u"abc");
     EXPECT_EQ(text(u"moji list"), u"abc");
 }
@@ -278,6 +288,7 @@ TEST_F(CharSetTest, AnInPlaceCommitReadsBackExactlyWhatTheEditHolds)
     store.writeText(u"MS01", u"\u00A0ab");
     store.writeText(u"MS02", u" ab");
     CVeldraDlg& d = start();
+    const Controls ui(d);
     const std::pair<const char16_t*, const char16_t*> typed[] = {
         {nullptr, u"\u00A0ab"}, // left as shown
         {u"x\u2028y", u"(xy"},  // U+2028 counts by its low byte, as any character
@@ -286,57 +297,59 @@ TEST_F(CharSetTest, AnInPlaceCommitReadsBackExactlyWhatTheEditHolds)
     for (const auto& [text, list] : typed) {
         SCOPED_TRACE(QString::fromStdU16String(list).toStdString());
         doubleClickAt(d, QPoint(60, 80));
-        ASSERT_TRUE(d.model.listEditing);
+        ASSERT_TRUE(d.model().listEditing);
         if (text)
-            d.listEdit->setPlainText(QString::fromStdU16String(text));
+            ui.listEdit->setPlainText(QString::fromStdU16String(text));
         clickAt(d, QPoint(5, 5));
-        EXPECT_EQ(d.model.currentList, list);
-        EXPECT_EQ(d.model.sets.setLists[0], list);
+        EXPECT_EQ(d.model().currentList, list);
+        EXPECT_EQ(d.model().sets.setLists[0], list);
     }
     const Passwords expected =
         *GeneratePasswords({u"○○", u"", true, u"TANE", {}, false, u"\u00A0ab", 10});
-    QTest::mouseClick(d.generateButton, Qt::LeftButton);
-    EXPECT_EQ(d.model.results, expected);
+    QTest::mouseClick(ui.generateButton, Qt::LeftButton);
+    EXPECT_EQ(d.model().results, expected);
     EXPECT_EQ(text(u"MS01"), u"\u00A0ab");
 
     // A set whose list differs only there is shown as itself.
     select(1);
     doubleClickAt(d, QPoint(60, 80));
     clickAt(d, QPoint(5, 5));
-    EXPECT_EQ(d.model.currentList, u" ab");
+    EXPECT_EQ(d.model().currentList, u" ab");
 }
 
 TEST_F(CharSetTest, TabCommitsAndEnterGeneratesFromTheOldList)
 {
     CVeldraDlg& d = start();
+    const Controls ui(d);
     doubleClickAt(d, QPoint(60, 80));
-    ASSERT_EQ(d.focusWidget(), d.listEdit);
-    d.listEdit->setPlainText(QStringLiteral("01"));
-    QTest::keyClick(d.listEdit, Qt::Key_Return);
-    EXPECT_TRUE(d.model.listEditing);
-    EXPECT_EQ(d.listEdit->toPlainText(), QStringLiteral("01"));
+    ASSERT_EQ(d.focusWidget(), ui.listEdit);
+    ui.listEdit->setPlainText(QStringLiteral("01"));
+    QTest::keyClick(ui.listEdit, Qt::Key_Return);
+    EXPECT_TRUE(d.model().listEditing);
+    EXPECT_EQ(ui.listEdit->toPlainText(), QStringLiteral("01"));
     EXPECT_EQ(seams.clipboard.size(), 1u);
-    EXPECT_NE(d.resultEdits[0]->text().toStdU16String().find_first_not_of(u"01"),
+    EXPECT_NE(ui.resultEdits[0]->text().toStdU16String().find_first_not_of(u"01"),
               std::u16string::npos);
 
-    QTest::keyClick(d.listEdit, Qt::Key_Tab);
-    EXPECT_FALSE(d.model.listEditing);
-    EXPECT_EQ(d.model.currentList, u"01");
+    QTest::keyClick(ui.listEdit, Qt::Key_Tab);
+    EXPECT_FALSE(d.model().listEditing);
+    EXPECT_EQ(d.model().currentList, u"01");
 }
 
 TEST_F(CharSetTest, AMessageDuringAnExchangeCommitsNothing)
 {
     store.writeInt(u"mode", 9265);
     CVeldraDlg& d = start();
+    const Controls ui(d);
     doubleClickAt(d, QPoint(60, 80));
-    d.listEdit->setPlainText(QStringLiteral("xyz"));
+    ui.listEdit->setPlainText(QStringLiteral("xyz"));
     // The number's exchange fails; its message box takes the focus from the
     // open list edit, and that focus loss must not commit.
-    d.seedNumberEdits[3]->setText(QStringLiteral("123456"));
+    ui.seedNumberEdits[3]->setText(QStringLiteral("123456"));
     ASSERT_EQ(seams.messages.size(), 1u);
-    EXPECT_TRUE(d.model.listEditing);
-    EXPECT_EQ(d.model.sets.setLists[0], normalizeCharList(DefaultCharList));
-    EXPECT_EQ(d.focusWidget(), d.seedNumberEdits[3]);
+    EXPECT_TRUE(d.model().listEditing);
+    EXPECT_EQ(d.model().sets.setLists[0], normalizeCharList(DefaultCharList));
+    EXPECT_EQ(d.focusWidget(), ui.seedNumberEdits[3]);
 }
 
 } // namespace

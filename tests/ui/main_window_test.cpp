@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -28,7 +29,7 @@ int countOf(const QString& text, const QString& part)
 std::vector<bool> visibleBoxes(const CVeldraDlg& d)
 {
     std::vector<bool> visible;
-    for (QLineEdit* box : d.resultEdits)
+    for (QLineEdit* box : Controls(d).resultEdits)
         visible.push_back(box->isVisibleTo(&d));
     return visible;
 }
@@ -36,32 +37,33 @@ std::vector<bool> visibleBoxes(const CVeldraDlg& d)
 TEST_F(WindowTest, FirstStartShowsAndStoresTheDefaults)
 {
     CVeldraDlg& d = start();
+    const Controls ui(d);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("トヴリク (○○さん用)"));
-    EXPECT_TRUE(d.stringSeedRadio->isChecked());
-    EXPECT_FALSE(d.numericSeedRadio->isChecked());
-    EXPECT_TRUE(d.seedTextEdit->isEnabled());
-    EXPECT_EQ(d.seedTextEdit->text(), QStringLiteral("TANE"));
-    for (QLineEdit* edit : d.seedNumberEdits) {
+    EXPECT_TRUE(ui.stringSeedRadio->isChecked());
+    EXPECT_FALSE(ui.numericSeedRadio->isChecked());
+    EXPECT_TRUE(ui.seedTextEdit->isEnabled());
+    EXPECT_EQ(ui.seedTextEdit->text(), QStringLiteral("TANE"));
+    for (QLineEdit* edit : ui.seedNumberEdits) {
         EXPECT_FALSE(edit->isEnabled());
         bool ok = false;
         EXPECT_LE(edit->text().toUInt(&ok), 99999u);
         EXPECT_TRUE(ok);
     }
-    ASSERT_EQ(d.setCombo->count(), 2);
-    EXPECT_EQ(d.setCombo->itemText(0), QStringLiteral("default"));
-    EXPECT_EQ(d.setCombo->itemText(1), QStringLiteral("（追加）"));
-    EXPECT_EQ(d.setCombo->currentIndex(), 0);
-    EXPECT_FALSE(d.listEdit->isEnabled());
-    EXPECT_EQ(d.listEdit->toPlainText(),
+    ASSERT_EQ(ui.setCombo->count(), 2);
+    EXPECT_EQ(ui.setCombo->itemText(0), QStringLiteral("default"));
+    EXPECT_EQ(ui.setCombo->itemText(1), QStringLiteral("（追加）"));
+    EXPECT_EQ(ui.setCombo->currentIndex(), 0);
+    EXPECT_FALSE(ui.listEdit->isEnabled());
+    EXPECT_EQ(ui.listEdit->toPlainText(),
               QStringLiteral("!#$%&()*+-./0123456789<=>?@ABCDEFGHJKLMNPQRSTUVWXYZabcdefghi\n"
                              "jkmnopqrstuvwxyz"));
-    EXPECT_EQ(d.lengthEdit->text(), QStringLiteral("10"));
-    EXPECT_FALSE(d.complexityCheck->isChecked());
+    EXPECT_EQ(ui.lengthEdit->text(), QStringLiteral("10"));
+    EXPECT_FALSE(ui.complexityCheck->isChecked());
     std::vector<bool> onlyFirst(16, false);
     onlyFirst[0] = true;
     EXPECT_EQ(visibleBoxes(d), onlyFirst);
     EXPECT_EQ(d.height(), TemplateHeight);
-    EXPECT_EQ(d.focusWidget(), d.lengthEdit);
+    EXPECT_EQ(d.focusWidget(), ui.lengthEdit);
 
     // The start-up save leaves the complete, cleaned-up values.
     EXPECT_EQ(text(u"user name"), u"○○");
@@ -84,20 +86,21 @@ TEST_F(WindowTest, StoredNumericModeAndSpreadLevelAreRestored)
     store.writeText(u"seed2", u"12-345-6");
     store.writeInt(u"length", 120);
     CVeldraDlg& d = start();
-    EXPECT_TRUE(d.numericSeedRadio->isChecked());
-    EXPECT_FALSE(d.seedTextEdit->isEnabled());
-    EXPECT_EQ(d.seedTextEdit->text(), QStringLiteral("old text"));
+    const Controls ui(d);
+    EXPECT_TRUE(ui.numericSeedRadio->isChecked());
+    EXPECT_FALSE(ui.seedTextEdit->isEnabled());
+    EXPECT_EQ(ui.seedTextEdit->text(), QStringLiteral("old text"));
     const char* expected[] = {"12", "345", "6", "0", "0", "0", "0"};
     for (int i = 0; i < 7; ++i) {
-        EXPECT_TRUE(d.seedNumberEdits[i]->isEnabled());
-        EXPECT_EQ(d.seedNumberEdits[i]->text(), QString::fromLatin1(expected[i]));
+        EXPECT_TRUE(ui.seedNumberEdits[i]->isEnabled());
+        EXPECT_EQ(ui.seedNumberEdits[i]->text(), QString::fromLatin1(expected[i]));
     }
     std::vector<bool> firstEight(16, false);
     std::fill(firstEight.begin(), firstEight.begin() + 8, true);
     EXPECT_EQ(visibleBoxes(d), firstEight);
     EXPECT_EQ(d.height(), TemplateHeight + 23);
-    EXPECT_TRUE(d.resultEdits[0]->text().isEmpty());
-    EXPECT_EQ(d.lengthEdit->text(), QStringLiteral("99"));
+    EXPECT_TRUE(ui.resultEdits[0]->text().isEmpty());
+    EXPECT_EQ(ui.lengthEdit->text(), QStringLiteral("99"));
     EXPECT_EQ(number(u"length"), 99);
     EXPECT_EQ(number(u"spread"), 3);
 }
@@ -105,17 +108,18 @@ TEST_F(WindowTest, StoredNumericModeAndSpreadLevelAreRestored)
 TEST_F(WindowTest, GenerateShowsTheEnginePasswordsSavesAndReports)
 {
     CVeldraDlg& d = start();
-    d.seedTextEdit->setText(QStringLiteral("mail"));
-    d.lengthEdit->setText(QStringLiteral("12"));
-    d.complexityCheck->setChecked(true);
-    QTest::mouseClick(d.generateButton, Qt::LeftButton);
+    const Controls ui(d);
+    ui.seedTextEdit->setText(QStringLiteral("mail"));
+    ui.lengthEdit->setText(QStringLiteral("12"));
+    ui.complexityCheck->setChecked(true);
+    QTest::mouseClick(ui.generateButton, Qt::LeftButton);
 
     const Passwords expected = *GeneratePasswords(
         {u"○○", u"", true, u"mail", {}, true, normalizeCharList(DefaultCharList), 12});
-    EXPECT_EQ(d.resultEdits[0]->text(), toQ(expected[0]));
-    EXPECT_EQ(d.model.results, expected);
+    EXPECT_EQ(ui.resultEdits[0]->text(), toQ(expected[0]));
+    EXPECT_EQ(d.model().results, expected);
     EXPECT_EQ(text(u"seed1"), u"mail");
-    EXPECT_EQ(text(u"seed2"), FormatNumericSeed(d.model.seedNumbers));
+    EXPECT_EQ(text(u"seed2"), FormatNumericSeed(d.model().seedNumbers));
     EXPECT_EQ(number(u"length"), 12);
     EXPECT_EQ(number(u"complex"), 1);
 
@@ -138,16 +142,17 @@ TEST_F(WindowTest, ReportListsTheShownPasswords)
         store.writeInt(u"spread", spread);
         seams.clipboard.clear();
         CVeldraDlg& d = start();
-        QTest::mouseClick(d.generateButton, Qt::LeftButton);
+        const Controls ui(d);
+        QTest::mouseClick(ui.generateButton, Qt::LeftButton);
         ASSERT_EQ(seams.clipboard.size(), 1u);
         const QString report = seams.clipboard[0];
         EXPECT_EQ(countOf(report, QStringLiteral("生成パスワード(")), 1 << spread);
         EXPECT_TRUE(report.endsWith(QStringLiteral("\r\n")));
         if (spread == 4) {
-            EXPECT_TRUE(
-                report.contains(QStringLiteral("生成パスワード( 9): ") + d.resultEdits[8]->text()));
+            EXPECT_TRUE(report.contains(QStringLiteral("生成パスワード( 9): ") +
+                                        ui.resultEdits[8]->text()));
             EXPECT_TRUE(report.contains(QStringLiteral("生成パスワード(16): ") +
-                                        d.resultEdits[15]->text()));
+                                        ui.resultEdits[15]->text()));
             EXPECT_EQ(d.height(), TemplateHeight + 69);
         }
     }
@@ -156,9 +161,10 @@ TEST_F(WindowTest, ReportListsTheShownPasswords)
 TEST_F(WindowTest, FiveSpreadClicksReturnEveryGeometry)
 {
     CVeldraDlg& d = start();
-    auto geometry = [&d] {
-        std::vector<QRect> rects{QRect(QPoint(), d.size()), d.resultGroup->geometry()};
-        for (QLineEdit* box : d.resultEdits)
+    const Controls ui(d);
+    auto geometry = [&d, &ui] {
+        std::vector<QRect> rects{QRect(QPoint(), d.size()), ui.resultGroup->geometry()};
+        for (QLineEdit* box : ui.resultEdits)
             if (box->isVisibleTo(&d))
                 rects.push_back(box->geometry());
         return rects;
@@ -166,7 +172,7 @@ TEST_F(WindowTest, FiveSpreadClicksReturnEveryGeometry)
     const auto before = geometry();
     std::vector<int> heights;
     for (int click = 1; click <= 5; ++click) {
-        QTest::mouseClick(d.spreadButton, Qt::LeftButton);
+        QTest::mouseClick(ui.spreadButton, Qt::LeftButton);
         heights.push_back(d.height());
         EXPECT_EQ(number(u"spread"), click % 5);
         const std::vector<bool> visible = visibleBoxes(d);
@@ -182,13 +188,14 @@ TEST_F(WindowTest, SpreadLayoutsKeepTheGrid)
 {
     store.writeInt(u"spread", 1);
     CVeldraDlg& d = start();
-    EXPECT_EQ(d.resultEdits[0]->geometry(), QRect(38, 246, 164, 21));
-    EXPECT_EQ(d.resultEdits[1]->geometry(), QRect(203, 246, 162, 21));
-    QTest::mouseClick(d.spreadButton, Qt::LeftButton);
-    QTest::mouseClick(d.spreadButton, Qt::LeftButton);
-    QTest::mouseClick(d.spreadButton, Qt::LeftButton);
+    const Controls ui(d);
+    EXPECT_EQ(ui.resultEdits[0]->geometry(), QRect(38, 246, 164, 21));
+    EXPECT_EQ(ui.resultEdits[1]->geometry(), QRect(203, 246, 162, 21));
+    QTest::mouseClick(ui.spreadButton, Qt::LeftButton);
+    QTest::mouseClick(ui.spreadButton, Qt::LeftButton);
+    QTest::mouseClick(ui.spreadButton, Qt::LeftButton);
     for (int k = 0; k < 16; ++k)
-        EXPECT_EQ(d.resultEdits[k]->geometry(),
+        EXPECT_EQ(ui.resultEdits[k]->geometry(),
                   QRect(38 + 82 * (k % 4), 246 + 25 * (k / 4), 81, 21));
 }
 
@@ -198,34 +205,36 @@ TEST_F(WindowTest, LongTextsShowFromTheirStart)
     store.writeInt(u"length", 40);
     store.writeText(u"seed1", std::u16string(70, u's') + u"END");
     CVeldraDlg& d = start();
-    auto expectAtStart = [&d](const char* when) {
+    const Controls ui(d);
+    auto expectAtStart = [&d, &ui](const char* when) {
         SCOPED_TRACE(when);
-        std::vector<QLineEdit*> edits{d.lengthEdit, d.seedTextEdit};
-        edits.insert(edits.end(), d.seedNumberEdits.begin(), d.seedNumberEdits.end());
-        edits.insert(edits.end(), d.resultEdits.begin(), d.resultEdits.begin() + 4);
+        std::vector<QLineEdit*> edits{ui.lengthEdit, ui.seedTextEdit};
+        edits.insert(edits.end(), ui.seedNumberEdits.begin(), ui.seedNumberEdits.end());
+        edits.insert(edits.end(), ui.resultEdits.begin(), ui.resultEdits.begin() + 4);
         // The focused edit's text is selected by the focus, as it should be.
         for (QLineEdit* edit : edits)
             EXPECT_EQ(edit->hasFocus() ? 0 : edit->cursorPosition(), 0)
                 << edit->accessibleName().toStdString();
     };
     expectAtStart("start-up");
-    QTest::mouseClick(d.generateButton, Qt::LeftButton);
-    ASSERT_EQ(d.resultEdits[3]->text().size(), 40);
+    QTest::mouseClick(ui.generateButton, Qt::LeftButton);
+    ASSERT_EQ(ui.resultEdits[3]->text().size(), 40);
     expectAtStart("generation");
-    focusTo(d.lengthEdit);
-    d.lengthEdit->setText(QStringLiteral("7"));
-    QTest::keyClick(d.lengthEdit, Qt::Key_Up);
-    focusTo(d.seedTextEdit);
+    focusTo(ui.lengthEdit);
+    ui.lengthEdit->setText(QStringLiteral("7"));
+    QTest::keyClick(ui.lengthEdit, Qt::Key_Up);
+    focusTo(ui.seedTextEdit);
     expectAtStart("up arrow and clamp");
 }
 
 TEST_F(WindowTest, SpreadClickBringsBackTheUnreadSeedText)
 {
     CVeldraDlg& d = start();
-    d.seedTextEdit->setText(QStringLiteral("typed but never read"));
-    QTest::mouseClick(d.spreadButton, Qt::LeftButton);
-    EXPECT_EQ(d.seedTextEdit->text(), QStringLiteral("TANE"));
-    EXPECT_EQ(d.model.seedText, u"TANE");
+    const Controls ui(d);
+    ui.seedTextEdit->setText(QStringLiteral("typed but never read"));
+    QTest::mouseClick(ui.spreadButton, Qt::LeftButton);
+    EXPECT_EQ(ui.seedTextEdit->text(), QStringLiteral("TANE"));
+    EXPECT_EQ(d.model().seedText, u"TANE");
 }
 
 TEST_F(WindowTest, RangeFailureReportsAndStopsTheExchange)
@@ -233,26 +242,27 @@ TEST_F(WindowTest, RangeFailureReportsAndStopsTheExchange)
     store.writeInt(u"mode", 9265);
     store.writeText(u"seed2", u"1-2-3-4-5-6-7");
     CVeldraDlg& d = start();
-    QLineEdit* second = d.seedNumberEdits[1];
+    const Controls ui(d);
+    QLineEdit* second = ui.seedNumberEdits[1];
     focusTo(second);
     second->selectAll();
     QTest::keyClicks(second, QStringLiteral("100000"));
     ASSERT_FALSE(seams.messages.empty());
     EXPECT_EQ(seams.messages.back().kind, QStringLiteral("warning"));
     EXPECT_TRUE(seams.messages.back().text.contains(QStringLiteral("99999")));
-    EXPECT_EQ(d.model.seedNumbers[1], 100000u);
+    EXPECT_EQ(d.model().seedNumbers[1], 100000u);
     EXPECT_EQ(d.focusWidget(), second);
     EXPECT_EQ(second->selectedText(), QStringLiteral("100000"));
 
     // Later items keep their values while the failure stands.
-    d.complexityCheck->setChecked(true);
-    d.seedNumberEdits[2]->setText(QStringLiteral("77"));
+    ui.complexityCheck->setChecked(true);
+    ui.seedNumberEdits[2]->setText(QStringLiteral("77"));
     EXPECT_FALSE(d.exchangeData(true));
-    EXPECT_EQ(d.model.complexity, 0);
-    EXPECT_EQ(d.model.seedNumbers[2], 3u);
+    EXPECT_EQ(d.model().complexity, 0);
+    EXPECT_EQ(d.model().seedNumbers[2], 3u);
 
     // The generation goes on with the numbers as they stand.
-    QTest::mouseClick(d.generateButton, Qt::LeftButton);
+    QTest::mouseClick(ui.generateButton, Qt::LeftButton);
     EXPECT_EQ(text(u"seed2"), u"1-100000-3-4-5-6-7");
 }
 
@@ -262,13 +272,14 @@ TEST_F(WindowTest, RangeFailureSelectsTheEditWhicheverWayItStarted)
 {
     store.writeInt(u"mode", 9265);
     CVeldraDlg& d = start();
-    QLineEdit* first = d.seedNumberEdits[0];
+    const Controls ui(d);
+    QLineEdit* first = ui.seedNumberEdits[0];
     const std::pair<const char*, std::function<void()>> ways[] = {
         {"keystroke", [] {}},
         {"Tab", [first] { QTest::keyClick(first, Qt::Key_Tab); }},
         {"click on another edit",
-         [&d] { QTest::mouseClick(d.seedNumberEdits[3], Qt::LeftButton); }},
-        {"生成", [&d] { QTest::mouseClick(d.generateButton, Qt::LeftButton); }},
+         [&d, &ui] { QTest::mouseClick(ui.seedNumberEdits[3], Qt::LeftButton); }},
+        {"生成", [&d, &ui] { QTest::mouseClick(ui.generateButton, Qt::LeftButton); }},
     };
     for (const auto& [way, act] : ways) {
         focusTo(first);
@@ -290,51 +301,54 @@ TEST_F(WindowTest, RangeFailureSelectsTheEditWhicheverWayItStarted)
 TEST_F(WindowTest, SeedModeRadiosSwitchTheEditsAndKeepTheirText)
 {
     CVeldraDlg& d = start();
-    d.seedTextEdit->setText(QStringLiteral("kept"));
-    QTest::mouseClick(d.numericSeedRadio, Qt::LeftButton);
-    EXPECT_FALSE(d.model.stringSeedMode);
-    EXPECT_FALSE(d.seedTextEdit->isEnabled());
-    for (QLineEdit* edit : d.seedNumberEdits)
+    const Controls ui(d);
+    ui.seedTextEdit->setText(QStringLiteral("kept"));
+    QTest::mouseClick(ui.numericSeedRadio, Qt::LeftButton);
+    EXPECT_FALSE(d.model().stringSeedMode);
+    EXPECT_FALSE(ui.seedTextEdit->isEnabled());
+    for (QLineEdit* edit : ui.seedNumberEdits)
         EXPECT_TRUE(edit->isEnabled());
-    QTest::mouseClick(d.stringSeedRadio, Qt::LeftButton);
-    EXPECT_TRUE(d.seedTextEdit->isEnabled());
-    EXPECT_EQ(d.seedTextEdit->text(), QStringLiteral("kept"));
-    EXPECT_EQ(d.model.seedText, u"TANE"); // only a generation takes the text over
+    QTest::mouseClick(ui.stringSeedRadio, Qt::LeftButton);
+    EXPECT_TRUE(ui.seedTextEdit->isEnabled());
+    EXPECT_EQ(ui.seedTextEdit->text(), QStringLiteral("kept"));
+    EXPECT_EQ(d.model().seedText, u"TANE"); // only a generation takes the text over
 }
 
 TEST_F(WindowTest, LengthEditIsClampedWhenItLosesTheFocus)
 {
     CVeldraDlg& d = start();
+    const Controls ui(d);
     const std::pair<const char*, const char*> cases[] = {
         {"3", "4"}, {"100", "99"}, {"", "4"}, {"4", "4"}, {"99", "99"}, {"99999999999", "4"}};
     for (const auto& [typed, shown] : cases) {
-        focusTo(d.lengthEdit);
-        d.lengthEdit->setText(QString::fromLatin1(typed));
-        focusTo(d.seedTextEdit);
-        EXPECT_EQ(d.lengthEdit->text(), QString::fromLatin1(shown)) << typed;
+        focusTo(ui.lengthEdit);
+        ui.lengthEdit->setText(QString::fromLatin1(typed));
+        focusTo(ui.seedTextEdit);
+        EXPECT_EQ(ui.lengthEdit->text(), QString::fromLatin1(shown)) << typed;
     }
     // The up-down follows the edit; a generation takes its position.
-    d.lengthEdit->setText(QStringLiteral("42"));
-    QTest::keyClick(d.lengthEdit, Qt::Key_Up);
-    EXPECT_EQ(d.lengthEdit->text(), QStringLiteral("43"));
-    QTest::mouseClick(d.generateButton, Qt::LeftButton);
-    EXPECT_EQ(d.model.length, 43);
-    EXPECT_EQ(d.resultEdits[0]->text().size(), 43);
+    ui.lengthEdit->setText(QStringLiteral("42"));
+    QTest::keyClick(ui.lengthEdit, Qt::Key_Up);
+    EXPECT_EQ(ui.lengthEdit->text(), QStringLiteral("43"));
+    QTest::mouseClick(ui.generateButton, Qt::LeftButton);
+    EXPECT_EQ(d.model().length, 43);
+    EXPECT_EQ(ui.resultEdits[0]->text().size(), 43);
 }
 
 TEST_F(WindowTest, EnterGeneratesWithoutClosing)
 {
     CVeldraDlg& d = start();
-    focusTo(d.seedTextEdit);
-    QTest::keyClick(d.seedTextEdit, Qt::Key_Return);
+    const Controls ui(d);
+    focusTo(ui.seedTextEdit);
+    QTest::keyClick(ui.seedTextEdit, Qt::Key_Return);
     EXPECT_EQ(seams.clipboard.size(), 1u);
     EXPECT_TRUE(d.isVisible());
-    EXPECT_FALSE(d.resultEdits[0]->text().isEmpty());
+    EXPECT_FALSE(ui.resultEdits[0]->text().isEmpty());
 
     // A focused push button takes Enter for itself.
-    focusTo(d.spreadButton);
-    QTest::keyClick(d.spreadButton, Qt::Key_Return);
-    EXPECT_EQ(d.model.spreadLevel, 1);
+    focusTo(ui.spreadButton);
+    QTest::keyClick(ui.spreadButton, Qt::Key_Return);
+    EXPECT_EQ(d.model().spreadLevel, 1);
     EXPECT_EQ(seams.clipboard.size(), 2u);
     EXPECT_TRUE(d.isVisible());
 }
@@ -342,8 +356,9 @@ TEST_F(WindowTest, EnterGeneratesWithoutClosing)
 TEST_F(WindowTest, EscapeEndsWithoutSaving)
 {
     CVeldraDlg& d = start();
-    d.lengthEdit->setText(QStringLiteral("20"));
-    d.complexityCheck->setChecked(true);
+    const Controls ui(d);
+    ui.lengthEdit->setText(QStringLiteral("20"));
+    ui.complexityCheck->setChecked(true);
     QTest::keyClick(&d, Qt::Key_Escape);
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(d.result(), QDialog::Rejected);
@@ -357,6 +372,11 @@ TEST_F(WindowTest, AboutBoxOkRenamesAndSavesCancelChangesNothing)
     seams.modalScripts.push_back([](QDialog& dialog) {
         auto& about = dynamic_cast<CAboutDlg&>(dialog);
         EXPECT_EQ(about.nameEdit->text(), QStringLiteral("○○"));
+        QStringList labels;
+        for (const QLabel* label : about.findChildren<QLabel*>())
+            labels << label->text();
+        EXPECT_TRUE(labels.contains(QStringLiteral("Version 1.02")))
+            << labels.join(u'|').toStdString();
         about.nameEdit->setText(QStringLiteral("変更なし"));
         about.reject();
         return about.result();
@@ -385,12 +405,13 @@ TEST_F(WindowTest, EmptyListWarnsAndLeavesEverythingAsItWas)
     store.writeInt(u"mojisetmax", 1);
     store.writeText(u"MS01", u"\r\n");
     CVeldraDlg& d = start();
-    d.seedTextEdit->setText(QStringLiteral("x"));
-    QTest::mouseClick(d.generateButton, Qt::LeftButton);
+    const Controls ui(d);
+    ui.seedTextEdit->setText(QStringLiteral("x"));
+    QTest::mouseClick(ui.generateButton, Qt::LeftButton);
     ASSERT_EQ(seams.messages.size(), 1u);
     EXPECT_TRUE(seams.messages[0].text.contains(QStringLiteral("文字リストが空")));
     EXPECT_TRUE(seams.clipboard.empty());
-    EXPECT_TRUE(d.resultEdits[0]->text().isEmpty());
+    EXPECT_TRUE(ui.resultEdits[0]->text().isEmpty());
     EXPECT_EQ(text(u"seed1"), u"TANE");
 }
 
@@ -399,15 +420,16 @@ TEST_F(WindowTest, ARefusedGenerationLeavesTheHeldFieldsForTheNextSave)
     store.writeInt(u"mojisetmax", 1);
     store.writeText(u"MS01", u"");
     CVeldraDlg& d = start();
+    const Controls ui(d);
     const std::u16string storedNumbers = text(u"seed2");
-    d.seedTextEdit->setText(QStringLiteral("never used"));
-    d.lengthEdit->setText(QStringLiteral("33"));
-    QTest::mouseClick(d.generateButton, Qt::LeftButton);
-    EXPECT_EQ(d.model.seedText, u"TANE");
-    EXPECT_EQ(d.model.length, 10);
+    ui.seedTextEdit->setText(QStringLiteral("never used"));
+    ui.lengthEdit->setText(QStringLiteral("33"));
+    QTest::mouseClick(ui.generateButton, Qt::LeftButton);
+    EXPECT_EQ(d.model().seedText, u"TANE");
+    EXPECT_EQ(d.model().length, 10);
 
     // 割 saves before it generates (and is refused again).
-    QTest::mouseClick(d.spreadButton, Qt::LeftButton);
+    QTest::mouseClick(ui.spreadButton, Qt::LeftButton);
     EXPECT_EQ(number(u"spread"), 1);
     EXPECT_EQ(text(u"seed1"), u"TANE");
     EXPECT_EQ(text(u"seed2"), storedNumbers);
@@ -439,14 +461,15 @@ TEST_F(WindowTest, FailedSaveWarnsOnceAndClipboardFailureIsSilent)
     store.setFlushFails(true);
     seams.clipboardAvailable = false;
     CVeldraDlg& d = start();
+    const Controls ui(d);
     ASSERT_EQ(seams.messages.size(), 1u);
     EXPECT_TRUE(seams.messages[0].text.contains(QStringLiteral("/tmp/store.conf")));
     // The start-up save's warning waits for the window and stands over it.
     EXPECT_EQ(seams.messages[0].owner, &d);
     EXPECT_TRUE(seams.messages[0].ownerShown);
-    QTest::mouseClick(d.generateButton, Qt::LeftButton);
+    QTest::mouseClick(ui.generateButton, Qt::LeftButton);
     EXPECT_EQ(seams.messages.size(), 1u);
-    EXPECT_FALSE(d.resultEdits[0]->text().isEmpty());
+    EXPECT_FALSE(ui.resultEdits[0]->text().isEmpty());
 }
 
 TEST(MessageBoxes, StandOverTheirWindowInItsFont)

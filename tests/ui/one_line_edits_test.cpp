@@ -68,16 +68,17 @@ TEST(OneLineEdit, FirstLineStopsAtEveryLineBreak)
 TEST_F(WindowTest, PastedSeedKeepsOnlyItsFirstLine)
 {
     CVeldraDlg& d = start();
-    d.seedTextEdit->setText(QStringLiteral("xy"));
-    d.seedTextEdit->setCursorPosition(1);
-    pasteWithKeys(d.seedTextEdit, QStringLiteral("ab\ncd\r\nef"));
-    EXPECT_EQ(d.seedTextEdit->text(), QStringLiteral("xaby"));
+    const Controls ui(d);
+    ui.seedTextEdit->setText(QStringLiteral("xy"));
+    ui.seedTextEdit->setCursorPosition(1);
+    pasteWithKeys(ui.seedTextEdit, QStringLiteral("ab\ncd\r\nef"));
+    EXPECT_EQ(ui.seedTextEdit->text(), QStringLiteral("xaby"));
 
-    QTest::mouseClick(d.generateButton, Qt::LeftButton);
+    QTest::mouseClick(ui.generateButton, Qt::LeftButton);
     EXPECT_EQ(text(u"seed1"), u"xaby");
     const Passwords expected = *GeneratePasswords(
         {u"○○", u"", true, u"xaby", {}, false, normalizeCharList(DefaultCharList), 10});
-    EXPECT_EQ(d.model.results, expected);
+    EXPECT_EQ(d.model().results, expected);
     ASSERT_EQ(seams.clipboard.size(), 1u);
     EXPECT_TRUE(seams.clipboard[0].contains(QStringLiteral(": xaby\r\n生成パスワード")));
 }
@@ -86,10 +87,11 @@ TEST_F(WindowTest, EveryOneLineEditPastesOnlyTheFirstLine)
 {
     store.writeInt(u"mode", 9265);
     CVeldraDlg& d = start();
+    const Controls ui(d);
     const std::pair<QLineEdit*, QString> edits[] = {
-        {d.seedNumberEdits[2], QStringLiteral("12")},
-        {d.lengthEdit, QStringLiteral("12")},
-        {d.resultEdits[0], QStringLiteral("12")},
+        {ui.seedNumberEdits[2], QStringLiteral("12")},
+        {ui.lengthEdit, QStringLiteral("12")},
+        {ui.resultEdits[0], QStringLiteral("12")},
     };
     for (const auto& [edit, shown] : edits) {
         edit->selectAll();
@@ -101,7 +103,7 @@ TEST_F(WindowTest, EveryOneLineEditPastesOnlyTheFirstLine)
         chooseFromMenu(edit, QLineEdit::tr("&Paste"));
         EXPECT_EQ(edit->text(), shown);
     }
-    EXPECT_EQ(d.model.seedNumbers[2], 12u);
+    EXPECT_EQ(d.model().seedNumbers[2], 12u);
 
     seams.modalScripts.push_back([](QDialog& dialog) {
         auto& about = dynamic_cast<CAboutDlg&>(dialog);
@@ -122,16 +124,17 @@ TEST_F(WindowTest, EveryOneLineEditPastesOnlyTheFirstLine)
         add.accept();
         return add.result();
     });
-    d.setCombo->setCurrentIndex(1);
-    emit d.setCombo->activated(1);
+    ui.setCombo->setCurrentIndex(1);
+    emit ui.setCombo->activated(1);
     EXPECT_EQ(text(u"MS02_name"), u"web");
 }
 
 TEST_F(WindowTest, CopiedPasswordsCarryTheSecretHint)
 {
     CVeldraDlg& d = start();
-    QTest::mouseClick(d.generateButton, Qt::LeftButton);
-    QLineEdit* box = d.resultEdits[0];
+    const Controls ui(d);
+    QTest::mouseClick(ui.generateButton, Qt::LeftButton);
+    QLineEdit* box = ui.resultEdits[0];
     const QString password = box->text();
     ASSERT_FALSE(password.isEmpty());
 
@@ -161,9 +164,9 @@ TEST_F(WindowTest, CopiedPasswordsCarryTheSecretHint)
     expectSecret(password.mid(4, 2));
 
     // Other edits copy as usual.
-    d.seedTextEdit->setFocus();
-    d.seedTextEdit->selectAll();
-    QTest::keyClick(d.seedTextEdit, Qt::Key_C, Qt::ControlModifier);
+    ui.seedTextEdit->setFocus();
+    ui.seedTextEdit->selectAll();
+    QTest::keyClick(ui.seedTextEdit, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(clipboard().text(), QStringLiteral("TANE"));
     EXPECT_FALSE(hasSecretHint(*clipboard().mimeData()));
 }

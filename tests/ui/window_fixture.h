@@ -1,7 +1,13 @@
 #pragma once
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -10,12 +16,52 @@
 
 #include "settings/memory_settings_store.h"
 #include "tests/ui/fake_seams.h"
+#include "ui/up_down.h"
 #include "ui/veldra_dlg.h"
 
 inline QString toQ(std::u16string_view text)
 {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+// The main window's controls, found by their object names as a user's
+// tools find them; a missing one fails the test.
+struct Controls {
+    explicit Controls(const QWidget& window) : window_(window)
+    {
+        for (std::size_t i = 0; i < seedNumberEdits.size(); ++i)
+            seedNumberEdits[i] = find<QLineEdit>(QStringLiteral("seedNumberEdit%1").arg(i + 1));
+        for (std::size_t i = 0; i < resultEdits.size(); ++i)
+            resultEdits[i] = find<QLineEdit>(QStringLiteral("resultEdit%1").arg(i + 1));
+    }
+
+    template <class Widget> Widget* find(const QString& name) const
+    {
+        Widget* widget = window_.findChild<Widget*>(name);
+        if (widget == nullptr)
+            ADD_FAILURE() << "no control named " << name.toStdString();
+        return widget;
+    }
+
+private:
+    const QWidget& window_;
+
+public:
+    QLineEdit* lengthEdit = find<QLineEdit>(QStringLiteral("lengthEdit"));
+    UpDown* lengthSpin = find<UpDown>(QStringLiteral("lengthSpin"));
+    QPlainTextEdit* listEdit = find<QPlainTextEdit>(QStringLiteral("listEdit"));
+    QRadioButton* stringSeedRadio = find<QRadioButton>(QStringLiteral("stringSeedRadio"));
+    QRadioButton* numericSeedRadio = find<QRadioButton>(QStringLiteral("numericSeedRadio"));
+    QLineEdit* seedTextEdit = find<QLineEdit>(QStringLiteral("seedTextEdit"));
+    std::array<QLineEdit*, 7> seedNumberEdits{};
+    QGroupBox* resultGroup = find<QGroupBox>(QStringLiteral("resultGroup"));
+    QPushButton* generateButton = find<QPushButton>(QStringLiteral("generateButton"));
+    QCheckBox* complexityCheck = find<QCheckBox>(QStringLiteral("complexityCheck"));
+    QComboBox* setCombo = find<QComboBox>(QStringLiteral("setCombo"));
+    QPushButton* deleteButton = find<QPushButton>(QStringLiteral("deleteButton"));
+    QPushButton* spreadButton = find<QPushButton>(QStringLiteral("spreadButton"));
+    std::array<QLineEdit*, PasswordCount> resultEdits{};
+};
 
 // A main window over an in-memory store and fake platform seams.
 class WindowTest : public testing::Test {

@@ -1,4 +1,4 @@
-#include "settings/white_space.h"
+#include "charsets/white_space.h"
 
 bool isWideWhiteSpace(char16_t unit)
 {

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QRect>
+
+#include <array>
+#include <optional>
+
+#include "engine/generate.h"
+
+// Where the sixteen result boxes stand at one spread level, in the main
+// window's client pixels. Spread levels 0 to 4 show the first 1, 2, 4, 8
+// or 16 boxes: one wide box, two half boxes, then rows of four.
+struct ResultLayout {
+    // How much taller than in the template the window and the result
+    // group are: one more row at level 3, three more at level 4.
+    int growth = 0;
+    // Every box's place; a hidden box keeps its place in the grid.
+    std::array<QRect, PasswordCount> boxes;
+    int shown = 1; // the first `shown` boxes are visible
+};
+
+// The layout of a level from 0 to 4; nothing for any other level.
+std::optional<ResultLayout> resultLayoutOf(int level);

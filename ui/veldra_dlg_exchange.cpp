@@ -1,0 +1,218 @@
+// The main window's data exchange, the generation and the handlers that
+// read the dialog: seed mode, seed numbers, length and spread.
+#include "ui/veldra_dlg.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <charconv>
+
+#include "engine/report.h"
+#include "settings/load_save.h"
+#include "ui/plain_text.h"
+#include "ui/u16_text.h"
+#include "ui/ui_seams.h"
+#include "ui/up_down.h"
+
+namespace {
+
+constexpr int SeedNumberMax = 99999;
+
+const QString NotANumberMessage = QStringLiteral("正の整数を入力してください。");
+const QString OutOfRangeMessage = QStringLiteral("0 から 99999 までの整数を入力してください。");
+const QString EmptyListMessage =
+    QStringLiteral("文字リストが空のため、パスワードを生成できません。\n"
+                   "文字リストをダブルクリックするか F2 キーを押して、文字を入力してください。");
+
+// A Windows edit shows new text from its first character; QLineEdit would
+// leave the cursor, and with it the view, at the end of a long text.
+void showFromStart(QLineEdit* edit, const QString& text)
+{
+    edit->setText(text);
+    edit->setCursorPosition(0);
+}
+
+// Marks the exchange as running, so that control notifications it causes
+// do not reach the handlers.
+class ExchangeScope {
+public:
+    explicit ExchangeScope(int& depth) : depth_(depth) { ++depth_; }
+    ~ExchangeScope() { --depth_; }
+    ExchangeScope(const ExchangeScope&) = delete;
+    ExchangeScope& operator=(const ExchangeScope&) = delete;
+
+private:
+    int& depth_;
+};
+
+} // namespace
+
+bool CVeldraDlg::exchangeData(bool save)
+{
+    ExchangeScope scope(exchanging_);
+
+    if (save) {
+        model_.seedModeIndex =
+            stringSeedRadio->isChecked() ? 0 : (numericSeedRadio->isChecked() ? 1 : -1);
+        model_.listDisplay = fromQ(plainTextOf(*listEdit));
+        model_.seedTextEntry = fromQ(seedTextEdit->text());
+        for (int i = 0; i < 7; ++i)
+            if (!readSeedNumber(i))
+                return false;
+        model_.complexity = complexityCheck->isChecked() ? 1 : 0;
+        for (int i = 0; i < PasswordCount; ++i)
+            model_.results[i] = fromQ(resultEdits[i]->text());
+        return true;
+    }
+
+    // Both radios may have to show unchecked, which an exclusive pair cannot.
+    for (QRadioButton* radio : {stringSeedRadio, numericSeedRadio})
+        radio->setAutoExclusive(false);
+    stringSeedRadio->setChecked(model_.seedModeIndex == 0);
+    numericSeedRadio->setChecked(model_.seedModeIndex == 1);
+    for (QRadioButton* radio : {stringSeedRadio, numericSeedRadio})
+        radio->setAutoExclusive(true);
+    const QString list = toQ(model_.listDisplay);
+    if (plainTextOf(*listEdit) != list)
+        setPlainTextOf(*listEdit, list);
+    showFromStart(seedTextEdit, toQ(model_.seedTextEntry));
+    for (int i = 0; i < 7; ++i)
+        showFromStart(seedNumberEdits[i], QString::number(model_.seedNumbers[i]));
+    complexityCheck->setChecked(model_.complexity == 1);
+    for (int i = 0; i < PasswordCount; ++i)
+        showFromStart(resultEdits[i], toQ(model_.results[i]));
+    return true;
+}
+
+// One number edit into its field: an unsigned decimal, then the 0..99999
+// check. A value above the check is kept in the field, as typed; an emptied
+// edit reads as 0, so that clearing an edit to retype it raises no message.
+bool CVeldraDlg::readSeedNumber(int index)
+{
+    QLineEdit* edit = seedNumberEdits[index];
+    const QByteArray text = edit->text().toLatin1();
+    std::uint64_t value = 0;
+    bool failed = false;
+    QString message;
+    if (!text.isEmpty()) {
+        const char* end = text.constData() + text.size();
+        const auto [ptr, ec] = std::from_chars(text.constData(), end, value);
+        if (ptr != end || (ec != std::errc() && ec != std::errc::result_out_of_range) ||
+            edit->text().size() != text.size()) {
+            failed = true;
+            message = NotANumberMessage;
+        } else if (ec == std::errc::result_out_of_range || value > 0xFFFFFFFFu) {
+            failed = true; // beyond what the field can hold: reported, not kept
+            message = OutOfRangeMessage;
+        }
+    }
+    if (!failed) {
+        model_.seedNumbers[index] = static_cast<std::uint32_t>(value);
+        if (value > SeedNumberMax) {
+            failed = true;
+            message = OutOfRangeMessage;
+        }
+    }
+    if (failed) {
+        seams_.warning(this, message);
+        // Again once the event that started the exchange is through: a focus
+        // loss by Tab or a click deselects the edit after its handlers ran,
+        // and a generation's load exchange rewrites it.
+        auto selectAgain = [edit] {
+            edit->setFocus();
+            edit->selectAll();
+        };
+        selectAgain();
+        QTimer::singleShot(0, edit, selectAgain);
+    }
+    return !failed;
+}
+
+void CVeldraDlg::saveAll()
+{
+    if (saveSettings(store_, model_) || saveFailureShown_)
+        return;
+    saveFailureShown_ = true;
+    // The start-up save runs before the window appears: its warning waits
+    // until the window is there to stand over.
+    if (!isVisible()) {
+        saveWarningPending_ = true;
+        return;
+    }
+    showSaveFailure();
+}
+
+void CVeldraDlg::showSaveFailure()
+{
+    QString text = QStringLiteral("設定を保存できませんでした。文字セットや設定の変更は、"
+                                  "このままでは次回の起動時に失われます。");
+    if (!storeLocation_.isEmpty())
+        text += QStringLiteral("\n\n保存先: ") + storeLocation_;
+    seams_.warning(this, text);
+}
+
+void CVeldraDlg::GenerateCommand()
+{
+    exchangeData(true);
+    // Refused before the held fields take the typed values: a later save
+    // must not store a length or a seed that no generation used.
+    if (model_.currentList.empty()) {
+        seams_.warning(this, EmptyListMessage);
+        return;
+    }
+    model_.length = lengthSpin->position();
+    model_.seedText = model_.seedTextEntry;
+    model_.numericSeedText = FormatNumericSeed(model_.seedNumbers);
+
+    // A list with characters and the up-down's length always draw.
+    const std::optional<Passwords> passwords = GeneratePasswords(generationRequestOf(model_));
+    if (!passwords)
+        return;
+    model_.results = *passwords;
+    exchangeData(false);
+    saveAll();
+
+    const ReportFields fields =
+        reportFieldsOf(generationRequestOf(model_),
+                       model_.sets.setNames[static_cast<std::size_t>(model_.sets.currentSet)],
+                       model_.results, model_.spreadLevel);
+    seams_.putOnClipboard(toQ(BuildReport(formatReportTime(seams_.localTime()), fields)));
+}
+
+void CVeldraDlg::onSeedMode(bool stringMode)
+{
+    if (exchanging_)
+        return;
+    exchangeData(true);
+    model_.stringSeedMode = stringMode;
+    enableSeedEdits();
+    exchangeData(false);
+}
+
+void CVeldraDlg::onReadSeedNumbers()
+{
+    if (!exchanging_)
+        exchangeData(true);
+}
+
+void CVeldraDlg::onClampLength()
+{
+    bool ok = false;
+    int value = lengthEdit->text().toInt(&ok);
+    if (!ok)
+        value = 0;
+    value = std::clamp(value, MinPasswordLength, MaxPasswordLength);
+    showFromStart(lengthEdit, QString::number(value));
+}
+
+void CVeldraDlg::onSpread()
+{
+    model_.spreadLevel = (model_.spreadLevel + 1) % SpreadLevels;
+    layoutResults(model_.spreadLevel);
+    exchangeData(false);
+    saveAll();
+    GenerateCommand();
+}
