@@ -26,7 +26,11 @@ constexpr const char* HelpText =
     "stored value.\n"
     "\n"
     "  --owner-name TEXT    owner name mixed into every password\n"
-    "  --owner-key TEXT     owner key mixed into every password\n"
+    "  --owner-key TEXT     owner key mixed into every password; other users of\n"
+    "                       this machine can see it while tovrik-gen runs, and\n"
+    "                       the shell's history keeps it: prefer --ask-owner-key\n"
+    "  --ask-owner-key      read the owner key: asked with echo off on a terminal,\n"
+    "                       else one line of standard input\n"
     "  --seed TEXT          seed text (string seed mode)\n"
     "  --numbers A-B-C-D-E-F-G\n"
     "                       seven unsigned 32-bit numbers (numeric seed mode)\n"
@@ -45,9 +49,10 @@ constexpr const char* HelpText =
     "The store on Linux: $XDG_CONFIG_HOME/Ostrel Applications/tovrik.conf\n"
     "(~/.config when XDG_CONFIG_HOME is not set).\n"
     "\n"
-    "Exit status: 0 on success; 1 if the character list is empty, or if the store\n"
-    "is not safe to use (another user's, or writable by others); 2 on bad usage;\n"
-    "3 if the store exists but cannot be read; 4 if the output cannot be written.\n";
+    "Exit status: 0 on success; 1 if the character list is empty, if no owner key\n"
+    "was read, or if the store is not safe to use (another user's, or writable by\n"
+    "others); 2 on bad usage; 3 if the store exists but cannot be read; 4 if the\n"
+    "output cannot be written.\n";
 
 constexpr int DefaultSpreadLevel = 4;
 
@@ -210,9 +215,10 @@ std::u16string shownOnTerminal(std::u16string_view text)
 
 } // namespace
 
-GenEnvironment systemGenEnvironment()
+GenEnvironment systemGenEnvironment(SecretInput& input)
 {
     GenEnvironment env;
+    env.secretInput = &input;
     env.openStore = [] {
         std::unique_ptr<QtSettingsStore> store = openWindowStore();
         OpenedStore opened;
@@ -231,6 +237,7 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
 {
     const QCommandLineOption ownerName("owner-name", {}, "TEXT");
     const QCommandLineOption ownerKey("owner-key", {}, "TEXT");
+    const QCommandLineOption askOwnerKey("ask-owner-key");
     const QCommandLineOption seed("seed", {}, "TEXT");
     const QCommandLineOption numbers("numbers", {}, "A-B-C-D-E-F-G");
     const QCommandLineOption length("length", {}, "L");
@@ -245,8 +252,8 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({ownerName, ownerKey, seed, numbers, length, complex, set, list, spread,
-                       report, noStore, help, version});
+    parser.addOptions({ownerName, ownerKey, askOwnerKey, seed, numbers, length, complex, set, list,
+                       spread, report, noStore, help, version});
 
     GenInputs inputs;
     bool wantReport = false;
@@ -271,6 +278,8 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
             throw UsageError{"--seed and --numbers cannot be used together"};
         if (parser.isSet(set) && parser.isSet(list))
             throw UsageError{"--set and --list cannot be used together"};
+        if (parser.isSet(ownerKey) && parser.isSet(askOwnerKey))
+            throw UsageError{"--owner-key and --ask-owner-key cannot be used together"};
 
         if (parser.isSet(noStore) || !env.openStore) {
             inputs = firstStartInputs();
@@ -289,6 +298,18 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
             request.ownerName = toU16(parser.value(ownerName));
         if (parser.isSet(ownerKey))
             request.ownerKey = toU16(parser.value(ownerKey));
+        if (parser.isSet(askOwnerKey)) {
+            if (!env.secretInput) {
+                err << ProgramName << ": there is no input to read the owner key from\n";
+                return ExitNoOwnerKey;
+            }
+            auto key = readOwnerKey(*env.secretInput, false);
+            if (const auto* error = std::get_if<SecretError>(&key)) {
+                err << ProgramName << ": " << error->message << '\n';
+                return ExitNoOwnerKey;
+            }
+            request.ownerKey = std::move(std::get<std::u16string>(key));
+        }
         if (parser.isSet(seed)) {
             request.stringSeedMode = true;
             request.seedText = toU16(parser.value(seed));
