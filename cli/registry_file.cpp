@@ -168,6 +168,9 @@ void decodeLines(std::string_view bytes, const char* codec, const char* what,
             fail(number, std::string("not valid ") + what + " text");
         }
         splitLines(*line, lines);
+        // Whatever follows a first line that is no header is not read.
+        if (number == 1 && !isHeader(lines.front()))
+            failNotAnExport();
         if (end == bytes.npos)
             return;
         start = end + 1;

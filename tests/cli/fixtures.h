@@ -17,6 +17,26 @@ inline std::string fixtureBytes(const char* name)
     return file.readAll().toStdString();
 }
 
+// Text as the registry editor writes a Version 5.00 file: UTF-16LE after a
+// byte order mark, each LF made CR LF.
+inline std::string utf16File(std::u16string_view text)
+{
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : text) {
+        if (c == u'\n') {
+            bytes.push_back('\r');
+            bytes.push_back('\0');
+        }
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return bytes;
+}
+
+// The key of the window's settings as the Windows program names it.
+inline const std::u16string SettingsKey =
+    u"[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\Tovrik\\setting102]\n";
+
 // What both Windows exports (windows-unicode.reg, Version 5.00, and
 // windows-ansi.reg, REGEDIT4 in CP932) set for Tovrik, in their order.
 inline const std::vector<std::pair<std::u16string, RegistryData>> FixtureValues = {

@@ -13,21 +13,10 @@ namespace {
 
 using Sections = std::vector<RegistrySection>;
 
-// A Version 5.00 file of these lines: UTF-16LE, byte order mark, CR LF.
+// A Version 5.00 file of these lines.
 std::string unicodeFile(std::u16string_view lines)
 {
-    std::string bytes = "\xFF\xFE";
-    std::u16string text = u"Windows Registry Editor Version 5.00\r\n";
-    for (char16_t c : lines) {
-        if (c == u'\n')
-            text += u'\r';
-        text += c;
-    }
-    for (char16_t unit : text) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
-    return bytes;
+    return utf16File(u"Windows Registry Editor Version 5.00\n" + std::u16string(lines));
 }
 
 // A REGEDIT4 file of these lines, in CP932.
@@ -40,8 +29,7 @@ std::string ansiFile(std::u16string_view lines)
     return bytes.toStdString();
 }
 
-const std::u16string Key =
-    u"[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\Tovrik\\setting102]\n";
+const std::u16string& Key = SettingsKey;
 
 Sections parsed(const std::string& bytes)
 {
