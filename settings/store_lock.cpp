@@ -38,6 +38,9 @@ WindowLock::WindowLock(const QString& path, int retryMilliseconds) : file_(path)
     // Only a holder that no longer runs makes a lock stale, however long a
     // window has been open.
     file_.setStaleLockTime(0);
+    // At a first start the store's folder does not exist yet; the start-up
+    // save would make it the same way.
+    makeFolder(QFileInfo(path).absolutePath());
     if (tryTake())
         return;
     retry_.setInterval(retryMilliseconds);

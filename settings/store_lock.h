@@ -15,8 +15,10 @@ class QtSettingsStore;
 // own: <file>.window-lock.
 QString windowLockPath(const QtSettingsStore& store);
 
-// Held by a window for its whole run. A window started while another holds
-// the lock starts all the same, and takes the lock once the other has ended.
+// Held by a window for its whole run, from before it loads the store. A
+// window started while another holds the lock starts all the same, and takes
+// the lock once the other has ended. Makes the store's folder (owner-only)
+// when it does not exist yet.
 class WindowLock {
 public:
     // Tries again every retryMilliseconds while another holds the lock.
