@@ -433,9 +433,10 @@ TEST_F(SettingsCommand, ExportWritesEveryStoredValueInTheWindowsOrder)
 // pairs of a larger table left behind; or, raw, with any values at all.
 MemorySettingsStore randomStore(std::mt19937& random, bool raw)
 {
-    const std::u16string texts[] = {u"",           u"山田 太郎", u"\"quoted\"", u"C:\\back\\",
-                                    u"@Invalid()", u"@",         u"@@x",        u"表ソ能",
-                                    u" spaced ",   u"a;b,c=d",   u"[x]",        u"zyx!!"};
+    const std::u16string texts[] = {
+        u"",    u"山田 太郎", u"\"quoted\"",  u"C:\\back\\", u"@Invalid()",
+        u"@",   u"@@x",       u"表ソ能",      u" spaced ",   u"a;b,c=d",
+        u"[x]", u"zyx!!",     u"two\r\nlines"};
     const auto text = [&] { return texts[random() % std::size(texts)]; };
     const auto number = [&] { return static_cast<std::int32_t>(random()); };
     MemorySettingsStore store;
