@@ -90,8 +90,8 @@ std::string appList(const std::vector<RegistrySection>& sections)
     return list;
 }
 
-// Some text for each of the two-fallback reads below: a value is present
-// when both reads agree.
+// The store reads with a fallback and does not tell whether a value is
+// there; it is when two reads with different fallbacks agree.
 std::optional<std::u16string> storedText(const SettingsStore& store, std::u16string_view name)
 {
     std::u16string text = store.readText(name, u"");
