@@ -3,9 +3,12 @@
 #include <string>
 #include <string_view>
 
-// A stored or read text as UTF-8 for a terminal: control characters (C0,
-// DEL and C1) are shown as \xNN, so that no escape sequence reaches the
-// terminal and no line break splits a message.
+// Control characters (C0, DEL and C1) as \xHH, so that none acts on a
+// terminal: no escape sequence reaches it and no line break splits a
+// message. With keepLineEnds, LF and CR LF stay as they are.
+std::u16string escapeControls(std::u16string_view text, bool keepLineEnds = false);
+
+// A stored or read text as UTF-8 for one line of a terminal: escaped.
 std::string displayText(std::u16string_view text);
 
 // The same in single quotes, for messages.

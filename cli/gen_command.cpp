@@ -1,12 +1,13 @@
 #include "cli/gen_command.h"
 
 #include <QCommandLineParser>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <charconv>
 
 #include "charsets/char_list.h"
+#include "cli/arguments.h"
+#include "cli/display_text.h"
 #include "engine/generate.h"
 #include "engine/local_time.h"
 #include "engine/report.h"
@@ -124,16 +125,6 @@ std::string toUtf8(std::u16string_view text)
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-// A stored name as one line of a message: control characters become '?'.
-std::string quotedName(std::u16string_view name)
-{
-    std::u16string shown(name);
-    for (char16_t& unit : shown)
-        if (unit < 0x20 || unit == 0x7F)
-            unit = u'?';
-    return "'" + toUtf8(shown) + "'";
-}
-
 // Whole-text decimal with an inclusive upper bound.
 std::optional<std::uint64_t> parseDecimal(const QString& text, std::uint64_t max)
 {
@@ -172,45 +163,6 @@ SeedNumbers parseNumbers(const QString& text)
         throw UsageError{"--numbers takes seven numbers from 0 to 4294967295 joined by '-' "
                          "(A-B-C-D-E-F-G)"};
     return numbers;
-}
-
-// Arguments are UTF-8. Under a locale whose character set is something
-// else, a non-ASCII argument would mean other characters here than in the
-// terminal, so it is refused.
-QStringList decodeArguments(const std::vector<std::string>& args, bool utf8)
-{
-    QStringList list{QString::fromLatin1(ProgramName)};
-    for (const std::string& arg : args) {
-        if (!utf8 && std::any_of(arg.begin(), arg.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
-            throw UsageError{"the locale's character set is not UTF-8, so only plain ASCII "
-                             "arguments are taken; run under a UTF-8 locale"};
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString text =
-            decoder.decode(QByteArrayView(arg.data(), static_cast<qsizetype>(arg.size())));
-        if (decoder.hasError())
-            throw UsageError{"arguments must be valid UTF-8"};
-        list.push_back(std::move(text));
-    }
-    return list;
-}
-
-// On a terminal, control characters would act instead of showing: each
-// becomes \xHH. The CR LF line ends of the report stay.
-std::u16string shownOnTerminal(std::u16string_view text)
-{
-    static constexpr char16_t Hex[] = u"0123456789ABCDEF";
-    std::u16string shown;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        const bool lineEnd =
-            unit == u'\n' || (unit == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n');
-        if (lineEnd || !(unit < 0x20 || (unit >= 0x7F && unit < 0xA0)))
-            shown.push_back(unit);
-        else
-            shown += {u'\\', u'x', Hex[unit >> 4], Hex[unit & 0xF]};
-    }
-    return shown;
 }
 
 } // namespace
@@ -258,7 +210,12 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
     GenInputs inputs;
     bool wantReport = false;
     try {
-        if (!parser.parse(decodeArguments(args, env.argumentsAreUtf8))) {
+        std::string decodeError;
+        const std::optional<QStringList> decoded =
+            decodedArguments(ProgramName, args, env.argumentsAreUtf8, decodeError);
+        if (!decoded)
+            throw UsageError{decodeError};
+        if (!parser.parse(*decoded)) {
             // An unknown "option" may be part of a value that was not quoted.
             if (!parser.unknownOptionNames().isEmpty())
                 throw UsageError{"unknown option"};
@@ -329,7 +286,7 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
             if (found == inputs.setNames.end()) {
                 std::string names;
                 for (const std::u16string& known : inputs.setNames)
-                    names += (names.empty() ? "" : ", ") + quotedName(known);
+                    names += (names.empty() ? "" : ", ") + quotedDisplayText(known);
                 throw UsageError{"there is no character set of that name; the sets are " + names};
             }
             inputs.setName = name;
@@ -361,7 +318,7 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
                "set a long random owner key\n";
 
     const auto write = [&](std::u16string_view text) {
-        out << toUtf8(env.outputIsTerminal ? shownOnTerminal(text) : std::u16string(text));
+        out << toUtf8(env.outputIsTerminal ? escapeControls(text, true) : std::u16string(text));
     };
     const std::span<const std::u16string> shown(passwords->data(),
                                                 std::size_t{1} << inputs.spreadLevel);
