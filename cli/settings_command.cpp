@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
-#include <QStringDecoder>
 
+#include "cli/arguments.h"
 #include "cli/display_text.h"
 #include "cli/registry_file.h"
 #include "cli/registry_settings.h"
@@ -14,6 +14,7 @@
 #include "settings/qt_settings_store.h"
 #include "settings/startup_restore.h"
 #include "settings/store_lock.h"
+#include "settings/system_entropy.h"
 
 namespace {
 
@@ -44,7 +45,9 @@ constexpr const char* HelpText =
     "would undo them. Before either changes the store, a copy of it is kept beside\n"
     "it, named for the time.\n"
     "\n"
-    "Exit status: 0 on success, 1 on failure (nothing is changed), 2 on bad usage.\n";
+    "Exit status: 0 on success; 1 on failure (nothing is changed), which includes a\n"
+    "store that is not safe to use (another user's, or writable by others) or that\n"
+    "cannot be read; 2 on bad usage.\n";
 
 constexpr std::u16string_view DefaultExportApp = u"tovrik";
 
@@ -63,20 +66,6 @@ struct Failure {
 std::string toUtf8(std::u16string_view text)
 {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())).toStdString();
-}
-
-QStringList decodeArguments(const std::vector<std::string>& args)
-{
-    QStringList list{QString::fromLatin1(ProgramName)};
-    for (const std::string& arg : args) {
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString text =
-            decoder.decode(QByteArrayView(arg.data(), static_cast<qsizetype>(arg.size())));
-        if (decoder.hasError())
-            throw UsageError{"arguments must be valid UTF-8"};
-        list.push_back(std::move(text));
-    }
-    return list;
 }
 
 std::unique_ptr<SettingsStore> openStore(const SettingsEnvironment& env)
@@ -302,22 +291,39 @@ std::u16string checkedApp(const QString& name)
 
 SettingsEnvironment systemSettingsEnvironment(SecretInput& input)
 {
-    const auto makeStore = [] {
-        return std::make_unique<QtSettingsStore>(QString::fromLatin1(SettingsOrganization),
-                                                 QString::fromLatin1(WindowApplicationName));
+    // The store as the window would find it, or nothing with the reason:
+    // a store that is not the user's own, or that cannot be read, is
+    // neither read nor written.
+    const auto checkedStore = [](std::string& error) -> std::unique_ptr<QtSettingsStore> {
+        std::unique_ptr<QtSettingsStore> store = openWindowStore();
+        if (store->access() == StoreAccess::Ours || store->access() == StoreAccess::Absent)
+            return store;
+        error = store->problem().toStdString();
+        return nullptr;
     };
     SettingsEnvironment env;
-    env.storeLocation = [makeStore] { return makeStore()->location(); };
-    env.openStore = [makeStore](std::string&) -> std::unique_ptr<SettingsStore> {
-        return makeStore();
+    env.storeLocation = [] { return openWindowStore()->location(); };
+    env.openStore = [checkedStore](std::string& error) -> std::unique_ptr<SettingsStore> {
+        return checkedStore(error);
     };
-    env.lockForWriting = [makeStore](std::string& why) {
-        return lockForWriting(windowLockPath(*makeStore()), why);
+    env.lockForWriting = [checkedStore](std::string& why) -> std::shared_ptr<void> {
+        const auto store = checkedStore(why);
+        if (!store)
+            return nullptr;
+        const std::optional<WindowLockPlace> place = windowLockPlace(*store, why);
+        return place ? lockForWriting(*place, why) : nullptr;
     };
-    env.backupStore = [makeStore](std::string& error) -> std::optional<QString> {
-        const auto store = makeStore();
-        if (!store->filePath().isEmpty())
-            return backupStoreFile(store->filePath(), QDateTime::currentDateTime(), error);
+    env.backupStore = [checkedStore](std::string& error) -> std::optional<QString> {
+        const auto store = checkedStore(error);
+        if (!store)
+            return std::nullopt;
+        QString problem;
+        if (const std::optional<StoreFolder> folder = store->folder(problem))
+            return backupStoreFile(*folder, QDateTime::currentDateTime(), error);
+        if (!problem.isEmpty()) {
+            error = problem.toStdString();
+            return std::nullopt;
+        }
         // A store that is no file is kept as a registry export instead.
         const std::vector<RegistryValue> values = storedValues(*store);
         if (values.empty())
@@ -356,7 +362,12 @@ int runSettings(const std::vector<std::string>& args, std::ostream& out, std::os
     parser.addOptions({revealKey, app, help, version});
 
     try {
-        if (!parser.parse(decodeArguments(args)))
+        std::string decodeError;
+        const std::optional<QStringList> decoded =
+            decodedArguments(ProgramName, args, env.argumentsAreUtf8, decodeError);
+        if (!decoded)
+            throw UsageError{decodeError};
+        if (!parser.parse(*decoded))
             throw UsageError{parser.errorText().toStdString()};
         if (parser.isSet(help)) {
             out << HelpText;
@@ -389,6 +400,7 @@ int runSettings(const std::vector<std::string>& args, std::ostream& out, std::os
 
         try {
             if (command == u"path") {
+                openStore(env); // a store that is not used has no place to print
                 out << env.storeLocation().toStdString() << '\n';
                 return SettingsExitOk;
             }

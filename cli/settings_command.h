@@ -22,8 +22,8 @@ inline constexpr int SettingsExitUsage = 2;
 struct SettingsEnvironment {
     // Where the store lives, as `path` prints it.
     std::function<QString()> storeLocation;
-    // Opens the window's store; nothing, with the reason in error, when it
-    // cannot be used.
+    // Opens the window's store; nothing, with the reason in error (one line
+    // naming the path), when it is not the user's own or cannot be read.
     std::function<std::unique_ptr<SettingsStore>(std::string& error)> openStore;
     // Takes the lock that a running window holds, for the time of one write:
     // a token that holds it while it lives, or nothing with the reason.
@@ -37,6 +37,9 @@ struct SettingsEnvironment {
     std::function<SeedEntropy()> seedEntropy;
     // The terminal or standard input, for set-owner-key.
     SecretInput* secretInput = nullptr;
+    // False when the locale's character set is not UTF-8: arguments are
+    // then taken only when they are plain ASCII.
+    bool argumentsAreUtf8 = true;
 };
 
 // The window's store on QSettings, its lock and backups beside it.

@@ -1,11 +1,13 @@
 #include "cli/store_backup.h"
 
 #include <QFile>
+#include <QFileInfo>
 
-std::optional<QString> backupStoreFile(const QString& file, const QDateTime& now,
+std::optional<QString> backupStoreFile(const StoreFolder& folder, const QDateTime& now,
                                        std::string& error)
 {
-    QFile store(file);
+    const QString file = folder.shownPath + u'/' + folder.fileName;
+    QFile store(folder.path + u'/' + folder.fileName);
     if (!store.exists())
         return QString();
     if (!store.open(QIODevice::ReadOnly)) {
@@ -18,14 +20,16 @@ std::optional<QString> backupStoreFile(const QString& file, const QDateTime& now
         return std::nullopt;
     }
 
-    const QString stem = file + u'.' + now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    const QString stem = folder.fileName + u'.' + now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
     for (int attempt = 1; attempt < 100; ++attempt) {
-        const QString path = stem + (attempt == 1 ? QString() : u'-' + QString::number(attempt)) +
+        const QString name = stem + (attempt == 1 ? QString() : u'-' + QString::number(attempt)) +
                              QStringLiteral(".bak");
-        QFile copy(path);
+        const QString path = folder.shownPath + u'/' + name;
+        // NewOnly makes the file with O_EXCL, which fails on any link.
+        QFile copy(folder.path + u'/' + name);
         if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly,
                        QFile::ReadOwner | QFile::WriteOwner)) {
-            if (QFile::exists(path))
+            if (QFileInfo(copy.fileName()).exists() || QFileInfo(copy.fileName()).isSymLink())
                 continue;
             error = "cannot make the backup " + path.toStdString() + ": " +
                     copy.errorString().toStdString();
@@ -40,6 +44,6 @@ std::optional<QString> backupStoreFile(const QString& file, const QDateTime& now
         }
         return path;
     }
-    error = "too many backups named " + stem.toStdString() + "*.bak";
+    error = "too many backups named " + (folder.shownPath + u'/' + stem).toStdString() + "*.bak";
     return std::nullopt;
 }

@@ -8,39 +8,31 @@
 
 namespace {
 
-// Makes the folder and any missing parent, each open to its owner only.
-bool makeFolder(const QString& folder)
-{
-    const QFileInfo info(folder);
-    if (info.exists())
-        return info.isDir();
-    const QString parent = info.absolutePath();
-    if (parent != info.absoluteFilePath() && !makeFolder(parent))
-        return false;
-    return QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) ||
-           QFileInfo(folder).isDir();
-}
+constexpr QLatin1StringView LockSuffix(".window-lock");
 
 } // namespace
 
-QString windowLockPath(const QtSettingsStore& store)
+std::optional<WindowLockPlace> windowLockPlace(const QtSettingsStore& store, std::string& why)
 {
-    if (!store.filePath().isEmpty())
-        return store.filePath() + QStringLiteral(".window-lock");
-    // A store that is no file (the registry) has its lock in the user's
-    // temporary folder.
-    return QDir::tempPath() + QStringLiteral("/") + QString::fromLatin1(SettingsOrganization) +
-           u' ' + QFileInfo(store.location()).fileName() + QStringLiteral(".window-lock");
+    QString problem;
+    if (const std::optional<StoreFolder> folder = store.folder(problem))
+        return WindowLockPlace{folder->hold, folder->path + u'/' + folder->fileName + LockSuffix,
+                               folder->shownPath + u'/' + folder->fileName + LockSuffix};
+    if (!problem.isEmpty()) {
+        why = problem.toStdString();
+        return std::nullopt;
+    }
+    const QString path = QDir::tempPath() + u'/' + QString::fromLatin1(SettingsOrganization) +
+                         u' ' + QFileInfo(store.location()).fileName() + LockSuffix;
+    return WindowLockPlace{nullptr, path, path};
 }
 
-WindowLock::WindowLock(const QString& path, int retryMilliseconds) : file_(path)
+WindowLock::WindowLock(WindowLockPlace place, int retryMilliseconds)
+    : folder_(std::move(place.folder)), file_(place.path)
 {
     // Only a holder that no longer runs makes a lock stale, however long a
     // window has been open.
     file_.setStaleLockTime(0);
-    // At a first start the store's folder does not exist yet; the start-up
-    // save would make it the same way.
-    makeFolder(QFileInfo(path).absolutePath());
     if (tryTake())
         return;
     retry_.setInterval(retryMilliseconds);
@@ -56,24 +48,25 @@ bool WindowLock::tryTake()
     return file_.tryLock(0);
 }
 
-std::shared_ptr<void> lockForWriting(const QString& path, std::string& why)
+std::shared_ptr<void> lockForWriting(const WindowLockPlace& place, std::string& why)
 {
-    if (!makeFolder(QFileInfo(path).absolutePath())) {
-        why = "cannot make the folder " + QFileInfo(path).absolutePath().toStdString();
-        return nullptr;
-    }
-    auto lock = std::make_shared<QLockFile>(path);
-    lock->setStaleLockTime(0);
-    if (lock->tryLock(0))
+    struct Held {
+        explicit Held(const WindowLockPlace& place) : folder(place.folder), file(place.path) {}
+        std::shared_ptr<void> folder;
+        QLockFile file;
+    };
+    auto lock = std::make_shared<Held>(place);
+    lock->file.setStaleLockTime(0);
+    if (lock->file.tryLock(0))
         return lock;
-    if (lock->error() != QLockFile::LockFailedError) {
-        why = "cannot make the lock file " + path.toStdString();
+    if (lock->file.error() != QLockFile::LockFailedError) {
+        why = "cannot make the lock file " + place.shownPath.toStdString();
         return nullptr;
     }
     qint64 pid = 0;
     QString host;
     QString holder;
-    lock->getLockInfo(&pid, &host, &holder);
+    lock->file.getLockInfo(&pid, &host, &holder);
     const std::string process =
         "process " + std::to_string(pid) +
         (host.isEmpty() || host == QSysInfo::machineHostName() ? "" : " on " + host.toStdString());

@@ -5,6 +5,7 @@
 #include <QTranslator>
 
 #include <optional>
+#include <string>
 
 #include "settings/memory_settings_store.h"
 #include "settings/qt_settings_store.h"
@@ -54,8 +55,10 @@ int CVeldraApp::run()
     // this window's next save would undo. A store the window leaves alone
     // needs none.
     std::optional<WindowLock> lock;
+    std::string why;
     if (usable)
-        lock.emplace(store);
+        if (std::optional<WindowLockPlace> place = windowLockPlace(store, why))
+            lock.emplace(std::move(*place));
     SystemSeams seams;
     CVeldraDlg dialog(usable ? static_cast<SettingsStore&>(store) : unsaved, seams,
                       store.location());

@@ -159,7 +159,10 @@ std::string gen(const MemorySettingsStore* store, std::vector<std::string> args)
 {
     GenEnvironment env;
     if (store)
-        env.openStore = [store] { return std::make_unique<MemorySettingsStore>(*store); };
+        env.openStore = [store] {
+            return OpenedStore{
+                std::make_unique<MemorySettingsStore>(*store), StoreAccess::Ours, {}};
+        };
     std::ostringstream out, err;
     EXPECT_EQ(runGen(args, out, err, env), ExitOk) << err.str();
     return out.str();
@@ -394,7 +397,7 @@ TEST_F(SettingsCommand, ShowPrintsWhatTheWindowLoads)
     store.put(u"MS02_name", u"web");
     const Result hidden = run({"show"});
     EXPECT_EQ(hidden.out.find("鍵"), std::string::npos);
-    for (const char* part : {"owner name:   山田\\x1b[2J\n", "owner key:    (set, 3 characters)\n",
+    for (const char* part : {"owner name:   山田\\x1B[2J\n", "owner key:    (set, 3 characters)\n",
                              "seed numbers: 12-345-6-0-0-0-0\n", "    1 '文字セット_00'",
                              "  * 2 'web': abc\n", "spread level: 0 (1 password shown)\n"})
         EXPECT_NE(hidden.out.find(part), std::string::npos) << part << "\n" << hidden.out;

@@ -9,9 +9,10 @@
 
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "cli/registry_settings.h"
 #include "settings/qt_settings_store.h"
-#include "settings/store_lock.h"
 #include "tests/cli/fixtures.h"
 
 namespace {
@@ -131,8 +132,7 @@ TEST_F(SettingsOnDisk, ImportKeepsTheEarlierStoreBesideIt)
     EXPECT_EQ(bytesOf(backup), OldStore);
     EXPECT_EQ(QFile::permissions(backup) & 0x0FFF, QFile::ReadUser | QFile::WriteUser);
     EXPECT_NE(out.find(backup.toStdString()), std::string::npos) << out;
-    EXPECT_FALSE(QFile::exists(
-        windowLockPath(QtSettingsStore(SettingsOrganization, WindowApplicationName))));
+    EXPECT_FALSE(QFile::exists(storeFile() + QStringLiteral(".window-lock")));
 
     const QtSettingsStore store(SettingsOrganization, WindowApplicationName);
     EXPECT_EQ(store.readText(u"unique key", u""), u"表\\ソ \"能\" C:\\鍵");
@@ -169,7 +169,7 @@ TEST_F(SettingsOnDisk, TextsThatQSettingsGivesAMeaningRoundTrip)
 TEST_F(SettingsOnDisk, ARunningWindowsLockRefusesTheImport)
 {
     putStore(OldStore);
-    QLockFile window(windowLockPath(QtSettingsStore(SettingsOrganization, WindowApplicationName)));
+    QLockFile window(storeFile() + QStringLiteral(".window-lock"));
     ASSERT_TRUE(window.tryLock(0));
     std::string err;
     EXPECT_EQ(run({"import", TOVRIK_CLI_FIXTURES "/windows-unicode.reg"}, nullptr, &err),
@@ -179,6 +179,60 @@ TEST_F(SettingsOnDisk, ARunningWindowsLockRefusesTheImport)
     EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("*.bak")}).size(), 0);
     // Reading goes on.
     EXPECT_EQ(run({"show"}), SettingsExitOk);
+}
+
+TEST_F(SettingsOnDisk, AStoreThatIsNotOursIsNeitherReadNorWritten)
+{
+    // A store file linked into a folder that others can write, and a FIFO
+    // in place of the store: each command stops with one line naming the
+    // path, and nothing is made beside the store.
+    const QString shared = dir_.filePath(QStringLiteral("shared"));
+    ASSERT_TRUE(QDir().mkpath(shared));
+    ASSERT_TRUE(QFile::setPermissions(shared, QFile::ReadUser | QFile::WriteUser | QFile::ExeUser |
+                                                  QFile::WriteOther | QFile::ReadOther |
+                                                  QFile::ExeOther));
+    const QString planted = shared + QStringLiteral("/tovrik.conf");
+    const auto hostile = [&](bool fifo) {
+        QFile::remove(storeFile());
+        QFile::remove(planted);
+        ASSERT_TRUE(QDir().mkpath(folder()));
+        if (fifo) {
+            ASSERT_EQ(::mkfifo(QFile::encodeName(storeFile()).constData(), 0600), 0);
+        } else {
+            QFile file(planted);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(OldStore);
+            file.close();
+            ASSERT_TRUE(QFile::link(planted, storeFile()));
+        }
+    };
+    const std::string exported = dir_.filePath(QStringLiteral("out.reg")).toStdString();
+    const std::vector<std::string> commands[] = {
+        {"path"},
+        {"show"},
+        {"set-owner-key"},
+        {"import", TOVRIK_CLI_FIXTURES "/windows-ansi.reg"},
+        {"export", exported}};
+    for (const bool fifo : {false, true}) {
+        hostile(fifo);
+        const QStringList entries = folderEntries();
+        for (const std::vector<std::string>& args : commands) {
+            std::string out, err;
+            EXPECT_EQ(run(args, &out, &err), SettingsExitFailure) << args[0] << ' ' << fifo;
+            EXPECT_NE(err.find(fifo ? storeFile().toStdString() : shared.toStdString()),
+                      std::string::npos)
+                << err;
+            EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+            EXPECT_EQ(out, "");
+            EXPECT_EQ(folderEntries(), entries) << args[0];
+            EXPECT_EQ(QDir(shared).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                      fifo ? QStringList() : QStringList{QStringLiteral("tovrik.conf")});
+            EXPECT_FALSE(QFile::exists(QString::fromStdString(exported)));
+        }
+        if (!fifo) {
+            EXPECT_EQ(bytesOf(planted), OldStore);
+        }
+    }
 }
 
 } // namespace

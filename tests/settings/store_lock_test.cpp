@@ -8,6 +8,8 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 
+#include "settings/qt_settings_store.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,43 +42,52 @@ TEST(StoreLock, AWindowHoldsItAndWritersAreToldWhy)
     char* argv[] = {name, nullptr};
     const QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    const QString path =
-        dir.filePath(QStringLiteral("Ostrel Applications/tovrik.conf.window-lock"));
-
-    // A writer makes the missing folder, owner-only, and holds the lock
-    // while its token lives.
+    const QByteArray oldConfigHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    const QString folder = dir.filePath(QStringLiteral("Ostrel Applications"));
+    const QString path = folder + QStringLiteral("/tovrik.conf.window-lock");
     std::string why;
+    const std::optional<WindowLockPlace> found = windowLockPlace(*openWindowStore(), why);
+    qputenv("XDG_CONFIG_HOME", oldConfigHome);
+    ASSERT_TRUE(found) << why;
+    const WindowLockPlace& place = *found;
+    EXPECT_EQ(place.shownPath, path);
+    // The missing folder is made, with nothing for group and others
+    // (QFile's "user" bits are this user's).
+    EXPECT_EQ(QFile::permissions(folder) & 0x0FFF,
+              QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+
+    // A writer holds the lock while its token lives.
     {
-        const std::shared_ptr<void> writing = lockForWriting(path, why);
+        const std::shared_ptr<void> writing = lockForWriting(place, why);
         ASSERT_TRUE(writing) << why;
-        // Nothing for group and others (QFile's "user" bits are this user's).
-        EXPECT_EQ(QFile::permissions(dir.filePath(QStringLiteral("Ostrel Applications"))) & 0x0FFF,
-                  QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
-        EXPECT_FALSE(WindowLock(path).held());
+        EXPECT_TRUE(QFile::exists(path));
+        EXPECT_FALSE(WindowLock(place).held());
     }
     EXPECT_FALSE(QFile::exists(path));
 
-    auto first = std::make_unique<WindowLock>(path);
+    auto first = std::make_unique<WindowLock>(place);
     ASSERT_TRUE(first->held());
-    EXPECT_FALSE(lockForWriting(path, why));
+    EXPECT_FALSE(lockForWriting(place, why));
     EXPECT_NE(why.find("window is running (process " + std::to_string(::getpid()) + ")"),
               std::string::npos)
         << why;
 
     // A second window starts without the lock and takes it once the first
     // has ended.
-    WindowLock second(path, 20);
+    WindowLock second(place, 20);
     EXPECT_FALSE(second.held());
     EXPECT_FALSE(waitFor([&] { return second.held(); }, 100));
     first.reset();
     EXPECT_TRUE(waitFor([&] { return second.held(); }, 5000));
-    EXPECT_FALSE(lockForWriting(path, why));
+    EXPECT_FALSE(lockForWriting(place, why));
 }
 
 TEST(StoreLock, ALockLeftByACrashIsTakenOver)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("tovrik.conf.window-lock"));
+    const WindowLockPlace place{nullptr, path, path};
     const auto leave = [&] {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -85,9 +96,9 @@ TEST(StoreLock, ALockLeftByACrashIsTakenOver)
     };
     leave();
     std::string why;
-    EXPECT_TRUE(lockForWriting(path, why)) << why;
+    EXPECT_TRUE(lockForWriting(place, why)) << why;
     leave();
-    EXPECT_TRUE(WindowLock(path).held());
+    EXPECT_TRUE(WindowLock(place).held());
 }
 
 } // namespace
