@@ -8,7 +8,7 @@ dir=${1:-build}
 status=0
 fail() { echo "check-hardening: $1" >&2; status=1; }
 
-for bin in "$dir/cli/tovrik-gen" "$dir/ui/tovrik"; do
+for bin in "$dir/cli/tovrik-gen" "$dir/cli/tovrik-settings" "$dir/ui/tovrik"; do
   [ -x "$bin" ] || { fail "$bin is missing"; continue; }
   header=$(readelf -h "$bin")
   segments=$(readelf -lW "$bin")
@@ -25,5 +25,5 @@ done
 first=$("$dir/cli/tovrik-gen" --no-store --seed TANE 2>/dev/null | sed -n 1p)
 [ "$first" = 'rGhrZfcW(.' ] || fail "the hardened tovrik-gen gives '$first', not the golden password"
 
-[ $status -eq 0 ] && echo "check-hardening: $dir/cli/tovrik-gen and $dir/ui/tovrik are hardened"
+[ $status -eq 0 ] && echo "check-hardening: the programs of $dir are hardened"
 exit $status
