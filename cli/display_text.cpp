@@ -28,5 +28,11 @@ std::string displayText(std::u16string_view text)
 
 std::string quotedDisplayText(std::u16string_view text)
 {
-    return "'" + displayText(text) + "'";
+    const std::string shown = displayText(text);
+    std::string quoted;
+    quoted.reserve(shown.size() + 2);
+    quoted += '\'';
+    quoted += shown;
+    quoted += '\'';
+    return quoted;
 }
