@@ -1,12 +1,13 @@
 #include "cli/gen_command.h"
 
 #include <QCommandLineParser>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <charconv>
 
 #include "charsets/char_list.h"
+#include "cli/arguments.h"
+#include "cli/display_text.h"
 #include "engine/generate.h"
 #include "engine/local_time.h"
 #include "engine/report.h"
@@ -30,8 +31,9 @@ QString applicationDescription()
                "The store on Linux: $XDG_CONFIG_HOME/%1/%2.conf\n"
                "(~/.config when XDG_CONFIG_HOME is not set).\n"
                "\n"
-               "Exit status: %3 on success; %4 if the character list is empty, or if the store\n"
-               "is not safe to use (another user's, or writable by others); %5 on bad usage;\n"
+               "Exit status: %3 on success; %4 if the character list is empty, if no owner key\n"
+               "was read, or if the store is not safe to use (another user's, or writable by\n"
+               "others); %5 on bad usage;\n"
                "%6 if the store exists but cannot be read; %7 if the output cannot be written.")
         .arg(QString::fromLatin1(SettingsOrganization), QString::fromLatin1(WindowApplicationName))
         .arg(ExitOk)
@@ -111,16 +113,6 @@ std::string toUtf8(std::u16string_view text)
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-// A stored name as one line of a message: control characters become '?'.
-std::string quotedName(std::u16string_view name)
-{
-    std::u16string shown(name);
-    for (char16_t& unit : shown)
-        if (unit < 0x20 || unit == 0x7F)
-            unit = u'?';
-    return "'" + toUtf8(shown) + "'";
-}
-
 // Whole-text decimal with an inclusive upper bound.
 std::optional<std::uint64_t> parseDecimal(const QString& text, std::uint64_t max)
 {
@@ -161,45 +153,6 @@ SeedNumbers parseNumbers(const QString& text)
     return numbers;
 }
 
-// Arguments are UTF-8. Under a locale whose character set is something
-// else, a non-ASCII argument would mean other characters here than in the
-// terminal, so it is refused.
-QStringList decodeArguments(const std::vector<std::string>& args, bool utf8)
-{
-    QStringList list{QString::fromLatin1(ProgramName)};
-    for (const std::string& arg : args) {
-        if (!utf8 && std::any_of(arg.begin(), arg.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
-            throw UsageError{"the locale's character set is not UTF-8, so only plain ASCII "
-                             "arguments are taken; run under a UTF-8 locale"};
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString text =
-            decoder.decode(QByteArrayView(arg.data(), static_cast<qsizetype>(arg.size())));
-        if (decoder.hasError())
-            throw UsageError{"arguments must be valid UTF-8"};
-        list.push_back(std::move(text));
-    }
-    return list;
-}
-
-// On a terminal, control characters would act instead of showing: each
-// becomes \xHH. The CR LF line ends of the report stay.
-std::u16string shownOnTerminal(std::u16string_view text)
-{
-    static constexpr char16_t Hex[] = u"0123456789ABCDEF";
-    std::u16string shown;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        const bool lineEnd =
-            unit == u'\n' || (unit == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n');
-        if (lineEnd || !(unit < 0x20 || (unit >= 0x7F && unit < 0xA0)))
-            shown.push_back(unit);
-        else
-            shown += {u'\\', u'x', Hex[unit >> 4], Hex[unit & 0xF]};
-    }
-    return shown;
-}
-
 // Qt's help, under a usage line that names the program whatever argv[0] is.
 std::string helpText(const QCommandLineParser& parser)
 {
@@ -210,9 +163,10 @@ std::string helpText(const QCommandLineParser& parser)
 
 } // namespace
 
-GenEnvironment systemGenEnvironment()
+GenEnvironment systemGenEnvironment(SecretInput& input)
 {
     GenEnvironment env;
+    env.secretInput = &input;
     env.openStore = [] {
         std::unique_ptr<QtSettingsStore> store = openWindowStore();
         OpenedStore opened;
@@ -231,7 +185,14 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
 {
     const QCommandLineOption ownerName("owner-name", "Owner name mixed into every password.",
                                        "TEXT");
-    const QCommandLineOption ownerKey("owner-key", "Owner key mixed into every password.", "TEXT");
+    const QCommandLineOption ownerKey(
+        "owner-key",
+        "Owner key mixed into every password. Other users of this machine can see it while "
+        "tovrik-gen runs, and the shell's history keeps it: prefer --ask-owner-key.",
+        "TEXT");
+    const QCommandLineOption askOwnerKey(
+        "ask-owner-key",
+        "Read the owner key: asked with echo off on a terminal, else one line of standard input.");
     const QCommandLineOption seed("seed", "Seed text (string seed mode).", "TEXT");
     const QCommandLineOption numbers(
         "numbers", "Seven unsigned 32-bit numbers (numeric seed mode).", "A-B-C-D-E-F-G");
@@ -263,13 +224,18 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
     parser.setApplicationDescription(applicationDescription());
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    parser.addOptions(
-        {ownerName, ownerKey, seed, numbers, length, complex, set, list, spread, report, noStore});
+    parser.addOptions({ownerName, ownerKey, askOwnerKey, seed, numbers, length, complex, set, list,
+                       spread, report, noStore});
 
     GenInputs inputs;
     bool wantReport = false;
     try {
-        if (!parser.parse(decodeArguments(args, env.argumentsAreUtf8))) {
+        std::string decodeError;
+        const std::optional<QStringList> decoded =
+            decodedArguments(ProgramName, args, env.argumentsAreUtf8, decodeError);
+        if (!decoded)
+            throw UsageError{decodeError};
+        if (!parser.parse(*decoded)) {
             // An unknown "option" may be part of a value that was not quoted.
             if (!parser.unknownOptionNames().isEmpty())
                 throw UsageError{"unknown option"};
@@ -291,6 +257,8 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
             throw UsageError{"--seed and --numbers cannot be used together"};
         if (parser.isSet(set) && parser.isSet(list))
             throw UsageError{"--set and --list cannot be used together"};
+        if (parser.isSet(ownerKey) && parser.isSet(askOwnerKey))
+            throw UsageError{"--owner-key and --ask-owner-key cannot be used together"};
 
         if (parser.isSet(noStore) || !env.openStore) {
             inputs = firstStartInputs();
@@ -309,6 +277,18 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
             request.ownerName = toU16(parser.value(ownerName));
         if (parser.isSet(ownerKey))
             request.ownerKey = toU16(parser.value(ownerKey));
+        if (parser.isSet(askOwnerKey)) {
+            if (!env.secretInput) {
+                err << ProgramName << ": there is no input to read the owner key from\n";
+                return ExitNoOwnerKey;
+            }
+            auto key = readOwnerKey(*env.secretInput, false);
+            if (const auto* error = std::get_if<SecretError>(&key)) {
+                err << ProgramName << ": " << error->message << '\n';
+                return ExitNoOwnerKey;
+            }
+            request.ownerKey = std::move(std::get<std::u16string>(key));
+        }
         if (parser.isSet(seed)) {
             request.stringSeedMode = true;
             request.seedText = toU16(parser.value(seed));
@@ -328,7 +308,7 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
             if (found == inputs.setNames.end()) {
                 std::string names;
                 for (const std::u16string& known : inputs.setNames)
-                    names += (names.empty() ? "" : ", ") + quotedName(known);
+                    names += (names.empty() ? "" : ", ") + quotedDisplayText(known);
                 throw UsageError{"there is no character set of that name; the sets are " + names};
             }
             inputs.setName = name;
@@ -360,7 +340,7 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
                "set a long random owner key\n";
 
     const auto write = [&](std::u16string_view text) {
-        out << toUtf8(env.outputIsTerminal ? shownOnTerminal(text) : std::u16string(text));
+        out << toUtf8(env.outputIsTerminal ? escapeControls(text, true) : std::u16string(text));
     };
     if (!wantReport) {
         for (const std::u16string& password : shownPasswords(*passwords, inputs.spreadLevel)) {

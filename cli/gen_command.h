@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "cli/secret_input.h"
 #include "settings/settings_store.h"
 
 // Exit statuses of tovrik-gen.
 inline constexpr int ExitOk = 0;
 inline constexpr int ExitNothingToDraw = 1;   // the character list is empty
 inline constexpr int ExitRefusedStore = 1;    // the store is not the user's own
+inline constexpr int ExitNoOwnerKey = 1;      // --ask-owner-key read no usable key
 inline constexpr int ExitUsage = 2;           // bad command line
 inline constexpr int ExitUnreadableStore = 3; // the store exists but cannot be read
 inline constexpr int ExitOutputFailed = 4;    // standard output could not be written
@@ -37,9 +39,11 @@ struct GenEnvironment {
     // Control characters are shown escaped on a terminal and written as
     // they are into a pipe or a file.
     bool outputIsTerminal = false;
+    // Where --ask-owner-key reads the key from. Unset: it cannot be asked.
+    SecretInput* secretInput = nullptr;
 };
 
-GenEnvironment systemGenEnvironment();
+GenEnvironment systemGenEnvironment(SecretInput& input);
 
 // Runs tovrik-gen on its arguments (raw bytes, without the program name).
 // Passwords or the report go to out, a single error line to err.

@@ -9,7 +9,8 @@ int main(int argc, char** argv)
     disableCoreDumps();
     const Console console = openConsole(argc, argv);
     std::ios::sync_with_stdio(false);
-    GenEnvironment env = systemGenEnvironment();
+    const std::unique_ptr<SecretInput> input = systemSecretInput();
+    GenEnvironment env = systemGenEnvironment(*input);
     env.argumentsAreUtf8 = console.argumentsAreUtf8;
     env.outputIsTerminal = console.outputIsTerminal;
     return runGen(console.arguments, std::cout, std::cerr, env);

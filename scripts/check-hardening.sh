@@ -8,7 +8,7 @@ dir=${1:-build}
 status=0
 fail() { echo "check-hardening: $1" >&2; status=1; }
 
-for bin in "$dir/cli/tovrik-gen" "$dir/ui/tovrik"; do
+for bin in "$dir/cli/tovrik-gen" "$dir/cli/tovrik-settings" "$dir/ui/tovrik"; do
   [ -x "$bin" ] || { fail "$bin is missing"; continue; }
   header=$(readelf -h "$bin")
   segments=$(readelf -lW "$bin")
@@ -19,11 +19,14 @@ for bin in "$dir/cli/tovrik-gen" "$dir/ui/tovrik"; do
   grep -Eq 'BIND_NOW|FLAGS_1.*NOW' <<<"$dynamic" || fail "$bin lacks BIND_NOW"
   grep -q '__stack_chk_fail' <<<"$syms" || fail "$bin has no stack protector"
   # A fortified call shows as its checking variant, such as __read_chk.
-  grep -Eq '__[a-z0-9_]+_chk@' <<<"$syms" || fail "$bin has no fortified calls"
+  # tovrik-settings, built with the same flags, makes no call whose bounds
+  # are checked at run time, so it has none to show.
+  [ "${bin##*/}" = tovrik-settings ] || grep -Eq '__[a-z0-9_]+_chk@' <<<"$syms" ||
+    fail "$bin has no fortified calls"
 done
 
 first=$("$dir/cli/tovrik-gen" --no-store --seed TANE 2>/dev/null | sed -n 1p)
 [ "$first" = 'rGhrZfcW(.' ] || fail "the hardened tovrik-gen gives '$first', not the golden password"
 
-[ $status -eq 0 ] && echo "check-hardening: $dir/cli/tovrik-gen and $dir/ui/tovrik are hardened"
+[ $status -eq 0 ] && echo "check-hardening: the programs of $dir are hardened"
 exit $status

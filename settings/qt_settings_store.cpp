@@ -88,6 +88,11 @@ QString QtSettingsStore::problem() const
     return backend_->problem();
 }
 
+std::optional<StoreFolder> QtSettingsStore::folder(QString& problem) const
+{
+    return backend_->folder(problem);
+}
+
 std::unique_ptr<QtSettingsStore> openWindowStore()
 {
     return std::make_unique<QtSettingsStore>(QString::fromLatin1(SettingsOrganization),

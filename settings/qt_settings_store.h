@@ -47,6 +47,9 @@ public:
     // Why the store is not used, in one English line naming the path; empty
     // when it may be used.
     QString problem() const;
+    // The checked folder of the store file, for files kept beside it; see
+    // StoreBackend::folder.
+    std::optional<StoreFolder> folder(QString& problem) const;
 
 private:
     QVariant read(std::u16string_view name) const;

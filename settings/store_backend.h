@@ -5,8 +5,20 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "settings/settings_store.h"
+
+// The folder that holds the store file, checked as for a write, for the
+// files kept beside the store (its backups, the window's lock). While hold
+// lives, path names the checked folder itself, so that files made through
+// it land there even if the folder's name is swapped.
+struct StoreFolder {
+    std::shared_ptr<void> hold;
+    QString path;      // for file operations
+    QString shownPath; // the folder's own path, for messages
+    QString fileName;  // the store file's name in it
+};
 
 // Values by their QSettings key, "setting102/<name>".
 using StoredValues = std::map<QString, QVariant>;
@@ -37,6 +49,10 @@ public:
     // The store already holds every value: only keeps it private (a file
     // readable by others is made owner-only). False when that failed.
     virtual bool keep() = 0;
+    // The store file's folder, made (owner-only) when missing. Nothing
+    // where the store is no file of ours; nothing with the reason in
+    // problem, one line naming the path, when the folder fails the checks.
+    virtual std::optional<StoreFolder> folder(QString& problem) const = 0;
 };
 
 std::unique_ptr<StoreBackend> openStoreBackend(const QString& organization,

@@ -361,6 +361,21 @@ private:
     QList<QByteArray> names_;
 };
 
+QString problemOf(const Verdict& verdict)
+{
+    switch (verdict.access) {
+    case StoreAccess::Ours:
+    case StoreAccess::Absent: return {};
+    case StoreAccess::Unreadable:
+        return QStringLiteral("cannot read the settings store ") + verdict.path +
+               QStringLiteral(": ") + verdict.why;
+    case StoreAccess::Refused:
+        return QStringLiteral("refusing to use the settings store ") + verdict.path +
+               QStringLiteral(": ") + verdict.why;
+    }
+    return {};
+}
+
 class IniFileBackend : public StoreBackend {
 public:
     IniFileBackend(const QString& organization, const QString& application)
@@ -380,20 +395,7 @@ public:
 
     StoreAccess access() const override { return verdict_.access; }
     QString location() const override { return verdict_.path; }
-    QString problem() const override
-    {
-        switch (verdict_.access) {
-        case StoreAccess::Ours:
-        case StoreAccess::Absent: return {};
-        case StoreAccess::Unreadable:
-            return QStringLiteral("cannot read the settings store ") + verdict_.path +
-                   QStringLiteral(": ") + verdict_.why;
-        case StoreAccess::Refused:
-            return QStringLiteral("refusing to use the settings store ") + verdict_.path +
-                   QStringLiteral(": ") + verdict_.why;
-        }
-        return {};
-    }
+    QString problem() const override { return problemOf(verdict_); }
 
     QVariant value(const QString& key) const override
     {
@@ -420,6 +422,23 @@ public:
             return verdict.access == StoreAccess::Absent && values_.empty();
         return (place.info.st_mode & 077) == 0 ||
                ::fchmod(place.file.get(), S_IRUSR | S_IWUSR) == 0;
+    }
+
+    std::optional<StoreFolder> folder(QString& problem) const override
+    {
+        Place place;
+        const Verdict verdict = locate(folderPath_, fileName_, true, place);
+        if (verdict.access != StoreAccess::Ours && verdict.access != StoreAccess::Absent) {
+            problem = problemOf(verdict);
+            return std::nullopt;
+        }
+        const QString pinned = place.folder ? pinnedPath(place.folder.get()) : QString();
+        if (pinned.isEmpty()) {
+            problem = QStringLiteral("cannot open the folder ") + place.folderPath;
+            return std::nullopt;
+        }
+        return StoreFolder{std::make_shared<Fd>(std::move(place.folder)), pinned, place.folderPath,
+                           place.name};
     }
 
 private:

@@ -40,6 +40,7 @@ public:
     QVariant value(const QString& key) const override { return reader_->value(key); }
     void refresh() override { reader_->sync(); }
     bool keep() override { return true; }
+    std::optional<StoreFolder> folder(QString&) const override { return std::nullopt; }
 
     bool write(const StoredValues& values) override
     {

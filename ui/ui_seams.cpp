@@ -5,13 +5,13 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QSysInfo>
 
 #include <ctime>
 
 #include <memory>
 
 #include "engine/local_time.h"
+#include "settings/system_entropy.h"
 #include "ui/secret_clipboard.h"
 
 QMessageBox* buildMessageBox(QMessageBox::Icon icon, QWidget* owner, const QString& caption,
@@ -58,11 +58,5 @@ std::optional<std::tm> SystemSeams::localTime()
 
 SeedEntropy SystemSeams::seedEntropy()
 {
-    SeedEntropy entropy;
-    entropy.timeSeconds = static_cast<std::uint32_t>(std::time(nullptr));
-    entropy.processId = static_cast<std::uint32_t>(QCoreApplication::applicationPid());
-    const QString name = QSysInfo::machineHostName();
-    if (!name.isEmpty())
-        entropy.computerName = name.toStdU16String();
-    return entropy;
+    return systemSeedEntropy();
 }

@@ -4,8 +4,12 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <optional>
+#include <string>
+
 #include "settings/memory_settings_store.h"
 #include "settings/qt_settings_store.h"
+#include "settings/store_lock.h"
 #include "ui/qt_translation.h"
 #include "ui/ui_seams.h"
 #include "ui/veldra_dlg.h"
@@ -47,6 +51,14 @@ int CVeldraApp::run()
     // neither trusted nor overwritten: the window starts afresh and keeps
     // its changes in memory.
     MemorySettingsStore unsaved;
+    // Held for the whole run, so that tovrik-settings does not write what
+    // this window's next save would undo. A store the window leaves alone
+    // needs none.
+    std::optional<WindowLock> lock;
+    std::string why;
+    if (usable)
+        if (std::optional<WindowLockPlace> place = windowLockPlace(store, why))
+            lock.emplace(std::move(*place));
     SystemSeams seams;
     CVeldraDlg dialog(usable ? static_cast<SettingsStore&>(store) : unsaved, seams,
                       store.location());

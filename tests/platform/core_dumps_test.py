@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Both programs run with core dumps off: /proc/<pid>/limits shows a core
+"""Every program runs with core dumps off: /proc/<pid>/limits shows a core
 file size of 0 while each runs.
 
-Usage: core_dumps_test.py TOVRIK_GEN TOVRIK
+Usage: core_dumps_test.py TOVRIK_GEN TOVRIK TOVRIK_SETTINGS
 """
 import fcntl
 import os
@@ -12,7 +12,7 @@ import sys
 import tempfile
 import time
 
-gen, window = sys.argv[1], sys.argv[2]
+gen, window, settings = sys.argv[1], sys.argv[2], sys.argv[3]
 F_SETPIPE_SZ = 1031
 
 
@@ -63,6 +63,14 @@ with tempfile.TemporaryDirectory() as config:
         pipe.read()
     gen_process.wait(timeout=10)
 
+    # tovrik-settings waits for the owner key on standard input.
+    settings_process = subprocess.Popen([settings, "set-owner-key"], stdin=subprocess.PIPE,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                        env=env, preexec_fn=allow_core_dumps)
+    if not wait_for_zero(settings_process):
+        failures.append("tovrik-settings: core limit not 0")
+    settings_process.communicate(timeout=10)
+
     window_process = subprocess.Popen([window], env=env, preexec_fn=allow_core_dumps)
     try:
         if not wait_for_zero(window_process):
@@ -74,4 +82,4 @@ with tempfile.TemporaryDirectory() as config:
 if failures:
     print("FAILED: " + "; ".join(failures))
     sys.exit(1)
-print("core dumps are off in both programs")
+print("core dumps are off in every program")

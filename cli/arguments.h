@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QStringList>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The arguments as text, the program's name first, as QCommandLineParser
+// takes them. They are UTF-8; under a locale whose character set is
+// something else (utf8 false) a non-ASCII argument would mean other
+// characters here than in the terminal, so it is refused. Nothing, with one
+// line in error that never quotes an argument, when they cannot be taken.
+std::optional<QStringList> decodedArguments(const char* program,
+                                            const std::vector<std::string>& args, bool utf8,
+                                            std::string& error);

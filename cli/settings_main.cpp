@@ -1,0 +1,20 @@
+#include <QCoreApplication>
+
+#include <iostream>
+
+#include "cli/console.h"
+#include "cli/settings_command.h"
+#include "platform/core_dumps.h"
+
+int main(int argc, char** argv)
+{
+    disableCoreDumps();
+    const Console console = openConsole(argc, argv);
+    // Names this process in the lock file that it takes while it writes.
+    QCoreApplication::setApplicationName(QStringLiteral("tovrik-settings"));
+    std::ios::sync_with_stdio(false);
+    const std::unique_ptr<SecretInput> input = systemSecretInput();
+    SettingsEnvironment env = systemSettingsEnvironment(*input);
+    env.argumentsAreUtf8 = console.argumentsAreUtf8;
+    return runSettings(console.arguments, std::cout, std::cerr, env);
+}

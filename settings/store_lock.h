@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QLockFile>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class QtSettingsStore;
+
+// A running window holds a lock file beside the store, so that
+// tovrik-settings does not write values that the window's next save would
+// silently undo. QSettings uses <file>.lock for itself, hence a name of our
+// own: <file>.window-lock, in the store's checked folder.
+struct WindowLockPlace {
+    std::shared_ptr<void> folder; // keeps the checked folder open
+    QString path;                 // for the lock itself
+    QString shownPath;            // for messages
+};
+
+// The lock's place, the store's folder made (owner-only) when missing. A
+// store that is no file (the registry) has its lock in the user's temporary
+// folder. Nothing, with the reason naming the path, when the store's folder
+// fails the store's checks.
+std::optional<WindowLockPlace> windowLockPlace(const QtSettingsStore& store, std::string& why);
+
+// Held by a window for its whole run, from before it loads the store. A
+// window started while another holds the lock starts all the same, and takes
+// the lock once the other has ended.
+class WindowLock {
+public:
+    // Tries again every retryMilliseconds while another holds the lock.
+    explicit WindowLock(WindowLockPlace place, int retryMilliseconds = 2000);
+
+    bool held() const { return file_.isLocked(); }
+
+private:
+    bool tryTake();
+
+    std::shared_ptr<void> folder_;
+    QLockFile file_;
+    QTimer retry_;
+};
+
+// The same lock for the time of one write by tovrik-settings: a token that
+// holds it while it lives, or nothing with the reason in why. A lock left
+// by a process that no longer runs is taken over.
+std::shared_ptr<void> lockForWriting(const WindowLockPlace& place, std::string& why);

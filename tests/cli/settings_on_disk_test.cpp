@@ -1,0 +1,238 @@
+#include "cli/settings_command.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QTemporaryDir>
+
+#include <sstream>
+
+#include <sys/stat.h>
+
+#include "cli/registry_settings.h"
+#include "settings/qt_settings_store.h"
+#include "tests/cli/fixtures.h"
+
+namespace {
+
+class NoInput : public SecretInput {
+public:
+    bool isTerminal() override { return false; }
+    std::optional<std::string> readHidden(std::string_view) override { return std::nullopt; }
+    std::optional<std::string> readLine() override { return std::nullopt; }
+};
+
+// tovrik-settings as the program runs it, on a store in a folder of the
+// test's own.
+class SettingsOnDisk : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        oldConfigHome_ = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.filePath(QStringLiteral("config"))));
+    }
+    void TearDown() override { qputenv("XDG_CONFIG_HOME", oldConfigHome_); }
+
+    QString folder() const { return dir_.filePath(QStringLiteral("config/Ostrel Applications")); }
+    QString storeFile() const { return folder() + QStringLiteral("/tovrik.conf"); }
+
+    QByteArray bytesOf(const QString& path) const
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void putStore(const QByteArray& bytes) const
+    {
+        ASSERT_TRUE(QDir().mkpath(folder()));
+        QFile file(storeFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QStringList folderEntries() const
+    {
+        return QDir(folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    std::string file(const char* name, const std::string& bytes) const
+    {
+        QFile out(dir_.filePath(QString::fromLatin1(name)));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        return out.fileName().toStdString();
+    }
+
+    int run(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr)
+    {
+        NoInput input;
+        std::ostringstream o, e;
+        const int status = runSettings(args, o, e, systemSettingsEnvironment(input));
+        if (out)
+            *out = o.str();
+        if (err)
+            *err = e.str();
+        return status;
+    }
+
+    QTemporaryDir dir_;
+    QByteArray oldConfigHome_;
+};
+
+const QByteArray OldStore = "[setting102]\nunique%20key=old key\nlength=16\nmojisetmax=1\n";
+
+TEST_F(SettingsOnDisk, DamagedFilesLeaveTheStoreAsItWasByteForByte)
+{
+    putStore(OldStore);
+    const QStringList entries = folderEntries();
+    const std::string unicode = fixtureBytes("windows-unicode.reg");
+    const std::string ansi = fixtureBytes("windows-ansi.reg");
+    const std::u16string header = u"Windows Registry Editor Version 5.00\n\n";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* where; // after the file name
+    };
+    const Case cases[] = {
+        {"no-header.reg", utf16File(SettingsKey + u"\"length\"=dword:00000010\n"), ":1: "},
+        {"cut-in-a-string.reg", unicode.substr(0, unicode.find(std::string("C\0:\0", 4))), ":9: "},
+        {"cut-in-a-character.reg", ansi.substr(0, ansi.find('\x95') + 1), ":9: "},
+        {"bad-dword.reg", utf16File(header + SettingsKey + u"\"length\"=dword:0000001g\n"), ":4: "},
+        {"no-settings-key.reg",
+         utf16File(header + u"[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\Tovrik]\n"
+                            u"\"length\"=dword:00000010\n"),
+         ": no key"},
+        {"odd-byte-count.reg", unicode.substr(0, unicode.size() - 1), ": UTF-16"},
+        {"binary-junk.reg", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 18), ":1: "},
+    };
+    for (const Case& c : cases) {
+        std::string out, err;
+        EXPECT_EQ(run({"import", file(c.name, c.bytes)}, &out, &err), SettingsExitFailure)
+            << c.name;
+        EXPECT_NE(err.find(std::string(c.name) + c.where), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(out, "");
+        EXPECT_EQ(bytesOf(storeFile()), OldStore) << c.name;
+        EXPECT_EQ(folderEntries(), entries) << c.name; // no backup, no lock left
+    }
+}
+
+TEST_F(SettingsOnDisk, ImportKeepsTheEarlierStoreBesideIt)
+{
+    putStore(OldStore);
+    std::string out, err;
+    ASSERT_EQ(run({"import", TOVRIK_CLI_FIXTURES "/windows-ansi.reg"}, &out, &err), SettingsExitOk)
+        << err;
+    QStringList backups = QDir(folder()).entryList({QStringLiteral("tovrik.conf.*.bak")});
+    ASSERT_EQ(backups.size(), 1) << folderEntries().join(u' ').toStdString();
+    const QString backup = folder() + u'/' + backups[0];
+    EXPECT_EQ(bytesOf(backup), OldStore);
+    EXPECT_EQ(QFile::permissions(backup) & 0x0FFF, QFile::ReadUser | QFile::WriteUser);
+    EXPECT_NE(out.find(backup.toStdString()), std::string::npos) << out;
+    EXPECT_FALSE(QFile::exists(storeFile() + QStringLiteral(".window-lock")));
+
+    const QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    EXPECT_EQ(store.readText(u"unique key", u""), u"表\\ソ \"能\" C:\\鍵");
+    EXPECT_EQ(store.readInt(u"length", 0), 16);
+
+    // A second import in the same second gets a backup of its own.
+    ASSERT_EQ(run({"import", TOVRIK_CLI_FIXTURES "/windows-unicode.reg"}), SettingsExitOk);
+    EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("tovrik.conf.*.bak")}).size(), 2);
+}
+
+TEST_F(SettingsOnDisk, TextsThatQSettingsGivesAMeaningRoundTrip)
+{
+    {
+        QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+        DialogModel model;
+        loadSettings(store, model, SeedEntropy{});
+        model.ownerName = u"@Invalid()";
+        model.ownerKey = u"@@鍵\\\"";
+        model.seedText = u"@ByteArray(x)";
+        model.numericSeedText = u"";
+        model.sets.setNames[0] = u"@Variant(y)";
+        ASSERT_TRUE(saveSettings(store, model));
+    }
+    const std::vector<RegistryValue> before =
+        storedValues(QtSettingsStore(SettingsOrganization, WindowApplicationName));
+    const std::string exported = dir_.filePath(QStringLiteral("out.reg")).toStdString();
+    ASSERT_EQ(run({"export", exported}), SettingsExitOk);
+    ASSERT_TRUE(QFile::remove(storeFile()));
+    ASSERT_EQ(run({"import", exported}), SettingsExitOk);
+    EXPECT_EQ(storedValues(QtSettingsStore(SettingsOrganization, WindowApplicationName)), before);
+    EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("*.bak")}).size(), 0); // nothing to keep
+}
+
+TEST_F(SettingsOnDisk, ARunningWindowsLockRefusesTheImport)
+{
+    putStore(OldStore);
+    QLockFile window(storeFile() + QStringLiteral(".window-lock"));
+    ASSERT_TRUE(window.tryLock(0));
+    std::string err;
+    EXPECT_EQ(run({"import", TOVRIK_CLI_FIXTURES "/windows-unicode.reg"}, nullptr, &err),
+              SettingsExitFailure);
+    EXPECT_NE(err.find("window is running"), std::string::npos) << err;
+    EXPECT_EQ(bytesOf(storeFile()), OldStore);
+    EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("*.bak")}).size(), 0);
+    // Reading goes on.
+    EXPECT_EQ(run({"show"}), SettingsExitOk);
+}
+
+TEST_F(SettingsOnDisk, AStoreThatIsNotOursIsNeitherReadNorWritten)
+{
+    // A store file linked into a folder that others can write, and a FIFO
+    // in place of the store: each command stops with one line naming the
+    // path, and nothing is made beside the store.
+    const QString shared = dir_.filePath(QStringLiteral("shared"));
+    ASSERT_TRUE(QDir().mkpath(shared));
+    ASSERT_TRUE(QFile::setPermissions(shared, QFile::ReadUser | QFile::WriteUser | QFile::ExeUser |
+                                                  QFile::WriteOther | QFile::ReadOther |
+                                                  QFile::ExeOther));
+    const QString planted = shared + QStringLiteral("/tovrik.conf");
+    const auto hostile = [&](bool fifo) {
+        QFile::remove(storeFile());
+        QFile::remove(planted);
+        ASSERT_TRUE(QDir().mkpath(folder()));
+        if (fifo) {
+            ASSERT_EQ(::mkfifo(QFile::encodeName(storeFile()).constData(), 0600), 0);
+        } else {
+            QFile file(planted);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(OldStore);
+            file.close();
+            ASSERT_TRUE(QFile::link(planted, storeFile()));
+        }
+    };
+    const std::string exported = dir_.filePath(QStringLiteral("out.reg")).toStdString();
+    const std::vector<std::string> commands[] = {
+        {"path"},
+        {"show"},
+        {"set-owner-key"},
+        {"import", TOVRIK_CLI_FIXTURES "/windows-ansi.reg"},
+        {"export", exported}};
+    for (const bool fifo : {false, true}) {
+        hostile(fifo);
+        const QStringList entries = folderEntries();
+        for (const std::vector<std::string>& args : commands) {
+            std::string out, err;
+            EXPECT_EQ(run(args, &out, &err), SettingsExitFailure) << args[0] << ' ' << fifo;
+            EXPECT_NE(err.find(fifo ? storeFile().toStdString() : shared.toStdString()),
+                      std::string::npos)
+                << err;
+            EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+            EXPECT_EQ(out, "");
+            EXPECT_EQ(folderEntries(), entries) << args[0];
+            EXPECT_EQ(QDir(shared).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                      fifo ? QStringList() : QStringList{QStringLiteral("tovrik.conf")});
+            EXPECT_FALSE(QFile::exists(QString::fromStdString(exported)));
+        }
+        if (!fifo) {
+            EXPECT_EQ(bytesOf(planted), OldStore);
+        }
+    }
+}
+
+} // namespace
