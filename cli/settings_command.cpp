@@ -11,8 +11,8 @@
 #include "cli/registry_file.h"
 #include "cli/registry_settings.h"
 #include "cli/store_backup.h"
-#include "settings/qt_settings_store.h"
 #include "settings/load_save.h"
+#include "settings/qt_settings_store.h"
 #include "settings/store_lock.h"
 #include "settings/system_entropy.h"
 
