@@ -121,6 +121,17 @@ std::string quotedName(std::u16string_view name)
     return "'" + toUtf8(shown) + "'";
 }
 
+// An error is one line on the terminal: a control character that a
+// message quotes from the command line (a line break, an escape) shows as
+// '?'.
+std::string oneLine(std::string message)
+{
+    for (char& c : message)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return message;
+}
+
 // Whole-text decimal with an inclusive upper bound.
 std::optional<std::uint64_t> parseDecimal(const QString& text, std::uint64_t max)
 {
@@ -343,7 +354,7 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
             inputs.spreadLevel = parseBounded(parser.value(spread), 0, SpreadLevels - 1, "spread");
         wantReport = parser.isSet(report);
     } catch (const UsageError& error) {
-        err << ProgramName << ": " << error.message << " (see --help)\n";
+        err << ProgramName << ": " << oneLine(error.message) << " (see --help)\n";
         return ExitUsage;
     }
 
