@@ -1,6 +1,7 @@
 // Any bytes as the INI file of the store, loaded as the window loads it,
 // then saved and loaded again.
 #include <QString>
+#include <QStringView>
 
 #include <chrono>
 #include <fstream>
@@ -10,6 +11,33 @@
 #include "fuzz/temp_config_home.h"
 #include "settings/load_save.h"
 #include "settings/qt_settings_store.h"
+
+namespace {
+
+bool wholeCharacters(std::u16string_view text)
+{
+    return QStringView(text.data(), static_cast<qsizetype>(text.size())).isValidUtf16();
+}
+
+bool holdsOnlyWholeCharacters(const DialogModel& model)
+{
+    for (const std::u16string* text :
+         {&model.ownerName, &model.ownerKey, &model.seedText, &model.numericSeedText})
+        if (!wholeCharacters(*text))
+            return false;
+    for (const std::u16string& name : model.sets.setNames)
+        if (!wholeCharacters(name))
+            return false;
+    return true; // lists hold U+0001..U+00FF only
+}
+
+std::string fileBytes(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
@@ -43,6 +71,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QtSettingsStore store(organization, name);
         loadSettings(store, loaded, SeedEntropy{});
         checkLoadedModel(loaded);
+        // An escape in the file can spell half a surrogate pair, which the
+        // file's UTF-8 cannot hold: such a save must fail and leave the
+        // file as it was.
+        if (!holdsOnlyWholeCharacters(loaded)) {
+            FUZZ_CHECK(!saveSettings(store, loaded));
+            FUZZ_CHECK(fileBytes(file) == bytesOf(data, size));
+            std::filesystem::remove(file);
+            return 0;
+        }
         FUZZ_CHECK(saveSettings(store, loaded));
     }
     DialogModel reloaded;
