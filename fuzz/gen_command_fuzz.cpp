@@ -1,6 +1,7 @@
 // Any command line of tovrik-gen, run in-process against a store that
-// holds three named sets.
+// holds three named sets, which it must leave as it found it.
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "cli/gen_command.h"
@@ -26,13 +27,32 @@ constexpr char Store[] = "[setting102]\n"
                          "MS03_name=\\x6570\\x5b57\n"
                          "spread=2\n";
 
+std::filesystem::path storeFolder()
+{
+    return tempConfigHome() / SettingsOrganization;
+}
+
+// The names and contents of every file in the store's folder.
+std::map<std::string, std::string> storeFiles()
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(storeFolder())) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[entry.path().filename()] = {std::istreambuf_iterator<char>(in),
+                                          std::istreambuf_iterator<char>()};
+    }
+    return files;
+}
+
+std::map<std::string, std::string> storeAtStart;
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    const std::filesystem::path folder = tempConfigHome() / SettingsOrganization;
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder / (std::string(WindowApplicationName) + ".conf")) << Store;
+    std::filesystem::create_directories(storeFolder());
+    std::ofstream(storeFolder() / (std::string(WindowApplicationName) + ".conf")) << Store;
+    storeAtStart = storeFiles();
     failOnQtMessages();
     return 0;
 }
@@ -53,5 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkCommandOutcome(status, out.str(), err.str(), "tovrik-gen");
     if (status == 0)
         FUZZ_CHECK(!out.str().empty());
+    // The store is only read.
+    FUZZ_CHECK(storeFiles() == storeAtStart);
     return 0;
 }
