@@ -1,9 +1,9 @@
 #pragma once
 
 #include "charsets/char_list.h"
+#include "charsets/white_space.h"
 #include "fuzz/fuzz_support.h"
 #include "settings/dialog_model.h"
-#include "settings/white_space.h"
 
 // What every load gives, whatever the store held.
 inline void checkLoadedModel(const DialogModel& model)
