@@ -36,3 +36,9 @@ std::string quotedDisplayText(std::u16string_view text)
     quoted += '\'';
     return quoted;
 }
+
+std::string messageLine(std::string_view message)
+{
+    return displayText(
+        QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())).toStdU16String());
+}

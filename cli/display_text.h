@@ -13,3 +13,8 @@ std::string displayText(std::u16string_view text);
 
 // The same in single quotes, for messages.
 std::string quotedDisplayText(std::u16string_view text);
+
+// A message (UTF-8) as one line for a terminal: the control characters of
+// what it quotes, from an argument or a file, are shown as displayText
+// shows them.
+std::string messageLine(std::string_view message);

@@ -323,7 +323,7 @@ int runGen(const std::vector<std::string>& args, std::ostream& out, std::ostream
             inputs.spreadLevel = parseBounded(parser.value(spread), 0, SpreadLevels - 1, "spread");
         wantReport = parser.isSet(report);
     } catch (const UsageError& error) {
-        err << ProgramName << ": " << error.message << " (see --help)\n";
+        err << ProgramName << ": " << messageLine(error.message) << " (see --help)\n";
         return ExitUsage;
     }
 

@@ -413,11 +413,11 @@ int runSettings(const std::vector<std::string>& args, std::ostream& out, std::os
             return exportSettings(out, env, positional[1],
                                   appName.value_or(std::u16string(DefaultExportApp)));
         } catch (const Failure& failure) {
-            err << ProgramName << ": " << failure.message << '\n';
+            err << ProgramName << ": " << messageLine(failure.message) << '\n';
             return SettingsExitFailure;
         }
     } catch (const UsageError& error) {
-        err << ProgramName << ": " << error.message << " (see --help)\n";
+        err << ProgramName << ": " << messageLine(error.message) << " (see --help)\n";
         return SettingsExitUsage;
     }
 }

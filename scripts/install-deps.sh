@@ -20,6 +20,8 @@ groups[package]="librsvg2-bin help2man gzip file dpkg-dev man-db qt6-translation
 groups[web]="emscripten python3 chromium chromium-driver python3-selenium"
 # scripts/screen_reader_check.sh: the window as AT-SPI shows it.
 groups[screenreader]="python3-pyatspi at-spi2-core dbus-daemon xvfb xauth xdotool"
+# The libFuzzer targets: clang 14 and its fuzzer and sanitizer runtimes.
+groups[fuzz]="clang-14 libclang-rt-14-dev"
 
 [ $# -eq 0 ] && set -- build
 packages=()

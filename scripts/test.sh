@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-find engine charsets settings ui cli tests bench platform -name '*.cpp' -o -name '*.h' |
+find engine charsets settings ui cli tests bench platform fuzz -name '*.cpp' -o -name '*.h' |
   xargs -r clang-format --dry-run -Werror
 
 export QT_QPA_PLATFORM=offscreen
@@ -33,3 +33,6 @@ scripts/bench-once.sh build
 
 echo "== hardened binaries"
 scripts/check-hardening.sh build
+
+echo "== fuzz targets, briefly"
+scripts/fuzz.sh 10

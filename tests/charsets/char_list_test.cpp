@@ -53,6 +53,24 @@ TEST(NormalizeCharList, KeepsOnlyTheFirstTwoHundredCharacters)
     EXPECT_EQ(normalizeCharList(text), u"az");
 }
 
+TEST(NormalizeCharList, LineBreaksDoNotCountTowardsTheLimit)
+{
+    // The longest list there is: 200 distinct characters.
+    std::u16string distinct;
+    for (char16_t unit = 0x20; distinct.size() < MaxCharListInput; ++unit)
+        distinct.push_back(unit);
+    const std::u16string list = normalizeCharList(distinct);
+    ASSERT_EQ(list.size(), MaxCharListInput);
+
+    // Its display form holds 202 characters and reads back whole.
+    EXPECT_EQ(normalizeCharList(makeListDisplay(list)), list);
+    std::u16string broken;
+    for (char16_t unit : distinct)
+        broken += std::u16string{u'\r', unit, u'\n'};
+    EXPECT_EQ(normalizeCharList(broken), list);
+    EXPECT_EQ(normalizeCharList(broken + u"\x01"), list); // the 201st is dropped
+}
+
 TEST(MakeListDisplay, BreaksAfterSixtyCharacters)
 {
     EXPECT_EQ(makeListDisplay(NormalisedDefault),

@@ -168,6 +168,11 @@ TEST(TovrikGen, BadInputGetsOneLineAndStatusTwo)
         {"--spread", "SECRET"},
         {"--complex=SECRET"},
         {"--set", "SECRET"},
+        // Line breaks and escapes in the arguments never split the message.
+        {"-seed", "TA", "\n"},
+        {"--length", "1\n2"},
+        {"--set", "a\r\nb"},
+        {"--frobnicate\x1b[2J\n"},
     };
     for (const auto& args : bad) {
         const GenResult r = run(args);
@@ -176,6 +181,7 @@ TEST(TovrikGen, BadInputGetsOneLineAndStatusTwo)
         EXPECT_EQ(lines(r.err).size(), 1u) << r.err;
         EXPECT_TRUE(r.err.starts_with("tovrik-gen: ")) << r.err;
         EXPECT_EQ(r.err.find("SECRET"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find_first_of("\r\x1b"), std::string::npos) << r.err;
     }
 }
 

@@ -518,13 +518,21 @@ TEST_F(SettingsCommand, BadUsageIsStatusTwo)
         {"set-owner-key", "--reveal-key"},
         {"show", "--bogus"},
         {"show", "\xff"},
+        {"show", "--bogus\n\x1b[2J"},
     };
     for (const auto& args : bad) {
         const Result r = run(args);
         EXPECT_EQ(r.status, SettingsExitUsage) << (args.empty() ? "" : args[0]);
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(lines(r.err).size(), 1u) << r.err;
+        EXPECT_EQ(r.err.find_first_of("\r\x1b"), std::string::npos) << r.err;
     }
+    // A file name is quoted in a failure: its control characters must not
+    // reach the terminal either.
+    const Result missing = run({"import", "missing\n\x1b[2Jfile.reg"});
+    EXPECT_EQ(missing.status, SettingsExitFailure);
+    EXPECT_EQ(lines(missing.err).size(), 1u) << missing.err;
+    EXPECT_EQ(missing.err.find_first_of("\r\x1b"), std::string::npos) << missing.err;
     EXPECT_NE(run({"--help"}).out.find("Usage: tovrik-settings"), std::string::npos);
     EXPECT_EQ(run({"--version"}).out, "tovrik-settings 1.02\n");
 }

@@ -186,6 +186,21 @@ TEST_F(QtSettingsStoreTest, HandEditedAndDamagedFileFallsBackAndIsRewritten)
     EXPECT_FALSE(fileBytes().contains("junk"));
 }
 
+TEST_F(QtSettingsStoreTest, TextTheFileCannotHoldFailsTheSaveAndKeepsTheFile)
+{
+    // An escape can spell half a surrogate pair, which the file's UTF-8
+    // cannot hold: the save reports failure instead of storing another text.
+    const QByteArray bytes("[setting102]\nunique%20key=k\\xd800\nlength=12\n");
+    putFile(bytes);
+    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    DialogModel model;
+    loadSettings(store, model, SeedEntropy{});
+    EXPECT_EQ(model.ownerKey, u"k\xD800");
+    model.length = 20;
+    EXPECT_FALSE(saveSettings(store, model));
+    EXPECT_EQ(fileBytes(), bytes);
+}
+
 #ifdef Q_OS_LINUX
 
 // Sets the process umask for one test and restores it however the test

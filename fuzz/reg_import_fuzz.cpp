@@ -1,0 +1,76 @@
+// Any bytes as a registry export file, imported into a store as
+// tovrik-settings import does, then exported and imported again.
+#include <optional>
+
+#include "cli/registry_file.h"
+#include "cli/registry_settings.h"
+#include "fuzz/fuzz_support.h"
+#include "fuzz/store_invariants.h"
+#include "settings/memory_settings_store.h"
+
+namespace {
+
+// The store before the import: what a window saved at its first start.
+MemorySettingsStore savedStore()
+{
+    MemorySettingsStore store;
+    DialogModel model;
+    loadSettings(MemorySettingsStore(), model, SeedEntropy{});
+    saveSettings(store, model);
+    store.clearWrites();
+    return store;
+}
+
+// One clear error: a message on one line, and a line number in the file.
+void checkError(const RegistryFileError& error, std::size_t fileSize)
+{
+    FUZZ_CHECK(!error.message.empty());
+    for (char c : error.message)
+        FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
+    FUZZ_CHECK(error.line >= 0 && static_cast<std::size_t>(error.line) <= fileSize + 1);
+}
+
+// The section an import takes: the only one, or the first of several, as
+// --app would name it.
+std::variant<SectionImport, RegistryFileError> chosenSection(std::string_view bytes)
+{
+    auto parsed = parseRegistryExport(bytes);
+    if (auto* error = std::get_if<RegistryFileError>(&parsed))
+        return *error;
+    auto& sections = std::get<std::vector<RegistrySection>>(parsed);
+    FUZZ_CHECK(!sections.empty());
+    const std::optional<std::u16string> app =
+        sections.size() > 1 ? std::optional(sections.front().app) : std::nullopt;
+    return sectionImport(std::move(sections), app);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const MemorySettingsStore before = savedStore();
+
+    const auto chosen = chosenSection(bytesOf(data, size));
+    if (const auto* error = std::get_if<RegistryFileError>(&chosen)) {
+        checkError(*error, size);
+        return 0;
+    }
+    const SectionImport& import = std::get<SectionImport>(chosen);
+
+    MemorySettingsStore store = before;
+    const DialogModel expected = importedModel(store, import, SeedEntropy{});
+    FUZZ_CHECK(applyImport(store, import, SeedEntropy{}));
+    DialogModel model;
+    loadSettings(store, model, SeedEntropy{});
+    checkLoadedModel(model);
+    FUZZ_CHECK(sameStoredFields(model, expected));
+
+    // Export then import gives the same store.
+    const std::vector<RegistryValue> values = storedValues(store);
+    const auto again = chosenSection(writeRegistryExport(u"tovrik", values));
+    FUZZ_CHECK(std::holds_alternative<SectionImport>(again));
+    MemorySettingsStore roundTrip = before;
+    FUZZ_CHECK(applyImport(roundTrip, std::get<SectionImport>(again), SeedEntropy{}));
+    FUZZ_CHECK(roundTrip.values() == store.values());
+    return 0;
+}

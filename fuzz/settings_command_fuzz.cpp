@@ -1,0 +1,48 @@
+// Any command line of tovrik-settings that does not write (no import,
+// export or set-owner-key), run in-process against a store that holds
+// three named sets, which it must leave as it found it.
+#include <algorithm>
+#include <sstream>
+
+#include "cli/settings_command.h"
+#include "fuzz/command_line.h"
+#include "fuzz/temp_config_home.h"
+#include "fuzz/test_store.h"
+
+namespace {
+
+bool writes(const std::vector<std::string>& args)
+{
+    return std::any_of(args.begin(), args.end(), [](const std::string& arg) {
+        return arg == "import" || arg == "export" || arg == "set-owner-key";
+    });
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    putTestStore();
+    failOnQtMessages();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::vector<std::string> args = argumentsOf(bytesOf(data, size));
+    if (writes(args))
+        return 0;
+    NoInput input;
+    SettingsEnvironment env = systemSettingsEnvironment(input);
+    // Should a command try to write all the same, it is refused.
+    env.lockForWriting = [](std::string& why) -> std::shared_ptr<void> {
+        why = "writing is not fuzzed";
+        return nullptr;
+    };
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runSettings(args, out, err, env);
+    checkCommandOutcome(status, out.str(), err.str(), "tovrik-settings");
+    checkTestStoreUnchanged();
+    return 0;
+}

@@ -1,0 +1,93 @@
+// Any bytes as the INI file of the store, loaded as the window loads it,
+// then saved and loaded again.
+#include <QString>
+#include <QStringView>
+
+#include <chrono>
+#include <fstream>
+
+#include "fuzz/fuzz_support.h"
+#include "fuzz/store_invariants.h"
+#include "fuzz/temp_config_home.h"
+#include "settings/load_save.h"
+#include "settings/qt_settings_store.h"
+
+namespace {
+
+bool wholeCharacters(std::u16string_view text)
+{
+    return QStringView(text.data(), static_cast<qsizetype>(text.size())).isValidUtf16();
+}
+
+bool holdsOnlyWholeCharacters(const DialogModel& model)
+{
+    for (const std::u16string* text :
+         {&model.ownerName, &model.ownerKey, &model.seedText, &model.numericSeedText})
+        if (!wholeCharacters(*text))
+            return false;
+    for (const std::u16string& name : model.sets.setNames)
+        if (!wholeCharacters(name))
+            return false;
+    return true; // lists hold U+0001..U+00FF only
+}
+
+std::string fileBytes(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    std::filesystem::create_directories(tempConfigHome() / SettingsOrganization);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::filesystem::path file =
+        tempConfigHome() / SettingsOrganization / (std::string(WindowApplicationName) + ".conf");
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+        FUZZ_CHECK(out.good());
+    }
+    // QSettings keeps what it read of a file while its size and time stamp
+    // look unchanged, and two inputs of one size can be written within the
+    // same tick: every input gets a time stamp of its own, in the past so
+    // that no save's stamp meets it.
+    using Clock = std::filesystem::file_time_type::clock;
+    static Clock::time_point stamp = Clock::now() - std::chrono::hours(24 * 365);
+    stamp += std::chrono::seconds(1);
+    std::filesystem::last_write_time(file, stamp);
+
+    const QString organization = QString::fromLatin1(SettingsOrganization);
+    const QString name = QString::fromLatin1(WindowApplicationName);
+
+    DialogModel loaded;
+    {
+        QtSettingsStore store(organization, name);
+        loadSettings(store, loaded, SeedEntropy{});
+        checkLoadedModel(loaded);
+        // An escape in the file can spell half a surrogate pair, which the
+        // file's UTF-8 cannot hold: such a save must fail and leave the
+        // file as it was.
+        if (!holdsOnlyWholeCharacters(loaded)) {
+            FUZZ_CHECK(!saveSettings(store, loaded));
+            FUZZ_CHECK(fileBytes(file) == bytesOf(data, size));
+            std::filesystem::remove(file);
+            return 0;
+        }
+        FUZZ_CHECK(saveSettings(store, loaded));
+    }
+    DialogModel reloaded;
+    {
+        const QtSettingsStore store(organization, name);
+        loadSettings(store, reloaded, SeedEntropy{});
+    }
+    FUZZ_CHECK(sameStoredFields(reloaded, loaded));
+    std::filesystem::remove(file);
+    return 0;
+}
