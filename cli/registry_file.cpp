@@ -384,25 +384,25 @@ private:
 
     // hex:... or hex(type):..., with "\" continuations; the view starts after
     // "hex". Later lines are consumed.
-    RegistryData hexData(std::u16string_view spec)
+    RegistryData hexData(std::u16string_view form)
     {
         const int firstLine = lineNumber_;
         std::uint32_t type = RegBinary;
-        if (spec.starts_with(u'(')) {
-            const std::size_t close = spec.find(u')');
+        if (form.starts_with(u'(')) {
+            const std::size_t close = form.find(u')');
             const auto code =
-                close == spec.npos ? std::nullopt : parseHex32(spec.substr(1, close - 1));
+                close == form.npos ? std::nullopt : parseHex32(form.substr(1, close - 1));
             if (!code)
                 fail(lineNumber_, "hex( must hold a type number in hex digits and be closed");
             type = *code;
-            spec.remove_prefix(close + 1);
+            form.remove_prefix(close + 1);
         }
-        if (!spec.starts_with(u':'))
+        if (!form.starts_with(u':'))
             fail(lineNumber_, "hex data must start with ':'");
-        spec.remove_prefix(1);
+        form.remove_prefix(1);
 
         std::u16string joined;
-        std::u16string_view part = trimmed(afterComment(spec));
+        std::u16string_view part = trimmed(afterComment(form));
         while (part.ends_with(u'\\')) {
             joined += part.substr(0, part.size() - 1);
             // Comment lines may stand between continuation lines.
