@@ -20,6 +20,12 @@ groups[package]="librsvg2-bin help2man gzip file dpkg-dev man-db qt6-translation
 groups[web]="emscripten python3 chromium chromium-driver python3-selenium"
 # scripts/screen_reader_check.sh: the window as AT-SPI shows it.
 groups[screenreader]="python3-pyatspi at-spi2-core dbus-daemon xvfb xauth xdotool"
+# The Windows build: MinGW-w64, the host Qt tools of the same version as the
+# Qt built for Windows, the tools that build Qt's source package, Wine to run
+# the tests, NSIS for the installer, and zip.
+groups[windows]="g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
+  cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools
+  googletest wine wine64 nsis zip unzip xvfb xauth xclip fonts-ipafont-gothic"
 # The libFuzzer targets: clang 14 and its fuzzer and sanitizer runtimes.
 groups[fuzz]="clang-14 libclang-rt-14-dev"
 
