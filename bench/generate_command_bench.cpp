@@ -13,7 +13,10 @@
 #include "bench/timing_reporter.h"
 #include "engine/report.h"
 #include "settings/load_save.h"
+#include "settings/program_names.h"
 #include "settings/qt_settings_store.h"
+#include "settings/setting_table.h"
+#include "text/qt_text.h"
 #include "ui/ui_seams.h"
 #include "ui/up_down.h"
 #include "ui/veldra_dlg.h"
@@ -29,8 +32,8 @@ struct Fixture {
     Fixture()
     {
         qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-        store = std::make_unique<QtSettingsStore>(QString::fromLatin1(SettingsOrganization),
-                                                  QString::fromLatin1(WindowApplicationName));
+        store =
+            std::make_unique<QtSettingsStore>(toQ(SettingsOrganization), toQ(StoreApplicationName));
         dialog = std::make_unique<CVeldraDlg>(*store, seams, store->location());
         dialog->show();
         dialog->findChild<UpDown*>(QStringLiteral("lengthSpin"))->setPosition(99);

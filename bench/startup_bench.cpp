@@ -23,6 +23,8 @@
 #include <memory>
 
 #include "settings/qt_settings_store.h"
+#include "settings/setting_table.h"
+#include "text/qt_text.h"
 #include "ui/dialog_units.h"
 #include "ui/ui_seams.h"
 #include "ui/veldra_dlg.h"
@@ -86,7 +88,7 @@ int main(int argc, char** argv)
     const bool real = argc > 1 && std::strcmp(argv[1], "real") == 0;
 
     QApplication app(argc, argv);
-    app.setOrganizationName(QString::fromLatin1(SettingsOrganization));
+    app.setOrganizationName(toQ(SettingsOrganization));
     app.setApplicationName(QStringLiteral("tovrik"));
     // The configuration folder to start from (a store left by an earlier
     // start), or a fresh one: a first start.

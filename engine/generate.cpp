@@ -13,10 +13,9 @@ namespace {
 // "ぬれそほた" in Shift-JIS, in front of every hash input.
 constexpr std::uint8_t Salt[10] = {0x82, 0xCA, 0x82, 0xEA, 0x82, 0xBB, 0x82, 0xD9, 0x82, 0xBD};
 
-// One draw: the next output, its top 31 bits reduced below n.
 inline std::uint32_t drawBelow(MtState& mt, std::uint32_t n)
 {
-    return (mt_next(mt) >> 1) % n;
+    return drawIndex(mt_next(mt), n);
 }
 
 // A drawn character is appended as its low byte.

@@ -25,6 +25,13 @@ inline std::span<const std::u16string> shownPasswords(const Passwords& passwords
     return {passwords.data(), std::size_t{1} << spreadLevel};
 }
 
+// The index below n (n > 0) that one random output r draws: its top 31
+// bits reduced below n. Every draw of a generation consumes one output.
+inline constexpr std::uint32_t drawIndex(std::uint32_t r, std::uint32_t n)
+{
+    return (r >> 1) % n;
+}
+
 struct GenerationRequest {
     std::u16string ownerName;
     std::u16string ownerKey;

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/secret_input.h"
+#include "cli/common/command_line.h"
+#include "cli/common/secret_input.h"
 #include "fuzz/fuzz_support.h"
 
 // The arguments of a command line: the input split at its NUL bytes, as
@@ -52,18 +53,20 @@ inline bool isUtf8(const std::string& text)
 // standard error at most one warning line; or status 1 or 2 with one error
 // line there and nothing on standard output. Every line there is named for
 // the program.
-inline void checkCommandOutcome(int status, const std::string& out, const std::string& err,
-                                const std::string& program)
+inline void checkCommandOutcome(ExitStatus status, const std::string& out, const std::string& err,
+                                std::string_view program)
 {
-    FUZZ_CHECK(status == 0 || status == 1 || status == 2);
+    FUZZ_CHECK(status == ExitStatus::Ok || status == ExitStatus::Failure ||
+               status == ExitStatus::Usage);
     FUZZ_CHECK(isUtf8(out) && isUtf8(err));
-    if (status == 0) {
+    const std::string name(program);
+    if (status == ExitStatus::Ok) {
         if (err.empty())
             return;
-        FUZZ_CHECK(err.rfind(program + ": warning: ", 0) == 0);
+        FUZZ_CHECK(err.rfind(name + ": warning: ", 0) == 0);
     } else {
         FUZZ_CHECK(out.empty());
-        FUZZ_CHECK(err.rfind(program + ": ", 0) == 0);
+        FUZZ_CHECK(err.rfind(name + ": ", 0) == 0);
     }
     FUZZ_CHECK(err.find('\n') == err.size() - 1);
     for (char c : err)

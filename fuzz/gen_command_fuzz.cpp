@@ -2,9 +2,10 @@
 // holds three named sets, which it must leave as it found it.
 #include <sstream>
 
-#include "cli/gen_command.h"
+#include "cli/tovrik-gen/gen_command.h"
 #include "fuzz/command_line.h"
 #include "fuzz/test_store.h"
+#include "settings/program_names.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
@@ -26,9 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     std::ostringstream out;
     std::ostringstream err;
-    const int status = runGen(argumentsOf(bytesOf(data, size)), out, err, env);
-    checkCommandOutcome(status, out.str(), err.str(), "tovrik-gen");
-    if (status == 0)
+    const ExitStatus status = runGen(argumentsOf(bytesOf(data, size)), out, err, env);
+    checkCommandOutcome(status, out.str(), err.str(), GenProgramName);
+    if (status == ExitStatus::Ok)
         FUZZ_CHECK(!out.str().empty());
     checkTestStoreUnchanged();
     return 0;

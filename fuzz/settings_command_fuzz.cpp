@@ -4,10 +4,11 @@
 #include <algorithm>
 #include <sstream>
 
-#include "cli/settings_command.h"
+#include "cli/tovrik-settings/settings_command.h"
 #include "fuzz/command_line.h"
 #include "fuzz/temp_config_home.h"
 #include "fuzz/test_store.h"
+#include "settings/program_names.h"
 
 namespace {
 
@@ -41,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     std::ostringstream out;
     std::ostringstream err;
-    const int status = runSettings(args, out, err, env);
-    checkCommandOutcome(status, out.str(), err.str(), "tovrik-settings");
+    const ExitStatus status = runSettings(args, out, err, env);
+    checkCommandOutcome(status, out.str(), err.str(), SettingsProgramName);
     checkTestStoreUnchanged();
     return 0;
 }

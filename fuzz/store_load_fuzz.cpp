@@ -7,10 +7,12 @@
 #include <fstream>
 
 #include "fuzz/fuzz_support.h"
-#include "fuzz/store_invariants.h"
 #include "fuzz/temp_config_home.h"
 #include "settings/load_save.h"
+#include "settings/program_names.h"
 #include "settings/qt_settings_store.h"
+#include "tests/support/store_invariants.h"
+#include "text/qt_text.h"
 
 namespace {
 
@@ -48,7 +50,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::filesystem::path file =
-        tempConfigHome() / SettingsOrganization / (std::string(WindowApplicationName) + ".conf");
+        tempConfigHome() / SettingsOrganization / (std::string(StoreApplicationName) + ".conf");
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
@@ -63,14 +65,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     stamp += std::chrono::seconds(1);
     std::filesystem::last_write_time(file, stamp);
 
-    const QString organization = QString::fromLatin1(SettingsOrganization);
-    const QString name = QString::fromLatin1(WindowApplicationName);
+    const QString organization = toQ(SettingsOrganization);
+    const QString name = toQ(StoreApplicationName);
 
     DialogModel loaded;
     {
         QtSettingsStore store(organization, name);
         loadSettings(store, loaded, SeedEntropy{});
-        checkLoadedModel(loaded);
+        FUZZ_CHECK(brokenLoadInvariant(loaded).empty());
         // An escape in the file can spell half a surrogate pair, which the
         // file's UTF-8 cannot hold: such a save must fail and leave the
         // file as it was.

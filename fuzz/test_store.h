@@ -7,7 +7,8 @@
 
 #include "fuzz/fuzz_support.h"
 #include "fuzz/temp_config_home.h"
-#include "settings/qt_settings_store.h"
+#include "settings/program_names.h"
+#include "settings/setting_table.h"
 
 // The window's store for the command-line targets, in the temporary
 // configuration folder: three named sets, the second selected.
@@ -57,7 +58,7 @@ inline std::map<std::string, std::string>& atStart()
 inline void putTestStore()
 {
     std::filesystem::create_directories(test_store::folder());
-    std::ofstream(test_store::folder() / (std::string(WindowApplicationName) + ".conf"))
+    std::ofstream(test_store::folder() / (std::string(StoreApplicationName) + ".conf"))
         << test_store::Contents;
     test_store::atStart() = test_store::files();
 }

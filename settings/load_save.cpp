@@ -1,11 +1,8 @@
 #include "settings/load_save.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
-#include "charsets/char_list.h"
-#include "charsets/white_space.h"
 #include "engine/mt19937.h"
 #include "engine/sha1.h"
 
@@ -15,21 +12,28 @@ namespace {
 // one is taken as unreadable.
 constexpr std::size_t MaxComputerName = 15;
 
-std::u16string twoDigits(std::int32_t value)
+std::u16string_view fixedText(const SettingRow& row)
 {
-    return {static_cast<char16_t>(u'0' + value / 10 % 10),
-            static_cast<char16_t>(u'0' + value % 10)};
+    return std::get<std::u16string_view>(row.fallback);
 }
 
-// "MS%02d" and "MS%02d_name" for the 1-based set number k.
-std::u16string listValueName(std::int32_t k)
+std::int32_t fixedInt(const SettingRow& row)
 {
-    return u"MS" + twoDigits(k);
+    return std::get<std::int32_t>(row.fallback);
 }
 
-std::u16string nameValueName(std::int32_t k)
+// The row's text as the load takes it: the stored text, or the fallback,
+// cleaned up by the row's rule.
+std::u16string loadText(const SettingsStore& store, const SettingRow& row,
+                        std::u16string_view fallback, std::int32_t k = 0)
 {
-    return listValueName(k) + u"_name";
+    const std::optional<std::u16string> stored = store.readText(settingName(row, k));
+    return cleanedText(row, stored ? std::u16string_view(*stored) : fallback);
+}
+
+std::int32_t loadInt(const SettingsStore& store, const SettingRow& row, std::int32_t setCount = 0)
+{
+    return cleanedInt(row, store.readInt(settingName(row)).value_or(fixedInt(row)), setCount);
 }
 
 } // namespace
@@ -55,52 +59,45 @@ SeedNumbers drawDefaultSeedNumbers(const SeedEntropy& entropy)
     mt_seed_by_array(source, key, 10);
     SeedNumbers numbers{};
     for (std::uint32_t& number : numbers)
-        number = (mt_next(source) >> 1) % 100000u;
+        number = (mt_next(source) >> 1) % (MaxSeedNumber + 1);
     return numbers;
 }
 
 void loadSettings(const SettingsStore& store, DialogModel& model, const SeedEntropy& entropy)
 {
-    model.ownerName = trimWhiteSpace(store.readText(u"user name", DefaultOwnerName));
-    if (model.ownerName.empty())
-        model.ownerName = DefaultOwnerName;
-
-    model.ownerKey = store.readText(u"unique key", u"");
-    model.currentList = normalizeCharList(store.readText(u"moji list", DefaultCharList));
-    model.length = std::clamp(store.readInt(u"length", DefaultPasswordLength), MinPasswordLength,
-                              MaxPasswordLength);
-    // Only the string code selects string seed mode; any other code reads
-    // as numeric seed mode.
-    model.stringSeedMode = store.readInt(u"mode", StringSeedModeCode) == StringSeedModeCode;
-    model.seedText = store.readText(u"seed1", DefaultSeedText);
+    using namespace Setting;
+    model.ownerName = loadText(store, OwnerName, fixedText(OwnerName));
+    model.ownerKey = loadText(store, OwnerKey, fixedText(OwnerKey));
+    model.currentList = loadText(store, CurrentList, fixedText(CurrentList));
+    model.length = loadInt(store, Length);
+    model.stringSeedMode = loadInt(store, SeedMode) == StringSeedModeCode;
+    model.seedText = loadText(store, SeedText, fixedText(SeedText));
+    // The default numbers are drawn whether or not they are needed.
     model.numericSeedText =
-        store.readText(u"seed2", FormatNumericSeed(drawDefaultSeedNumbers(entropy)));
-    model.complexity = store.readInt(u"complex", 0) != 0 ? 1 : 0;
+        loadText(store, NumericSeedText, FormatNumericSeed(drawDefaultSeedNumbers(entropy)));
+    model.complexity = loadInt(store, Complexity);
 
     CharSetTable& sets = model.sets;
     sets.setLists.clear();
     sets.setNames.clear();
-    const std::int32_t storedCount = store.readInt(u"mojisetmax", 0);
-    if (storedCount <= 0) {
+    const std::int32_t storedCount = loadInt(store, SetCount);
+    if (storedCount == 0) {
         // No table stored (a first start, or a count no save writes).
         sets.setCount = 1;
         sets.currentSet = 0;
         sets.setLists.push_back(model.currentList);
         sets.setNames.emplace_back(DefaultSetName);
     } else {
-        sets.setCount = std::min(storedCount, MaxCharSets);
-        const std::int32_t selected = store.readInt(u"mojisetsel", 1);
-        sets.currentSet = selected >= 0 && selected < sets.setCount ? selected : 0;
+        sets.setCount = storedCount;
+        sets.currentSet = loadInt(store, SelectedSet, storedCount);
         for (std::int32_t k = 1; k <= sets.setCount; ++k) {
-            sets.setLists.push_back(
-                normalizeCharList(store.readText(listValueName(k), DefaultCharList)));
-            sets.setNames.push_back(store.readText(nameValueName(k), numberedSetName(k - 1)));
+            sets.setLists.push_back(loadText(store, SetList, fixedText(SetList), k));
+            sets.setNames.push_back(loadText(store, SetName, numberedSetName(k - 1), k));
         }
         model.currentList = currentSetList(sets);
     }
 
-    const std::int32_t spread = store.readInt(u"spread", 0);
-    model.spreadLevel = spread < 0 ? 0 : spread % SpreadLevels;
+    model.spreadLevel = loadInt(store, SpreadLevel);
 }
 
 void restoreStartupFields(DialogModel& model)
@@ -112,24 +109,38 @@ void restoreStartupFields(DialogModel& model)
     model.listEditing = false;
 }
 
-bool saveSettings(SettingsStore& store, const DialogModel& model)
+std::vector<NamedValue> valuesOf(const DialogModel& model)
 {
+    using namespace Setting;
     const CharSetTable& sets = model.sets;
-    store.writeText(u"user name", model.ownerName);
-    store.writeText(u"unique key", model.ownerKey);
-    store.writeText(u"moji list", model.currentList);
-    store.writeInt(u"length", model.length);
-    store.writeInt(u"mode", model.stringSeedMode ? StringSeedModeCode : NumericSeedModeCode);
-    store.writeText(u"seed1", model.seedText);
-    store.writeText(u"seed2", model.numericSeedText);
-    store.writeInt(u"complex", model.complexity != 0 ? 1 : 0);
-    store.writeInt(u"mojisetmax", sets.setCount);
-    store.writeInt(u"mojisetsel", sets.currentSet);
+    std::vector<NamedValue> values = {
+        {settingName(OwnerName), model.ownerName},
+        {settingName(OwnerKey), model.ownerKey},
+        {settingName(CurrentList), model.currentList},
+        {settingName(Length), model.length},
+        {settingName(SeedMode), model.stringSeedMode ? StringSeedModeCode : NumericSeedModeCode},
+        {settingName(SeedText), model.seedText},
+        {settingName(NumericSeedText), model.numericSeedText},
+        {settingName(Complexity), model.complexity != 0 ? 1 : 0},
+        {settingName(SetCount), sets.setCount},
+        {settingName(SelectedSet), sets.currentSet},
+    };
     for (std::int32_t k = 1; k <= sets.setCount; ++k) {
         const auto slot = static_cast<std::size_t>(k - 1);
-        store.writeText(listValueName(k), sets.setLists[slot]);
-        store.writeText(nameValueName(k), sets.setNames[slot]);
+        values.push_back({settingName(SetList, k), sets.setLists[slot]});
+        values.push_back({settingName(SetName, k), sets.setNames[slot]});
     }
-    store.writeInt(u"spread", model.spreadLevel);
+    values.push_back({settingName(SpreadLevel), model.spreadLevel});
+    return values;
+}
+
+bool saveSettings(SettingsStore& store, const DialogModel& model)
+{
+    for (const NamedValue& value : valuesOf(model)) {
+        if (const auto* text = std::get_if<std::u16string>(&value.value))
+            store.writeText(value.name, *text);
+        else
+            store.writeInt(value.name, std::get<std::int32_t>(value.value));
+    }
     return store.flush();
 }

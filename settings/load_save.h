@@ -3,12 +3,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "settings/dialog_model.h"
+#include "settings/setting_table.h"
 #include "settings/settings_store.h"
-
-// The name of the one section the program uses.
-inline constexpr std::u16string_view SettingsSection = u"setting102";
 
 // What the default seed numbers are drawn from at a load: the window's
 // platform seams supply it, tests a fixed one.
@@ -18,16 +17,8 @@ struct SeedEntropy {
     std::optional<std::u16string> computerName; // nothing when it cannot be read
 };
 
-// What a first start uses where the store holds nothing.
-inline constexpr std::u16string_view DefaultOwnerName = u"○○";
-inline constexpr std::u16string_view DefaultSeedText = u"TANE";
-
-// The stored codes of the two seed modes.
-inline constexpr std::int32_t StringSeedModeCode = 31415;
-inline constexpr std::int32_t NumericSeedModeCode = 9265;
-
-// The seven default seed numbers, each 0..99999, drawn from an MT19937
-// seeded with the ten words that the entropy gives.
+// The seven default seed numbers, each 0..MaxSeedNumber, drawn from an
+// MT19937 seeded with the ten words that the entropy gives.
 SeedNumbers drawDefaultSeedNumbers(const SeedEntropy& entropy);
 
 // Fills the model from the store: owner texts, list, length, seed mode and
@@ -40,6 +31,10 @@ void loadSettings(const SettingsStore& store, DialogModel& model, const SeedEntr
 // text entry and the seven numbers split from the numeric seed text; ends
 // any list edit. The spread level and the widgets are the window's business.
 void restoreStartupFields(DialogModel& model);
+
+// What a save writes, in its order: a value for each row of the setting
+// table, the set pairs for the sets the model holds.
+std::vector<NamedValue> valuesOf(const DialogModel& model);
 
 // Writes every value in its fixed order, then flushes. False when the store
 // could not be written.

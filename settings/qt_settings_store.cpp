@@ -2,19 +2,16 @@
 
 #include <algorithm>
 
-#include "settings/load_save.h"
-#include "settings/stored_value.h"
+#include "settings/program_names.h"
+#include "settings/setting_table.h"
+#include "settings/variant_value.h"
+#include "text/qt_text.h"
 
 namespace {
 
-QString toQString(std::u16string_view text)
-{
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString valueKey(std::u16string_view name)
 {
-    return toQString(SettingsSection) + u'/' + toQString(name);
+    return toQ(SettingsSection) + u'/' + toQ(name);
 }
 
 } // namespace
@@ -33,21 +30,20 @@ QVariant QtSettingsStore::read(std::u16string_view name) const
     return found != written_.end() ? found->second : backend_->value(key);
 }
 
-std::u16string QtSettingsStore::readText(std::u16string_view name,
-                                         std::u16string_view fallback) const
+std::optional<std::u16string> QtSettingsStore::readText(std::u16string_view name) const
 {
-    const std::optional<QString> text = storedText(read(name));
-    return text ? text->toStdU16String() : std::u16string(fallback);
+    const std::optional<QString> text = textOf(read(name));
+    return text ? std::optional(fromQ(*text)) : std::nullopt;
 }
 
-std::int32_t QtSettingsStore::readInt(std::u16string_view name, std::int32_t fallback) const
+std::optional<std::int32_t> QtSettingsStore::readInt(std::u16string_view name) const
 {
-    return storedInt(read(name)).value_or(fallback);
+    return intOf(read(name));
 }
 
 void QtSettingsStore::writeText(std::u16string_view name, std::u16string_view value)
 {
-    written_[valueKey(name)] = toQString(value);
+    written_[valueKey(name)] = toQ(value);
     unflushed_ = true;
 }
 
@@ -95,6 +91,5 @@ std::optional<StoreFolder> QtSettingsStore::folder(QString& problem) const
 
 std::unique_ptr<QtSettingsStore> openWindowStore()
 {
-    return std::make_unique<QtSettingsStore>(QString::fromLatin1(SettingsOrganization),
-                                             QString::fromLatin1(WindowApplicationName));
+    return std::make_unique<QtSettingsStore>(toQ(SettingsOrganization), toQ(StoreApplicationName));
 }

@@ -8,11 +8,6 @@
 #include "settings/settings_store.h"
 #include "settings/store_backend.h"
 
-// The company level of the per-user store, and the application level that
-// the window program and its command-line companions share.
-inline constexpr char SettingsOrganization[] = "Ostrel Applications";
-inline constexpr char WindowApplicationName[] = "tovrik";
-
 // The per-user store on QSettings, section "setting102": on Linux the INI
 // file <config dir>/<organization>/<application>.conf (XDG_CONFIG_HOME
 // honoured, read when the store is made), elsewhere the native store (the
@@ -31,8 +26,8 @@ public:
     QtSettingsStore(const QtSettingsStore&) = delete;
     QtSettingsStore& operator=(const QtSettingsStore&) = delete;
 
-    std::u16string readText(std::u16string_view name, std::u16string_view fallback) const override;
-    std::int32_t readInt(std::u16string_view name, std::int32_t fallback) const override;
+    std::optional<std::u16string> readText(std::u16string_view name) const override;
+    std::optional<std::int32_t> readInt(std::u16string_view name) const override;
     void writeText(std::u16string_view name, std::u16string_view value) override;
     void writeInt(std::u16string_view name, std::int32_t value) override;
     bool flush() override;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 
 // How the per-user store was found when it was opened.
 enum class StoreAccess {
@@ -12,16 +14,18 @@ enum class StoreAccess {
     Refused,    // not safe to use: another user's, writable by others, or not a file
 };
 
-// One section of named text and 32-bit integer values. Reads return the
-// default when a value is absent or of the wrong type; values are never
+// A stored value: a 32-bit integer or a text.
+using StoredValue = std::variant<std::int32_t, std::u16string>;
+
+// One section of named text and 32-bit integer values. A read answers
+// nothing when the value is absent or of the other type; values are never
 // deleted or listed.
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
 
-    virtual std::u16string readText(std::u16string_view name,
-                                    std::u16string_view fallback) const = 0;
-    virtual std::int32_t readInt(std::u16string_view name, std::int32_t fallback) const = 0;
+    virtual std::optional<std::u16string> readText(std::u16string_view name) const = 0;
+    virtual std::optional<std::int32_t> readInt(std::u16string_view name) const = 0;
     virtual void writeText(std::u16string_view name, std::u16string_view value) = 0;
     virtual void writeInt(std::u16string_view name, std::int32_t value) = 0;
 

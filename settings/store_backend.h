@@ -24,8 +24,8 @@ struct StoreFolder {
 using StoredValues = std::map<QString, QVariant>;
 
 // Where the per-user store lives on this platform and how a save reaches it.
-// One implementation per platform, chosen in CMake: store_file_linux.cpp (an
-// INI file that must be the user's own) on Linux, store_native.cpp (the
+// One implementation per platform, chosen in CMake: ini_backend_posix.cpp (an
+// INI file that must be the user's own) on Linux, native_backend.cpp (the
 // platform's own store through QSettings) elsewhere.
 class StoreBackend {
 public:

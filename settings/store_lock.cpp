@@ -5,6 +5,8 @@
 #include <QSysInfo>
 
 #include "settings/qt_settings_store.h"
+#include "settings/setting_table.h"
+#include "text/qt_text.h"
 
 namespace {
 
@@ -22,8 +24,8 @@ std::optional<WindowLockPlace> windowLockPlace(const QtSettingsStore& store, std
         why = problem.toStdString();
         return std::nullopt;
     }
-    const QString path = QDir::tempPath() + u'/' + QString::fromLatin1(SettingsOrganization) +
-                         u' ' + QFileInfo(store.location()).fileName() + LockSuffix;
+    const QString path = QDir::tempPath() + u'/' + toQ(SettingsOrganization) + u' ' +
+                         QFileInfo(store.location()).fileName() + LockSuffix;
     return WindowLockPlace{nullptr, path, path};
 }
 

@@ -9,7 +9,9 @@
 
 #include "settings/memory_settings_store.h"
 #include "settings/qt_settings_store.h"
+#include "settings/setting_table.h"
 #include "settings/store_lock.h"
+#include "text/qt_text.h"
 #include "ui/qt_translation.h"
 #include "ui/ui_seams.h"
 #include "ui/veldra_dlg.h"
@@ -32,7 +34,7 @@ QString unusableStoreMessage(StoreAccess access, const QString& location)
 
 CVeldraApp::CVeldraApp(int& argc, char** argv) : QApplication(argc, argv)
 {
-    setOrganizationName(QString::fromLatin1(SettingsOrganization));
+    setOrganizationName(toQ(SettingsOrganization));
     // The store's application level is the executable's base name.
     setApplicationName(QFileInfo(applicationFilePath()).completeBaseName());
     // Docks find the desktop entry, and with it the icon, by this name.

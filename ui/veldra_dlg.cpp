@@ -18,13 +18,13 @@
 #include <QTimer>
 
 #include "settings/load_save.h"
+#include "text/qt_text.h"
 #include "ui/about_dlg.h"
 #include "ui/dialog_units.h"
 #include "ui/one_line_edit.h"
 #include "ui/result_layout.h"
 #include "ui/set_combo.h"
 #include "ui/system_menu.h"
-#include "ui/u16_text.h"
 #include "ui/ui_seams.h"
 #include "ui/up_down.h"
 #include "ui/window_title.h"
@@ -139,7 +139,7 @@ void CVeldraDlg::buildTemplate()
 
     seedTextEdit = new OneLineEdit(this);
     place(seedTextEdit, 65, 99, 188, 15);
-    for (int i = 0; i < 7; ++i) {
+    for (std::size_t i = 0; i < SeedNumberCount; ++i) {
         seedNumberEdits[i] = digitsOnlyEdit(this);
         place(seedNumberEdits[i], 65 + 27 * i, 117, 26, 15);
     }
@@ -212,7 +212,7 @@ void CVeldraDlg::nameControls()
     lengthSpin->setAccessibleNames(QStringLiteral("文字数"), QStringLiteral("文字数を増やす"),
                                    QStringLiteral("文字数を減らす"));
     seedTextEdit->setAccessibleName(QStringLiteral("種の文字列"));
-    for (int i = 0; i < 7; ++i)
+    for (std::size_t i = 0; i < SeedNumberCount; ++i)
         seedNumberEdits[i]->setAccessibleName(QStringLiteral("数字 %1").arg(i + 1));
     for (int i = 0; i < PasswordCount; ++i)
         resultEdits[i]->setAccessibleName(QStringLiteral("生成パスワード %1").arg(i + 1));

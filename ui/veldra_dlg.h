@@ -67,7 +67,7 @@ private:
 
     // The exchange, saving and the handlers that read the dialog
     // (veldra_dlg_exchange.cpp).
-    bool readSeedNumber(int index);
+    bool readSeedNumber(std::size_t index);
     void saveAll();
     void showSaveFailure();
     void onSeedMode(bool stringMode);
@@ -97,7 +97,7 @@ private:
     QRadioButton* stringSeedRadio;
     QRadioButton* numericSeedRadio;
     QLineEdit* seedTextEdit;
-    std::array<QLineEdit*, 7> seedNumberEdits;
+    std::array<QLineEdit*, SeedNumberCount> seedNumberEdits;
     QGroupBox* resultGroup;
     QPushButton* generateButton;
     QCheckBox* complexityCheck;

@@ -12,17 +12,16 @@
 
 #include "engine/report.h"
 #include "settings/load_save.h"
+#include "text/qt_text.h"
 #include "ui/plain_text.h"
-#include "ui/u16_text.h"
 #include "ui/ui_seams.h"
 #include "ui/up_down.h"
 
 namespace {
 
-constexpr int SeedNumberMax = 99999;
-
 const QString NotANumberMessage = QStringLiteral("正の整数を入力してください。");
-const QString OutOfRangeMessage = QStringLiteral("0 から 99999 までの整数を入力してください。");
+const QString OutOfRangeMessage =
+    QStringLiteral("0 から %1 までの整数を入力してください。").arg(MaxSeedNumber);
 const QString EmptyListMessage =
     QStringLiteral("文字リストが空のため、パスワードを生成できません。\n"
                    "文字リストをダブルクリックするか F2 キーを押して、文字を入力してください。");
@@ -59,7 +58,7 @@ bool CVeldraDlg::exchangeData(bool save)
             stringSeedRadio->isChecked() ? 0 : (numericSeedRadio->isChecked() ? 1 : -1);
         model_.listDisplay = fromQ(plainTextOf(*listEdit));
         model_.seedTextEntry = fromQ(seedTextEdit->text());
-        for (int i = 0; i < 7; ++i)
+        for (std::size_t i = 0; i < SeedNumberCount; ++i)
             if (!readSeedNumber(i))
                 return false;
         model_.complexity = complexityCheck->isChecked() ? 1 : 0;
@@ -79,7 +78,7 @@ bool CVeldraDlg::exchangeData(bool save)
     if (plainTextOf(*listEdit) != list)
         setPlainTextOf(*listEdit, list);
     showFromStart(seedTextEdit, toQ(model_.seedTextEntry));
-    for (int i = 0; i < 7; ++i)
+    for (std::size_t i = 0; i < SeedNumberCount; ++i)
         showFromStart(seedNumberEdits[i], QString::number(model_.seedNumbers[i]));
     complexityCheck->setChecked(model_.complexity == 1);
     for (int i = 0; i < PasswordCount; ++i)
@@ -90,7 +89,7 @@ bool CVeldraDlg::exchangeData(bool save)
 // One number edit into its field: an unsigned decimal, then the 0..99999
 // check. A value above the check is kept in the field, as typed; an emptied
 // edit reads as 0, so that clearing an edit to retype it raises no message.
-bool CVeldraDlg::readSeedNumber(int index)
+bool CVeldraDlg::readSeedNumber(std::size_t index)
 {
     QLineEdit* edit = seedNumberEdits[index];
     const QByteArray text = edit->text().toLatin1();
@@ -111,7 +110,7 @@ bool CVeldraDlg::readSeedNumber(int index)
     }
     if (!failed) {
         model_.seedNumbers[index] = static_cast<std::uint32_t>(value);
-        if (value > SeedNumberMax) {
+        if (value > MaxSeedNumber) {
             failed = true;
             message = OutOfRangeMessage;
         }

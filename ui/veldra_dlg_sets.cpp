@@ -13,8 +13,8 @@
 #include "charsets/char_list.h"
 #include "charsets/char_set_table.h"
 #include "settings/load_save.h"
+#include "text/qt_text.h"
 #include "ui/add_set_dlg.h"
-#include "ui/u16_text.h"
 #include "ui/ui_seams.h"
 
 void CVeldraDlg::fillSetCombo()

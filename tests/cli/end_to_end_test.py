@@ -1,10 +1,15 @@
 #!/usr/bin/env python3
 """tovrik-gen as a user runs it: the golden passwords, the store it reads,
-stores it must refuse, and output that cannot be written.
+stores it must refuse, and output that cannot be written. The one harness
+that runs the real program, for the tests and for the check of hardened
+builds.
 
 Usage: end_to_end_test.py TOVRIK_GEN FIXTURE_CONFIG_DIR
+FIXTURE_CONFIG_DIR holds the window's store as a configuration folder holds
+it, and so gives the store's place below such a folder.
 The cases that need a second user run as root only (through setpriv).
 """
+import glob
 import os
 import shutil
 import subprocess
@@ -12,6 +17,8 @@ import sys
 import tempfile
 
 gen, fixture = sys.argv[1], sys.argv[2]
+STORE_FOLDER, STORE_FILE = os.path.split(
+    os.path.relpath(glob.glob(os.path.join(fixture, "*", "*"))[0], fixture))
 NOBODY = 65534
 failures = []
 is_root = os.geteuid() == 0 and shutil.which("setpriv") is not None
@@ -50,14 +57,14 @@ with tempfile.TemporaryDirectory() as top:
 
     def config_dir(name, owner=None):
         path = os.path.join(top, name)
-        os.makedirs(os.path.join(path, "Ostrel Applications"))
+        os.makedirs(os.path.join(path, STORE_FOLDER))
         if owner is not None:
-            for folder in (path, os.path.join(path, "Ostrel Applications")):
+            for folder in (path, os.path.join(path, STORE_FOLDER)):
                 os.chown(folder, owner, owner)
         return path
 
     def store_of(config):
-        return os.path.join(config, "Ostrel Applications", "tovrik.conf")
+        return os.path.join(config, STORE_FOLDER, STORE_FILE)
 
     # The golden first-start passwords, and the one warning on errors.
     result = run(["--no-store", "--seed", "TANE"], top)
@@ -70,6 +77,9 @@ with tempfile.TemporaryDirectory() as top:
     stored = os.path.join(top, "stored")
     shutil.copytree(fixture, stored)
     expect("reads the store", run([], stored), 0, out="1r@M\n", err=WARNING)
+
+    # A list with nothing left once normalised.
+    expect("empty list", run(["--no-store", "--list", "\r\n"], top), 1, out="")
 
     # A mistyped configuration folder is a first start, with the warning.
     result = run([], os.path.join(top, "no such folder"))
@@ -87,8 +97,7 @@ with tempfile.TemporaryDirectory() as top:
 
     if not is_root:
         unreadable = config_dir("unreadable")
-        shutil.copy(os.path.join(fixture, "Ostrel Applications", "tovrik.conf"),
-                    store_of(unreadable))
+        shutil.copy(store_of(fixture), store_of(unreadable))
         os.chmod(store_of(unreadable), 0)
         expect("unreadable store", run([], unreadable), 3, out="", err_has=store_of(unreadable))
         print("skipped without root: the stores of another user")
@@ -105,15 +114,15 @@ with tempfile.TemporaryDirectory() as top:
         # Stores that another user (root here) made for nobody.
         planted = "[setting102]\nunique%20key=chosen by someone else\n"
         theirs = config_dir("theirs")
-        os.chmod(os.path.join(theirs, "Ostrel Applications"), 0o755)
+        os.chmod(os.path.join(theirs, STORE_FOLDER), 0o755)
         with open(store_of(theirs), "w") as f:
             f.write(planted)
         os.chmod(store_of(theirs), 0o644)
         expect("folder of another user", run([], theirs, True), 1, out="",
-               err_has=os.path.join(theirs, "Ostrel Applications"))
+               err_has=os.path.join(theirs, STORE_FOLDER))
 
         shared = config_dir("shared")
-        os.chmod(os.path.join(shared, "Ostrel Applications"), 0o777)
+        os.chmod(os.path.join(shared, STORE_FOLDER), 0o777)
         expect("shared folder of another user", run([], shared, True), 1, out="")
 
         linked = config_dir("linked", NOBODY)

@@ -1,4 +1,4 @@
-#include "cli/gen_command.h"
+#include "cli/tovrik-gen/gen_command.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 namespace {
 
 struct GenResult {
-    int status;
+    ExitStatus status;
     std::string out;
     std::string err;
 };
@@ -52,7 +52,7 @@ GenEnvironment testEnvironment(const MemorySettingsStore* store = nullptr)
 GenResult run(std::vector<std::string> args, const GenEnvironment& env)
 {
     std::ostringstream out, err;
-    const int status = runGen(args, out, err, env);
+    const ExitStatus status = runGen(args, out, err, env);
     return {status, out.str(), err.str()};
 }
 
@@ -77,7 +77,7 @@ std::vector<std::string> lines(const std::string& text)
 TEST(TovrikGen, FirstStartValuesGiveTheReferencePasswords)
 {
     const GenResult r = run({"--no-store", "--seed", "TANE"});
-    ASSERT_EQ(r.status, ExitOk) << r.err;
+    ASSERT_EQ(r.status, ExitStatus::Ok) << r.err;
     // Standard output stays the passwords only; one warning goes to errors.
     EXPECT_EQ(r.err, EmptyKeyWarning);
     EXPECT_EQ(run({"--no-store", "--owner-key", "k"}).err, "");
@@ -110,7 +110,7 @@ TEST(TovrikGen, OptionsReachTheEngine)
         std::vector<std::string> args = c.args;
         args.push_back("--no-store");
         const GenResult r = run(args);
-        ASSERT_EQ(r.status, ExitOk) << r.err;
+        ASSERT_EQ(r.status, ExitStatus::Ok) << r.err;
         EXPECT_EQ(lines(r.out).at(0), c.first);
     }
 }
@@ -125,7 +125,7 @@ TEST(TovrikGen, ReportIsTheClipboardText)
 {
     const GenResult r =
         run({"--no-store", "--numbers", "1-2-3-4-5-6-7", "--spread", "1", "--report"});
-    ASSERT_EQ(r.status, ExitOk) << r.err;
+    ASSERT_EQ(r.status, ExitStatus::Ok) << r.err;
     EXPECT_EQ(r.out.substr(0, r.out.find("種: ")),
               "[ トヴリク ver1.02 ]\r\n"
               "生成日時: 2026/12/10 09:30:00\r\n"
@@ -176,7 +176,7 @@ TEST(TovrikGen, BadInputGetsOneLineAndStatusTwo)
     };
     for (const auto& args : bad) {
         const GenResult r = run(args);
-        EXPECT_EQ(r.status, ExitUsage) << args[0];
+        EXPECT_EQ(r.status, ExitStatus::Usage) << args[0];
         EXPECT_EQ(r.out, "") << args[0];
         EXPECT_EQ(lines(r.err).size(), 1u) << r.err;
         EXPECT_TRUE(r.err.starts_with("tovrik-gen: ")) << r.err;
@@ -189,9 +189,9 @@ TEST(TovrikGen, NonAsciiArgumentsNeedAUtf8Locale)
 {
     GenEnvironment env = testEnvironment();
     env.argumentsAreUtf8 = false;
-    EXPECT_EQ(run({"--no-store", "--owner-name", "山田"}, env).status, ExitUsage);
+    EXPECT_EQ(run({"--no-store", "--owner-name", "山田"}, env).status, ExitStatus::Usage);
     const GenResult ascii = run({"--no-store", "--owner-name", "x"}, env);
-    EXPECT_EQ(ascii.status, ExitOk);
+    EXPECT_EQ(ascii.status, ExitStatus::Ok);
     EXPECT_EQ(ascii.out, run({"--no-store", "--owner-name", "x"}).out);
 }
 
@@ -199,9 +199,9 @@ TEST(TovrikGen, StoreThatIsNotUsableStopsWithItsPath)
 {
     const struct {
         StoreAccess access;
-        int status;
-    } cases[] = {{StoreAccess::Refused, ExitRefusedStore},
-                 {StoreAccess::Unreadable, ExitUnreadableStore}};
+        ExitStatus status;
+    } cases[] = {{StoreAccess::Refused, ExitStatus::Failure},
+                 {StoreAccess::Unreadable, ExitStatus::UnreadableStore}};
     for (const auto& c : cases) {
         GenEnvironment env = testEnvironment();
         env.openStore = [&c] {
@@ -212,7 +212,7 @@ TEST(TovrikGen, StoreThatIsNotUsableStopsWithItsPath)
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err, "tovrik-gen: cannot use the settings store /x/tovrik.conf\n");
         // --no-store does not look at it.
-        EXPECT_EQ(run({"--no-store"}, env).status, ExitOk);
+        EXPECT_EQ(run({"--no-store"}, env).status, ExitStatus::Ok);
     }
 }
 
@@ -230,7 +230,8 @@ TEST(TovrikGen, FailedOutputIsAFailure)
         FullStream full;
         std::ostream out(&full);
         std::ostringstream err;
-        EXPECT_EQ(runGen(args, out, err, testEnvironment()), ExitOutputFailed) << args.back();
+        EXPECT_EQ(runGen(args, out, err, testEnvironment()), ExitStatus::OutputFailed)
+            << args.back();
         EXPECT_NE(err.str().find("cannot write"), std::string::npos);
     }
 }
@@ -257,7 +258,7 @@ TEST(TovrikGen, ControlCharactersAreEscapedOnlyOnATerminal)
 TEST(TovrikGen, ListEmptyAfterNormalisationIsStatusOne)
 {
     const GenResult r = run({"--no-store", "--list", "\r\n\a"});
-    EXPECT_EQ(r.status, ExitNothingToDraw);
+    EXPECT_EQ(r.status, ExitStatus::Failure);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("empty"), std::string::npos);
 }
@@ -325,8 +326,8 @@ TEST(TovrikGen, StoredValuesGiveTheSamePasswordsAsOptions)
     for (const Case& c : cases) {
         const GenResult fromStore = run(c.stored, &store);
         const GenResult fromOptions = run(c.options);
-        ASSERT_EQ(fromStore.status, ExitOk) << fromStore.err;
-        ASSERT_EQ(fromOptions.status, ExitOk) << fromOptions.err;
+        ASSERT_EQ(fromStore.status, ExitStatus::Ok) << fromStore.err;
+        ASSERT_EQ(fromOptions.status, ExitStatus::Ok) << fromOptions.err;
         EXPECT_EQ(fromStore.out, fromOptions.out);
         EXPECT_FALSE(fromStore.out.empty());
     }
@@ -356,13 +357,13 @@ TEST(TovrikGen, UnknownSetNamesTheSetsAndExitsTwo)
 {
     const MemorySettingsStore store = storeOf(threeSetModel());
     const GenResult r = run({"--set", "Web"}, &store);
-    EXPECT_EQ(r.status, ExitUsage);
+    EXPECT_EQ(r.status, ExitStatus::Usage);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(lines(r.err).size(), 1u);
     EXPECT_NE(r.err.find("'default', 'web', 'pin'"), std::string::npos) << r.err;
 
     // Without the store only the built-in set exists.
-    EXPECT_EQ(run({"--no-store", "--set", "default"}, &store).status, ExitOk);
+    EXPECT_EQ(run({"--no-store", "--set", "default"}, &store).status, ExitStatus::Ok);
     EXPECT_NE(run({"--no-store", "--set", "web"}, &store).err.find("'default'"), std::string::npos);
 }
 
@@ -376,7 +377,7 @@ TEST(TovrikGen, HelpAndVersion)
 {
     for (const char* option : {"--help", "-h", "--help-all"}) {
         const GenResult help = run({option});
-        EXPECT_EQ(help.status, ExitOk) << option;
+        EXPECT_EQ(help.status, ExitStatus::Ok) << option;
         EXPECT_TRUE(help.out.starts_with("Usage: tovrik-gen [options]\n")) << help.out;
         for (const char* shown :
              {"--owner-name <TEXT>", "--spread <LEVEL>", "LEVEL 0 to 4", "--no-store",

@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include "settings/qt_settings_store.h"
+#include "tests/support/config_home.h"
+#include "tests/support/window_store.h"
 
 namespace {
 
@@ -40,7 +42,7 @@ TEST(OwnerKeyPrompt, ARealTerminalNeverShowsTheKey)
     ASSERT_GE(child, 0);
     if (child == 0) {
         ::setenv("XDG_CONFIG_HOME", config.constData(), 1);
-        ::execl(TOVRIK_SETTINGS_EXE, "tovrik-settings", "set-owner-key", nullptr);
+        ::execl(TOVRIK_SETTINGS_EXE, TOVRIK_SETTINGS_EXE, "set-owner-key", nullptr);
         ::_exit(127);
     }
 
@@ -63,10 +65,9 @@ TEST(OwnerKeyPrompt, ARealTerminalNeverShowsTheKey)
     EXPECT_NE(terminal.c_lflag & ECHO, 0u);
     ::close(master);
 
-    qputenv("XDG_CONFIG_HOME", config);
-    const QtSettingsStore store(SettingsOrganization, WindowApplicationName);
-    EXPECT_EQ(store.readText(u"unique key", u""), u"s3cret 鍵");
-    qunsetenv("XDG_CONFIG_HOME");
+    const ScopedConfigHome home(dir.path());
+    const QtSettingsStore store = windowStore();
+    EXPECT_EQ(store.readText(u"unique key"), u"s3cret 鍵");
 }
 
 } // namespace

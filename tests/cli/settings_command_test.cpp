@@ -1,4 +1,4 @@
-#include "cli/settings_command.h"
+#include "cli/tovrik-settings/settings_command.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,11 @@
 #include <sstream>
 
 #include "charsets/char_list.h"
-#include "cli/gen_command.h"
-#include "cli/registry_settings.h"
+#include "cli/tovrik-gen/gen_command.h"
 #include "settings/memory_settings_store.h"
-#include "tests/cli/fixtures.h"
+#include "settings/registry_mapping.h"
+#include "tests/support/recording_store.h"
+#include "tests/support/reg_fixtures.h"
 
 namespace {
 
@@ -48,13 +49,13 @@ private:
 class StoreRef : public SettingsStore {
 public:
     explicit StoreRef(SettingsStore& store) : store_(store) {}
-    std::u16string readText(std::u16string_view name, std::u16string_view fallback) const override
+    std::optional<std::u16string> readText(std::u16string_view name) const override
     {
-        return store_.readText(name, fallback);
+        return store_.readText(name);
     }
-    std::int32_t readInt(std::u16string_view name, std::int32_t fallback) const override
+    std::optional<std::int32_t> readInt(std::u16string_view name) const override
     {
-        return store_.readInt(name, fallback);
+        return store_.readInt(name);
     }
     void writeText(std::u16string_view name, std::u16string_view value) override
     {
@@ -71,14 +72,14 @@ private:
 };
 
 struct Result {
-    int status;
+    ExitStatus status;
     std::string out;
     std::string err;
 };
 
 class SettingsCommand : public ::testing::Test {
 protected:
-    MemorySettingsStore store;
+    RecordingSettingsStore store;
     FakeSecretInput input;
     bool windowRunning = false;
     std::vector<QString> backups; // made, in order
@@ -113,7 +114,7 @@ protected:
     Result run(std::vector<std::string> args)
     {
         std::ostringstream out, err;
-        const int status = runSettings(args, out, err, env());
+        const ExitStatus status = runSettings(args, out, err, env());
         return {status, out.str(), err.str()};
     }
 
@@ -129,7 +130,7 @@ protected:
     // A refused command wrote nothing and left no backup behind.
     void expectUntouched(const Result& r)
     {
-        EXPECT_EQ(r.status, SettingsExitFailure) << r.out;
+        EXPECT_EQ(r.status, ExitStatus::Failure) << r.out;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_TRUE(r.err.starts_with("tovrik-settings: ")) << r.err;
         EXPECT_TRUE(store.writes().empty());
@@ -164,7 +165,7 @@ std::string gen(const MemorySettingsStore* store, std::vector<std::string> args)
                 std::make_unique<MemorySettingsStore>(*store), StoreAccess::Ours, {}};
         };
     std::ostringstream out, err;
-    EXPECT_EQ(runGen(args, out, err, env), ExitOk) << err.str();
+    EXPECT_EQ(runGen(args, out, err, env), ExitStatus::Ok) << err.str();
     return out.str();
 }
 
@@ -182,15 +183,15 @@ TEST_F(SettingsCommand, EitherWindowsExportImportsAndMakesItsPasswords)
         store = MemorySettingsStore();
         store.put(u"seed1", u"from an earlier start"); // replaced
         const Result r = run({"import", file(fixture, fixtureBytes(fixture))});
-        ASSERT_EQ(r.status, SettingsExitOk) << r.err;
+        ASSERT_EQ(r.status, ExitStatus::Ok) << r.err;
         EXPECT_NE(r.out.find("'Tovrik'"), std::string::npos) << r.out;
         EXPECT_NE(r.out.find("/backup-"), std::string::npos) << r.out;
 
-        std::map<std::u16string, MemorySettingsStore::Value, std::less<>> values;
+        std::map<std::u16string, StoredValue, std::less<>> values;
         for (const auto& [name, data] : FixtureValues)
             values[name] = std::holds_alternative<std::u16string>(data)
-                               ? MemorySettingsStore::Value(std::get<std::u16string>(data))
-                               : MemorySettingsStore::Value(std::get<std::int32_t>(data));
+                               ? StoredValue(std::get<std::u16string>(data))
+                               : StoredValue(std::get<std::int32_t>(data));
         EXPECT_EQ(store.values(), values);
         EXPECT_EQ(store.flushCount(), 1);
         EXPECT_EQ(gen(&store, {}), expected);
@@ -202,7 +203,7 @@ TEST_F(SettingsCommand, ImportedValuesAreWhatTheWindowWouldLoad)
     struct Case {
         const char* what;
         std::u16string lines;
-        std::vector<std::pair<std::u16string, MemorySettingsStore::Value>> expected;
+        std::vector<std::pair<std::u16string, StoredValue>> expected;
     };
     const Case cases[] = {
         {"odd values",
@@ -235,9 +236,9 @@ TEST_F(SettingsCommand, ImportedValuesAreWhatTheWindowWouldLoad)
         store = MemorySettingsStore();
         store.put(u"seed1", u"kept");
         const Result r = run({"import", file("odd.reg", regFile(c.lines))});
-        ASSERT_EQ(r.status, SettingsExitOk) << r.err;
+        ASSERT_EQ(r.status, ExitStatus::Ok) << r.err;
         for (const auto& [name, value] : c.expected) {
-            const MemorySettingsStore::Value* stored = store.find(name);
+            const StoredValue* stored = store.find(name);
             ASSERT_NE(stored, nullptr) << QString::fromStdU16String(name).toStdString();
             EXPECT_EQ(*stored, value) << QString::fromStdU16String(name).toStdString();
         }
@@ -289,11 +290,11 @@ TEST_F(SettingsCommand, ImportRefusesAndTouchesNothing)
         EXPECT_EQ(r.err.find("cut"), std::string::npos);
     }
     EXPECT_EQ(run({"import", folder.filePath("missing.reg").toStdString()}).status,
-              SettingsExitFailure);
+              ExitStatus::Failure);
 
     // --app chooses, without regard to case.
     const Result chosen = run({"import", file("two.reg", regFile(two)), "--app", "TOVRIK-OLD"});
-    EXPECT_EQ(chosen.status, SettingsExitOk) << chosen.err;
+    EXPECT_EQ(chosen.status, ExitStatus::Ok) << chosen.err;
     EXPECT_NE(chosen.out.find("'tovrik-old'"), std::string::npos);
 }
 
@@ -301,7 +302,7 @@ TEST_F(SettingsCommand, AFailedWriteKeepsNoBackup)
 {
     store.setFlushFails(true);
     const Result r = run({"import", file("ok.reg", regFile(Key + u"\"length\"=dword:10\n"))});
-    EXPECT_EQ(r.status, SettingsExitFailure);
+    EXPECT_EQ(r.status, ExitStatus::Failure);
     EXPECT_NE(r.err.find("unchanged"), std::string::npos) << r.err;
     EXPECT_EQ(removed, backups);
     EXPECT_EQ(backups.size(), 1u);
@@ -322,8 +323,8 @@ TEST_F(SettingsCommand, WritesAreRefusedWhileAWindowRuns)
     // Refused before the key was asked for.
     EXPECT_TRUE(input.prompts.empty());
     // Reading never waits for the lock.
-    EXPECT_EQ(run({"show"}).status, SettingsExitOk);
-    EXPECT_EQ(run({"path"}).status, SettingsExitOk);
+    EXPECT_EQ(run({"show"}).status, ExitStatus::Ok);
+    EXPECT_EQ(run({"path"}).status, ExitStatus::Ok);
 }
 
 TEST_F(SettingsCommand, SetOwnerKeyWritesTheKeyOnly)
@@ -355,11 +356,10 @@ TEST_F(SettingsCommand, SetOwnerKeyWritesTheKeyOnly)
         input.answers.assign(c.answers.begin(), c.answers.end());
         const Result r = run({"set-owner-key"});
         if (c.key) {
-            ASSERT_EQ(r.status, SettingsExitOk) << r.err;
-            EXPECT_EQ(store.writes(),
-                      (std::vector<MemorySettingsStore::Write>{{u"unique key", *c.key}}));
+            ASSERT_EQ(r.status, ExitStatus::Ok) << r.err;
+            EXPECT_EQ(store.writes(), (std::vector<NamedValue>{{u"unique key", *c.key}}));
             EXPECT_EQ(store.flushCount(), 1);
-            EXPECT_EQ(store.readInt(u"length", 0), 16);
+            EXPECT_EQ(store.readInt(u"length"), 16);
             EXPECT_NE(r.out.find("Every password"), std::string::npos);
             EXPECT_EQ(backups.size(), 1u);
         } else {
@@ -382,7 +382,7 @@ TEST_F(SettingsCommand, SetOwnerKeyWritesTheKeyOnly)
 TEST_F(SettingsCommand, ShowPrintsWhatTheWindowLoads)
 {
     const Result first = run({"show"});
-    ASSERT_EQ(first.status, SettingsExitOk);
+    ASSERT_EQ(first.status, ExitStatus::Ok);
     EXPECT_EQ(lines(first.out).at(0),
               "(Nothing is stored yet: these are the values of a first start.)");
     EXPECT_NE(first.out.find("owner key:    (empty)\n"), std::string::npos);
@@ -409,7 +409,7 @@ TEST_F(SettingsCommand, ShowPrintsWhatTheWindowLoads)
 TEST_F(SettingsCommand, ExportWritesEveryStoredValueInTheWindowsOrder)
 {
     EXPECT_EQ(run({"export", folder.filePath("none.reg").toStdString()}).status,
-              SettingsExitFailure); // nothing stored yet
+              ExitStatus::Failure); // nothing stored yet
 
     store.put(u"spread", -3);
     store.put(u"MS07_name", u"stale");
@@ -417,16 +417,16 @@ TEST_F(SettingsCommand, ExportWritesEveryStoredValueInTheWindowsOrder)
     store.put(u"length", u"not a number"); // the window reads it as absent
     const std::string path = folder.filePath("out.reg").toStdString();
     const Result r = run({"export", path, "--app", "Tovrik"});
-    ASSERT_EQ(r.status, SettingsExitOk) << r.err;
+    ASSERT_EQ(r.status, ExitStatus::Ok) << r.err;
     EXPECT_NE(r.out.find("Exported 3 values"), std::string::npos) << r.out;
     EXPECT_EQ(QFile::permissions(QString::fromStdString(path)),
               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     QFile written(QString::fromStdString(path));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    auto parsed = parseRegistryExport(written.readAll().toStdString());
+    auto parsed = parseSettingsExport(written.readAll().toStdString());
     const auto& sections = std::get<std::vector<RegistrySection>>(parsed);
     ASSERT_EQ(sections.size(), 1u);
-    EXPECT_EQ(sections[0].app, u"Tovrik");
+    EXPECT_EQ(sections[0].name, u"Tovrik");
     const std::vector<RegistryValue> expected = {
         {u"user name", u"@山田", 4}, {u"MS07_name", u"stale", 5}, {u"spread", -3, 6}};
     EXPECT_EQ(sections[0].values, expected);
@@ -444,13 +444,13 @@ MemorySettingsStore randomStore(std::mt19937& random, bool raw)
     const auto number = [&] { return static_cast<std::int32_t>(random()); };
     MemorySettingsStore store;
     if (raw) {
-        for (const StoredValueName& name : storedValueNames())
+        for (const StoredName& name : storedNames())
             if (random() % 4 != 0)
-                store.put(name.name,
-                          name.isText
-                              ? MemorySettingsStore::Value(text())
-                              : MemorySettingsStore::Value(
-                                    random() % 2 ? number() : std::int32_t(random() % 12) - 2));
+                store.put(
+                    name.name,
+                    name.row->type == SettingType::Text
+                        ? StoredValue(text())
+                        : StoredValue(random() % 2 ? number() : std::int32_t(random() % 12) - 2));
         return store;
     }
     DialogModel model;
@@ -475,7 +475,7 @@ MemorySettingsStore randomStore(std::mt19937& random, bool raw)
     loadSettings(first, loaded, SeedEntropy{});
     saveSettings(store, loaded);
     for (int k = loaded.sets.setCount + 1; k <= MaxCharSets && random() % 3 == 0; ++k)
-        store.put(u"MS" + std::u16string{char16_t(u'0' + k / 10), char16_t(u'0' + k % 10)}, text());
+        store.put(settingName(Setting::SetList, k), text());
     return store;
 }
 
@@ -487,10 +487,10 @@ TEST_F(SettingsCommand, ExportThenImportGivesTheSameStore)
         const bool raw = round % 3 == 2;
         const MemorySettingsStore original = randomStore(random, raw);
         store = original;
-        ASSERT_EQ(run({"export", path}).status, SettingsExitOk);
+        ASSERT_EQ(run({"export", path}).status, ExitStatus::Ok);
 
         store = MemorySettingsStore();
-        ASSERT_EQ(run({"import", path}).status, SettingsExitOk);
+        ASSERT_EQ(run({"import", path}).status, ExitStatus::Ok);
         if (!raw) {
             EXPECT_EQ(store.values(), original.values()) << "round " << round;
             continue;
@@ -522,7 +522,7 @@ TEST_F(SettingsCommand, BadUsageIsStatusTwo)
     };
     for (const auto& args : bad) {
         const Result r = run(args);
-        EXPECT_EQ(r.status, SettingsExitUsage) << (args.empty() ? "" : args[0]);
+        EXPECT_EQ(r.status, ExitStatus::Usage) << (args.empty() ? "" : args[0]);
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(lines(r.err).size(), 1u) << r.err;
         EXPECT_EQ(r.err.find_first_of("\r\x1b"), std::string::npos) << r.err;
@@ -530,7 +530,7 @@ TEST_F(SettingsCommand, BadUsageIsStatusTwo)
     // A file name is quoted in a failure: its control characters must not
     // reach the terminal either.
     const Result missing = run({"import", "missing\n\x1b[2Jfile.reg"});
-    EXPECT_EQ(missing.status, SettingsExitFailure);
+    EXPECT_EQ(missing.status, ExitStatus::Failure);
     EXPECT_EQ(lines(missing.err).size(), 1u) << missing.err;
     EXPECT_EQ(missing.err.find_first_of("\r\x1b"), std::string::npos) << missing.err;
     EXPECT_NE(run({"--help"}).out.find("Usage: tovrik-settings"), std::string::npos);
@@ -544,7 +544,7 @@ TEST(TovrikGenAskOwnerKey, ReadsTheKeyInsteadOfTheCommandLine)
         env.secretInput = &input;
         std::ostringstream out, err;
         args.push_back("--no-store");
-        const int status = runGen(args, out, err, env);
+        const ExitStatus status = runGen(args, out, err, env);
         return Result{status, out.str(), err.str()};
     };
     const std::string expected = gen(nullptr, {"--no-store", "--owner-key", "鍵 key"});
@@ -559,9 +559,9 @@ TEST(TovrikGenAskOwnerKey, ReadsTheKeyInsteadOfTheCommandLine)
 
     FakeSecretInput empty;
     const Result none = run(empty, {"--ask-owner-key"});
-    EXPECT_EQ(none.status, ExitNoOwnerKey);
+    EXPECT_EQ(none.status, ExitStatus::Failure);
     EXPECT_EQ(none.out, "");
-    EXPECT_EQ(run(empty, {"--ask-owner-key", "--owner-key", "x"}).status, ExitUsage);
+    EXPECT_EQ(run(empty, {"--ask-owner-key", "--owner-key", "x"}).status, ExitStatus::Usage);
     EXPECT_NE(run(empty, {"--help"}).out.find("can see it"), std::string::npos);
 }
 

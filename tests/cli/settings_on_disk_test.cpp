@@ -1,4 +1,4 @@
-#include "cli/settings_command.h"
+#include "cli/tovrik-settings/settings_command.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,11 @@
 
 #include <sys/stat.h>
 
-#include "cli/registry_settings.h"
 #include "settings/qt_settings_store.h"
-#include "tests/cli/fixtures.h"
+#include "settings/registry_mapping.h"
+#include "tests/support/config_home.h"
+#include "tests/support/reg_fixtures.h"
+#include "tests/support/window_store.h"
 
 namespace {
 
@@ -28,16 +30,10 @@ public:
 // test's own.
 class SettingsOnDisk : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir_.isValid());
-        oldConfigHome_ = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.filePath(QStringLiteral("config"))));
-    }
-    void TearDown() override { qputenv("XDG_CONFIG_HOME", oldConfigHome_); }
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
 
-    QString folder() const { return dir_.filePath(QStringLiteral("config/Ostrel Applications")); }
-    QString storeFile() const { return folder() + QStringLiteral("/tovrik.conf"); }
+    QString folder() const { return storeFolderIn(configHome_); }
+    QString storeFile() const { return storeFileIn(configHome_); }
 
     QByteArray bytesOf(const QString& path) const
     {
@@ -66,11 +62,12 @@ protected:
         return out.fileName().toStdString();
     }
 
-    int run(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr)
+    ExitStatus run(std::vector<std::string> args, std::string* out = nullptr,
+                   std::string* err = nullptr)
     {
         NoInput input;
         std::ostringstream o, e;
-        const int status = runSettings(args, o, e, systemSettingsEnvironment(input));
+        const ExitStatus status = runSettings(args, o, e, systemSettingsEnvironment(input));
         if (out)
             *out = o.str();
         if (err)
@@ -79,7 +76,8 @@ protected:
     }
 
     QTemporaryDir dir_;
-    QByteArray oldConfigHome_;
+    QString configHome_ = dir_.filePath(QStringLiteral("config"));
+    ScopedConfigHome scopedHome_{configHome_};
 };
 
 const QByteArray OldStore = "[setting102]\nunique%20key=old key\nlength=16\nmojisetmax=1\n";
@@ -110,7 +108,7 @@ TEST_F(SettingsOnDisk, DamagedFilesLeaveTheStoreAsItWasByteForByte)
     };
     for (const Case& c : cases) {
         std::string out, err;
-        EXPECT_EQ(run({"import", file(c.name, c.bytes)}, &out, &err), SettingsExitFailure)
+        EXPECT_EQ(run({"import", file(c.name, c.bytes)}, &out, &err), ExitStatus::Failure)
             << c.name;
         EXPECT_NE(err.find(std::string(c.name) + c.where), std::string::npos) << err;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
@@ -124,7 +122,7 @@ TEST_F(SettingsOnDisk, ImportKeepsTheEarlierStoreBesideIt)
 {
     putStore(OldStore);
     std::string out, err;
-    ASSERT_EQ(run({"import", TOVRIK_CLI_FIXTURES "/windows-ansi.reg"}, &out, &err), SettingsExitOk)
+    ASSERT_EQ(run({"import", TOVRIK_TEST_FIXTURES "/windows-ansi.reg"}, &out, &err), ExitStatus::Ok)
         << err;
     QStringList backups = QDir(folder()).entryList({QStringLiteral("tovrik.conf.*.bak")});
     ASSERT_EQ(backups.size(), 1) << folderEntries().join(u' ').toStdString();
@@ -134,19 +132,19 @@ TEST_F(SettingsOnDisk, ImportKeepsTheEarlierStoreBesideIt)
     EXPECT_NE(out.find(backup.toStdString()), std::string::npos) << out;
     EXPECT_FALSE(QFile::exists(storeFile() + QStringLiteral(".window-lock")));
 
-    const QtSettingsStore store(SettingsOrganization, WindowApplicationName);
-    EXPECT_EQ(store.readText(u"unique key", u""), u"表\\ソ \"能\" C:\\鍵");
-    EXPECT_EQ(store.readInt(u"length", 0), 16);
+    const QtSettingsStore store = windowStore();
+    EXPECT_EQ(store.readText(u"unique key"), u"表\\ソ \"能\" C:\\鍵");
+    EXPECT_EQ(store.readInt(u"length"), 16);
 
     // A second import in the same second gets a backup of its own.
-    ASSERT_EQ(run({"import", TOVRIK_CLI_FIXTURES "/windows-unicode.reg"}), SettingsExitOk);
+    ASSERT_EQ(run({"import", TOVRIK_TEST_FIXTURES "/windows-unicode.reg"}), ExitStatus::Ok);
     EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("tovrik.conf.*.bak")}).size(), 2);
 }
 
 TEST_F(SettingsOnDisk, TextsThatQSettingsGivesAMeaningRoundTrip)
 {
     {
-        QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+        QtSettingsStore store = windowStore();
         DialogModel model;
         loadSettings(store, model, SeedEntropy{});
         model.ownerName = u"@Invalid()";
@@ -156,13 +154,12 @@ TEST_F(SettingsOnDisk, TextsThatQSettingsGivesAMeaningRoundTrip)
         model.sets.setNames[0] = u"@Variant(y)";
         ASSERT_TRUE(saveSettings(store, model));
     }
-    const std::vector<RegistryValue> before =
-        storedValues(QtSettingsStore(SettingsOrganization, WindowApplicationName));
+    const std::vector<NamedValue> before = storedValues(windowStore());
     const std::string exported = dir_.filePath(QStringLiteral("out.reg")).toStdString();
-    ASSERT_EQ(run({"export", exported}), SettingsExitOk);
+    ASSERT_EQ(run({"export", exported}), ExitStatus::Ok);
     ASSERT_TRUE(QFile::remove(storeFile()));
-    ASSERT_EQ(run({"import", exported}), SettingsExitOk);
-    EXPECT_EQ(storedValues(QtSettingsStore(SettingsOrganization, WindowApplicationName)), before);
+    ASSERT_EQ(run({"import", exported}), ExitStatus::Ok);
+    EXPECT_EQ(storedValues(windowStore()), before);
     EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("*.bak")}).size(), 0); // nothing to keep
 }
 
@@ -172,13 +169,13 @@ TEST_F(SettingsOnDisk, ARunningWindowsLockRefusesTheImport)
     QLockFile window(storeFile() + QStringLiteral(".window-lock"));
     ASSERT_TRUE(window.tryLock(0));
     std::string err;
-    EXPECT_EQ(run({"import", TOVRIK_CLI_FIXTURES "/windows-unicode.reg"}, nullptr, &err),
-              SettingsExitFailure);
+    EXPECT_EQ(run({"import", TOVRIK_TEST_FIXTURES "/windows-unicode.reg"}, nullptr, &err),
+              ExitStatus::Failure);
     EXPECT_NE(err.find("window is running"), std::string::npos) << err;
     EXPECT_EQ(bytesOf(storeFile()), OldStore);
     EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("*.bak")}).size(), 0);
     // Reading goes on.
-    EXPECT_EQ(run({"show"}), SettingsExitOk);
+    EXPECT_EQ(run({"show"}), ExitStatus::Ok);
 }
 
 TEST_F(SettingsOnDisk, AStoreThatIsNotOursIsNeitherReadNorWritten)
@@ -211,14 +208,14 @@ TEST_F(SettingsOnDisk, AStoreThatIsNotOursIsNeitherReadNorWritten)
         {"path"},
         {"show"},
         {"set-owner-key"},
-        {"import", TOVRIK_CLI_FIXTURES "/windows-ansi.reg"},
+        {"import", TOVRIK_TEST_FIXTURES "/windows-ansi.reg"},
         {"export", exported}};
     for (const bool fifo : {false, true}) {
         hostile(fifo);
         const QStringList entries = folderEntries();
         for (const std::vector<std::string>& args : commands) {
             std::string out, err;
-            EXPECT_EQ(run(args, &out, &err), SettingsExitFailure) << args[0] << ' ' << fifo;
+            EXPECT_EQ(run(args, &out, &err), ExitStatus::Failure) << args[0] << ' ' << fifo;
             EXPECT_NE(err.find(fifo ? storeFile().toStdString() : shared.toStdString()),
                       std::string::npos)
                 << err;

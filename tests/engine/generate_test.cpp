@@ -235,6 +235,20 @@ TEST(GeneratePasswords, DigitsOnlyComplexityRearrangesTheFirstPlainPassword)
     EXPECT_NE(plain[1], complex[1]);
 }
 
+TEST(DrawIndex, TakesTheTopThirtyOneBitsBelowN)
+{
+    struct Case {
+        std::uint32_t r, n, index;
+    };
+    const Case cases[] = {
+        {0xFFFFFFFFu, 10, 7}, // 2147483647 mod 10: the low bit never counts
+        {0xFFFFFFFEu, 10, 7}, {1, 10, 0}, {2, 10, 1}, {0x80000000u, 3, 1}, // 1073741824 mod 3
+        {12345, 1, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(drawIndex(c.r, c.n), c.index) << c.r << " below " << c.n;
+}
+
 TEST(GeneratePasswords, RefusesWhatItCannotDrawFrom)
 {
     GenerationRequest r = baseRequest();

@@ -8,14 +8,13 @@
 #include <set>
 
 #include "charsets/char_list.h"
-#include "charsets/white_space.h"
-#include "engine/mt19937.h"
 #include "settings/memory_settings_store.h"
-#include "tests/settings/stored_fields.h"
+#include "tests/support/recording_store.h"
+#include "tests/support/store_invariants.h"
 
 namespace {
 
-using Value = MemorySettingsStore::Value;
+using Value = StoredValue;
 using Stored = std::vector<std::pair<std::u16string, Value>>;
 
 const std::u16string NormalisedDefault = normalizeCharList(DefaultCharList);
@@ -272,7 +271,7 @@ TEST(DefaultSeedNumbers, SevenNumbersThatDependOnTimeProcessAndName)
     for (const SeedEntropy& entropy : others) {
         const SeedNumbers numbers = drawDefaultSeedNumbers(entropy);
         for (std::uint32_t n : numbers)
-            EXPECT_LT(n, 100000u);
+            EXPECT_LE(n, MaxSeedNumber);
         EXPECT_TRUE(seen.insert(FormatNumericSeed(numbers)).second)
             << narrow(FormatNumericSeed(numbers));
     }
@@ -288,29 +287,27 @@ TEST(DefaultSeedNumbers, SevenNumbersThatDependOnTimeProcessAndName)
 
 TEST(DefaultSeedNumbers, KeyWordsFromRandProcessIdAndNameDigest)
 {
-    // Words 1 to 4 come from the runtime's rand seeded by the time; word 0
-    // is the process id; words 5 to 9 the SHA-1 words of "HOST".
-    std::uint32_t key[10] = {FixedEntropy.processId};
-    std::srand(FixedEntropy.timeSeconds);
-    std::rand();
-    for (int i = 1; i < 5; ++i)
-        key[i] = static_cast<std::uint32_t>(std::rand());
-    const std::uint32_t digest[5] = {0xE645477F, 0x66E745EC, 0x37B00FDC, 0x6D45D419, 0x6A39D1B0};
-    std::copy(std::begin(digest), std::end(digest), key + 5);
-    MtState source;
-    mt_seed_by_array(source, key, 10);
-    SeedNumbers expected{};
-    for (std::uint32_t& n : expected)
-        n = (mt_next(source) >> 1) % 100000u;
+    // Worked out by an independent model of the C runtime's rand seeded by
+    // the time (words 1 to 4), the process id (word 0), the SHA-1 words of
+    // the name (words 5 to 9) and the reference MT19937 seeded by the ten.
+    // rand is the runtime's own, so the numbers differ by runtime.
+#ifdef _WIN32
+    const SeedNumbers expected{36449, 24244, 53719, 11643, 16436, 5400, 50879};
+    const SeedNumbers expectedWithoutName{34637, 23824, 47705, 21616, 4546, 16954, 28308};
+#else
+    const SeedNumbers expected{2420, 14383, 9918, 36652, 98751, 72683, 54912};
+    const SeedNumbers expectedWithoutName{39171, 68109, 48764, 57278, 78628, 34666, 27160};
+#endif
     EXPECT_EQ(drawDefaultSeedNumbers(FixedEntropy), expected);
+    EXPECT_EQ(drawDefaultSeedNumbers(SeedEntropy{}), expectedWithoutName);
 }
 
 TEST(SaveSettings, WritesEveryValueInItsOrder)
 {
     const DialogModel model = loaded(MemorySettingsStore{});
-    MemorySettingsStore store;
+    RecordingSettingsStore store;
     ASSERT_TRUE(saveSettings(store, model));
-    const std::vector<MemorySettingsStore::Write> expected = {
+    const std::vector<NamedValue> expected = {
         {u"user name", u"○○"},
         {u"unique key", u""},
         {u"moji list", NormalisedDefault},
@@ -332,8 +329,10 @@ TEST(SaveSettings, WritesEveryValueInItsOrder)
 TEST(SaveSettings, CodesPairsAndLeftOverPairs)
 {
     // Four sets stored; the model has since deleted the last one.
-    MemorySettingsStore store =
-        storeWith(with({{u"mojisetmax", 4}, {u"mojisetsel", 3}, {u"mode", 9265}}, setPairs(4)));
+    RecordingSettingsStore store;
+    for (const auto& [name, value] :
+         with({{u"mojisetmax", 4}, {u"mojisetsel", 3}, {u"mode", 9265}}, setPairs(4)))
+        store.put(name, value);
     DialogModel model = loaded(store);
     ASSERT_TRUE(deleteCurrentSet(model.sets));
     ASSERT_EQ(model.sets.currentSet, 2);
@@ -361,7 +360,7 @@ TEST(SaveSettings, CodesPairsAndLeftOverPairs)
 
 TEST(SaveSettings, ReportsAFailedFlushAfterWritingEverything)
 {
-    MemorySettingsStore store;
+    RecordingSettingsStore store;
     store.setFlushFails(true);
     EXPECT_FALSE(saveSettings(store, loaded(MemorySettingsStore{})));
     EXPECT_EQ(store.writes().size(), 13u);
@@ -441,27 +440,12 @@ TEST(LoadSettings, RandomStoresGiveSoundModels)
         const DialogModel m = loaded(store, entropy);
         SCOPED_TRACE("round " + std::to_string(round));
 
-        ASSERT_GE(m.length, 4);
-        ASSERT_LE(m.length, 99);
-        ASSERT_GE(m.sets.setCount, 1);
-        ASSERT_LE(m.sets.setCount, MaxCharSets);
-        ASSERT_EQ(m.sets.setNames.size(), static_cast<std::size_t>(m.sets.setCount));
-        ASSERT_EQ(m.sets.setLists.size(), static_cast<std::size_t>(m.sets.setCount));
-        ASSERT_GE(m.sets.currentSet, 0);
-        ASSERT_LT(m.sets.currentSet, m.sets.setCount);
-        ASSERT_GE(m.spreadLevel, 0);
-        ASSERT_LE(m.spreadLevel, 4);
-        ASSERT_TRUE(m.complexity == 0 || m.complexity == 1);
-        ASSERT_FALSE(m.ownerName.empty());
-        ASSERT_FALSE(isWideWhiteSpace(m.ownerName.front()) || isWideWhiteSpace(m.ownerName.back()));
-        for (const std::u16string& list : m.sets.setLists)
-            ASSERT_EQ(normalizeCharList(list), list);
-        ASSERT_EQ(m.currentList, m.sets.setLists[static_cast<std::size_t>(m.sets.currentSet)]);
+        ASSERT_EQ(brokenLoadInvariant(m), "");
 
         MemorySettingsStore saved;
         ASSERT_TRUE(saveSettings(saved, m));
         const DialogModel again = loaded(saved, SeedEntropy{});
-        expectSameStoredFields(again, m);
+        EXPECT_EQ(valuesOf(again), valuesOf(m));
         if (HasFailure())
             return;
     }

@@ -1,5 +1,4 @@
 #include "settings/qt_settings_store.h"
-#include "tests/settings/stored_fields.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +19,8 @@
 #include "charsets/char_list.h"
 #include "settings/load_save.h"
 #include "settings/memory_settings_store.h"
+#include "tests/support/config_home.h"
+#include "tests/support/window_store.h"
 
 #ifdef Q_OS_LINUX
 #include <grp.h>
@@ -53,7 +54,7 @@ DialogModel plainModel()
 
 DialogModel loadFromDisk()
 {
-    const QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    const QtSettingsStore store = windowStore();
     DialogModel model;
     loadSettings(store, model, SeedEntropy{});
     return model;
@@ -63,25 +64,10 @@ DialogModel loadFromDisk()
 // until something creates it.
 class QtSettingsStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir_.isValid());
-        hadConfigHome_ = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-        oldConfigHome_ = qgetenv("XDG_CONFIG_HOME");
-        configHome_ = dir_.path() + QStringLiteral("/config");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome_));
-    }
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
 
-    void TearDown() override
-    {
-        if (hadConfigHome_)
-            qputenv("XDG_CONFIG_HOME", oldConfigHome_);
-        else
-            qunsetenv("XDG_CONFIG_HOME");
-    }
-
-    QString storeFolder() const { return configHome_ + QStringLiteral("/Ostrel Applications"); }
-    QString storeFile() const { return storeFolder() + QStringLiteral("/tovrik.conf"); }
+    QString storeFolder() const { return storeFolderIn(configHome_); }
+    QString storeFile() const { return storeFileIn(configHome_); }
 
     QByteArray fileBytes() const
     {
@@ -98,14 +84,13 @@ protected:
     }
 
     QTemporaryDir dir_;
-    QString configHome_;
-    bool hadConfigHome_ = false;
-    QByteArray oldConfigHome_;
+    QString configHome_ = dir_.path() + QStringLiteral("/config");
+    ScopedConfigHome scopedHome_{configHome_};
 };
 
 TEST_F(QtSettingsStoreTest, IniFileHoldsTheSectionWithEveryValue)
 {
-    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    QtSettingsStore store = windowStore();
     EXPECT_EQ(store.location(), storeFile());
     ASSERT_TRUE(saveSettings(store, plainModel()));
 
@@ -126,7 +111,7 @@ TEST_F(QtSettingsStoreTest, IniFileHoldsTheSectionWithEveryValue)
                                                             "spread=3\n"
                                                             "unique%20key=key\n"
                                                             "user%20name=山田\n");
-    expectSameStoredFields(loadFromDisk(), plainModel());
+    EXPECT_EQ(valuesOf(loadFromDisk()), valuesOf(plainModel()));
 }
 
 TEST_F(QtSettingsStoreTest, TextsThatIniTreatsSpeciallyComeBackUnchanged)
@@ -144,9 +129,9 @@ TEST_F(QtSettingsStoreTest, TextsThatIniTreatsSpeciallyComeBackUnchanged)
     model.sets.setNames = {u"", u" （追加） ", u"a, b", u"#x"};
     model.currentList = model.sets.setLists[2];
 
-    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    QtSettingsStore store = windowStore();
     ASSERT_TRUE(saveSettings(store, model));
-    expectSameStoredFields(loadFromDisk(), model);
+    EXPECT_EQ(valuesOf(loadFromDisk()), valuesOf(model));
 }
 
 TEST_F(QtSettingsStoreTest, HandEditedAndDamagedFileFallsBackAndIsRewritten)
@@ -166,7 +151,7 @@ TEST_F(QtSettingsStoreTest, HandEditedAndDamagedFileFallsBackAndIsRewritten)
                               "MS02_name=@Invalid()\n"
                               "spread=-99999999999\n"
                               "\x01\x02 more junk\n"));
-    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    QtSettingsStore store = windowStore();
     DialogModel model;
     loadSettings(store, model, SeedEntropy{});
     EXPECT_EQ(model.ownerName, u"○○");     // a list, not a text
@@ -182,7 +167,7 @@ TEST_F(QtSettingsStoreTest, HandEditedAndDamagedFileFallsBackAndIsRewritten)
     EXPECT_EQ(model.spreadLevel, 0);
 
     ASSERT_TRUE(saveSettings(store, model));
-    expectSameStoredFields(loadFromDisk(), model);
+    EXPECT_EQ(valuesOf(loadFromDisk()), valuesOf(model));
     EXPECT_FALSE(fileBytes().contains("junk"));
 }
 
@@ -192,7 +177,7 @@ TEST_F(QtSettingsStoreTest, TextTheFileCannotHoldFailsTheSaveAndKeepsTheFile)
     // cannot hold: the save reports failure instead of storing another text.
     const QByteArray bytes("[setting102]\nunique%20key=k\\xd800\nlength=12\n");
     putFile(bytes);
-    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    QtSettingsStore store = windowStore();
     DialogModel model;
     loadSettings(store, model, SeedEntropy{});
     EXPECT_EQ(model.ownerKey, u"k\xD800");
@@ -219,7 +204,7 @@ private:
 TEST_F(QtSettingsStoreTest, ReadingCreatesNothingAndSavingIsOwnerOnly)
 {
     const UmaskGuard mask(022);
-    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    QtSettingsStore store = windowStore();
     DialogModel model;
     loadSettings(store, model, SeedEntropy{});
     EXPECT_FALSE(QFileInfo::exists(configHome_));
@@ -258,7 +243,7 @@ std::string saveAgainstObstacle(const QString& tempDir, const QString& folder, c
             return "cannot drop root privileges";
     }
 
-    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    QtSettingsStore store = windowStore();
     DialogModel before = plainModel();
     if (damagedFile) {
         if (!QDir().mkpath(folder))
@@ -393,7 +378,7 @@ TEST_F(QtSettingsStoreTest, KilledDuringSavesLeavesACompleteFile)
         if (child == 0) {
             // Saves for ever, one mark per save, until it is killed.
             ::close(channel[0]);
-            QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+            QtSettingsStore store = windowStore();
             for (std::uint32_t n = round * 100000u;; ++n) {
                 const char mark = saveSettings(store, numberedModel(n)) ? '+' : '!';
                 if (::write(channel[1], &mark, 1) != 1)
@@ -419,10 +404,10 @@ TEST_F(QtSettingsStoreTest, KilledDuringSavesLeavesACompleteFile)
     }
 
     // The next save clears away what the killed saves left behind.
-    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    QtSettingsStore store = windowStore();
     ASSERT_TRUE(saveSettings(store, numberedModel(1)));
     EXPECT_EQ(QDir(storeFolder()).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("tovrik.conf")});
+              QStringList{StoreFileName});
 }
 
 // ---- A store that is not the user's own ----
@@ -546,7 +531,7 @@ TEST_F(QtSettingsStoreTest, HostileStoresAreRefusedAndNothingElseIsWritten)
         c.setUp();
         const std::map<QString, QByteArray> before = snapshot(dir_.path());
 
-        QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+        QtSettingsStore store = windowStore();
         EXPECT_EQ(store.access(), StoreAccess::Refused);
         EXPECT_NE(store.problem().indexOf(store.location()), -1) << store.problem().toStdString();
         EXPECT_TRUE(store.location().startsWith(configHome_) ||
@@ -566,10 +551,10 @@ TEST_F(QtSettingsStoreTest, FolderOfOursThatOthersCanWriteIsMadePrivate)
     ASSERT_TRUE(QDir().mkpath(storeFolder()));
     ASSERT_EQ(::chmod(QFile::encodeName(storeFolder()).constData(), 0777), 0);
     writeBytes(storeFile(), "[setting102]\nunique%20key=mine\n");
-    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    QtSettingsStore store = windowStore();
     EXPECT_EQ(store.access(), StoreAccess::Ours);
     EXPECT_EQ(modeOf(storeFolder()) & 07777, 0700u);
-    EXPECT_EQ(store.readText(u"unique key", u""), u"mine");
+    EXPECT_EQ(store.readText(u"unique key"), u"mine");
 }
 
 TEST_F(QtSettingsStoreTest, DeliberateLinkIsReadAndWrittenThrough)
@@ -578,11 +563,12 @@ TEST_F(QtSettingsStoreTest, DeliberateLinkIsReadAndWrittenThrough)
     ASSERT_TRUE(QDir().mkpath(dotfiles));
     ASSERT_TRUE(QDir().mkpath(storeFolder()));
     ::chmod(QFile::encodeName(dotfiles).constData(), 0755);
-    writeBytes(dotfiles + QStringLiteral("/tovrik.conf"), "[setting102]\nunique%20key=mine\n");
-    ASSERT_EQ(::symlink("../../dotfiles/tovrik.conf", QFile::encodeName(storeFile()).constData()),
+    writeBytes(dotfiles + u'/' + StoreFileName, "[setting102]\nunique%20key=mine\n");
+    ASSERT_EQ(::symlink(QFile::encodeName(QStringLiteral("../../dotfiles/") + StoreFileName),
+                        QFile::encodeName(storeFile()).constData()),
               0);
 
-    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    QtSettingsStore store = windowStore();
     ASSERT_EQ(store.access(), StoreAccess::Ours) << store.problem().toStdString();
     DialogModel model;
     loadSettings(store, model, SeedEntropy{});
@@ -592,8 +578,7 @@ TEST_F(QtSettingsStoreTest, DeliberateLinkIsReadAndWrittenThrough)
     EXPECT_TRUE(S_ISLNK(modeOf(storeFile())));
     EXPECT_EQ(loadFromDisk().length, 33);
     EXPECT_EQ(modeOf(dotfiles) & 07777, 0755u); // a folder the store did not make keeps its mode
-    EXPECT_EQ(QDir(dotfiles).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("tovrik.conf")});
+    EXPECT_EQ(QDir(dotfiles).entryList(QDir::Files | QDir::Hidden), QStringList{StoreFileName});
 }
 
 TEST_F(QtSettingsStoreTest, UnreadableStoreIsNeitherReadNorOverwritten)
@@ -602,7 +587,7 @@ TEST_F(QtSettingsStoreTest, UnreadableStoreIsNeitherReadNorOverwritten)
         GTEST_SKIP() << "permissions do not stop root";
     putFile("[setting102]\nunique%20key=mine\n");
     ASSERT_EQ(::chmod(QFile::encodeName(storeFile()).constData(), 0), 0);
-    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    QtSettingsStore store = windowStore();
     EXPECT_EQ(store.access(), StoreAccess::Unreadable);
     EXPECT_NE(store.problem().indexOf(storeFile()), -1);
     EXPECT_FALSE(saveSettings(store, plainModel()));
@@ -624,19 +609,19 @@ TEST_F(QtSettingsStoreTest, OnlyOurOwnAbandonedScratchFilesAreRemoved)
 {
     const QString host = QSysInfo::machineHostName();
     const QString gone = QString::number(goneProcess());
-    const QString scratch = QStringLiteral("tovrik.conf.save-") + host + u'-' + gone + u'-';
+    const QString scratch = StoreFileName + QStringLiteral(".save-") + host + u'-' + gone + u'-';
     const QStringList abandoned = {scratch + u'1', scratch + QStringLiteral("2-checked"),
                                    scratch + QStringLiteral("3.lock"),
                                    scratch + QStringLiteral("4.aB3dE9")};
     const QStringList kept = {
-        QStringLiteral("tovrik.conf.save-20250101"),                       // the user's backup
-        QStringLiteral("tovrik.conf.save-") + gone + QStringLiteral("-1"), // no host
-        QStringLiteral("tovrik.conf.save-otherhost-") + gone + QStringLiteral("-1"),
+        StoreFileName + QStringLiteral(".save-20250101"),                       // the user's backup
+        StoreFileName + QStringLiteral(".save-") + gone + QStringLiteral("-1"), // no host
+        StoreFileName + QStringLiteral(".save-otherhost-") + gone + QStringLiteral("-1"),
         scratch + QStringLiteral("1.bak"),
         // A glob made of the name "t?vrik" would match it.
         QStringLiteral("tXvrik.conf.save-") + host + u'-' + gone + QStringLiteral("-1"),
-        QStringLiteral("xtovrik.conf.save-") + host + u'-' + gone + QStringLiteral("-1"),
-        QStringLiteral("tovrik.conf.save-") + host + u'-' + QString::number(::getppid()) +
+        u'x' + StoreFileName + QStringLiteral(".save-") + host + u'-' + gone + QStringLiteral("-1"),
+        StoreFileName + QStringLiteral(".save-") + host + u'-' + QString::number(::getppid()) +
             QStringLiteral("-1"), // a save in progress
     };
     ASSERT_TRUE(QDir().mkpath(storeFolder()));
@@ -644,19 +629,19 @@ TEST_F(QtSettingsStoreTest, OnlyOurOwnAbandonedScratchFilesAreRemoved)
         writeBytes(storeFolder() + u'/' + name, "x");
     // Named like scratch files, but not regular files.
     ASSERT_TRUE(QDir().mkpath(storeFolder() + u'/' + scratch + QStringLiteral("5")));
-    ASSERT_EQ(::symlink("tovrik.conf.save-20250101",
+    ASSERT_EQ(::symlink(QFile::encodeName(StoreFileName + QStringLiteral(".save-20250101")),
                         QFile::encodeName(storeFolder() + u'/' + scratch + u'6').constData()),
               0);
 
-    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    QtSettingsStore store = windowStore();
     ASSERT_TRUE(saveSettings(store, plainModel()));
     // A store whose name holds pattern characters matches its own name only.
-    QtSettingsStore patterned(SettingsOrganization, QStringLiteral("t?vrik"));
+    QtSettingsStore patterned(toQ(SettingsOrganization), QStringLiteral("t?vrik"));
     ASSERT_TRUE(saveSettings(patterned, plainModel()));
 
     QStringList expected = kept;
-    expected << QStringLiteral("tovrik.conf") << QStringLiteral("t?vrik.conf")
-             << scratch + QStringLiteral("5") << scratch + u'6';
+    expected << StoreFileName << QStringLiteral("t?vrik.conf") << scratch + QStringLiteral("5")
+             << scratch + u'6';
     expected.sort();
     EXPECT_EQ(QDir(storeFolder())
                   .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
@@ -684,7 +669,7 @@ FileState stateOf(const QString& path)
 TEST_F(QtSettingsStoreTest, SaveOfWhatTheStoreHoldsWritesNothing)
 {
     {
-        QtSettingsStore first(SettingsOrganization, WindowApplicationName);
+        QtSettingsStore first = windowStore();
         ASSERT_TRUE(saveSettings(first, plainModel()));
     }
     const FileState saved = stateOf(storeFile());
@@ -695,7 +680,7 @@ TEST_F(QtSettingsStoreTest, SaveOfWhatTheStoreHoldsWritesNothing)
     };
 
     // A start-up: load, then save the cleaned-up values, which are the same.
-    QtSettingsStore store(SettingsOrganization, WindowApplicationName);
+    QtSettingsStore store = windowStore();
     DialogModel model;
     loadSettings(store, model, SeedEntropy{});
     ASSERT_TRUE(saveSettings(store, model));
@@ -713,7 +698,7 @@ TEST_F(QtSettingsStoreTest, SaveOfWhatTheStoreHoldsWritesNothing)
     // Another program changed the store since: the same values are
     // written again.
     {
-        QtSettingsStore other(SettingsOrganization, WindowApplicationName);
+        QtSettingsStore other = windowStore();
         DialogModel changed = plainModel();
         changed.length = 44;
         ASSERT_TRUE(saveSettings(other, changed));
@@ -724,7 +709,7 @@ TEST_F(QtSettingsStoreTest, SaveOfWhatTheStoreHoldsWritesNothing)
     // A value written the loose way a hand edit may leave it reads the same
     // but is rewritten.
     putFile(QByteArray(bytes).replace("length=12", "length=012"));
-    QtSettingsStore edited(SettingsOrganization, WindowApplicationName);
+    QtSettingsStore edited = windowStore();
     ASSERT_TRUE(saveSettings(edited, model));
     EXPECT_EQ(fileBytes(), bytes);
 }

@@ -9,21 +9,17 @@
 #include <QTemporaryDir>
 
 #include "settings/qt_settings_store.h"
+#include "tests/support/config_home.h"
+#include "tests/support/window_store.h"
 
+#ifdef Q_OS_LINUX
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
-// A process id that no longer runs.
-qint64 deadProcessId()
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    return child;
-}
+const QString LockFileName = StoreFileName + QStringLiteral(".window-lock");
 
 // Runs the event loop until the condition holds or the time is up.
 bool waitFor(const std::function<bool()>& condition, int milliseconds)
@@ -42,20 +38,22 @@ TEST(StoreLock, AWindowHoldsItAndWritersAreToldWhy)
     char* argv[] = {name, nullptr};
     const QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    const QByteArray oldConfigHome = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
-    const QString folder = dir.filePath(QStringLiteral("Ostrel Applications"));
-    const QString path = folder + QStringLiteral("/tovrik.conf.window-lock");
+    const QString folder = storeFolderIn(dir.path());
+    const QString path = folder + u'/' + LockFileName;
     std::string why;
-    const std::optional<WindowLockPlace> found = windowLockPlace(*openWindowStore(), why);
-    qputenv("XDG_CONFIG_HOME", oldConfigHome);
+    const std::optional<WindowLockPlace> found = [&] {
+        const ScopedConfigHome home(dir.path());
+        return windowLockPlace(*openWindowStore(), why);
+    }();
     ASSERT_TRUE(found) << why;
     const WindowLockPlace& place = *found;
     EXPECT_EQ(place.shownPath, path);
+#ifdef Q_OS_LINUX
     // The missing folder is made, with nothing for group and others
     // (QFile's "user" bits are this user's).
     EXPECT_EQ(QFile::permissions(folder) & 0x0FFF,
               QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+#endif
 
     // A writer holds the lock while its token lives.
     {
@@ -69,7 +67,8 @@ TEST(StoreLock, AWindowHoldsItAndWritersAreToldWhy)
     auto first = std::make_unique<WindowLock>(place);
     ASSERT_TRUE(first->held());
     EXPECT_FALSE(lockForWriting(place, why));
-    EXPECT_NE(why.find("window is running (process " + std::to_string(::getpid()) + ")"),
+    EXPECT_NE(why.find("window is running (process " +
+                       std::to_string(QCoreApplication::applicationPid()) + ")"),
               std::string::npos)
         << why;
 
@@ -83,10 +82,21 @@ TEST(StoreLock, AWindowHoldsItAndWritersAreToldWhy)
     EXPECT_FALSE(lockForWriting(place, why));
 }
 
+#ifdef Q_OS_LINUX
+// A process id that no longer runs.
+qint64 deadProcessId()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
 TEST(StoreLock, ALockLeftByACrashIsTakenOver)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("tovrik.conf.window-lock"));
+    const QString path = dir.filePath(LockFileName);
     const WindowLockPlace place{nullptr, path, path};
     const auto leave = [&] {
         QFile file(path);
@@ -100,5 +110,6 @@ TEST(StoreLock, ALockLeftByACrashIsTakenOver)
     leave();
     EXPECT_TRUE(WindowLock(place).held());
 }
+#endif
 
 } // namespace

@@ -14,15 +14,11 @@
 
 #include <memory>
 
-#include "settings/memory_settings_store.h"
+#include "tests/support/recording_store.h"
 #include "tests/ui/fake_seams.h"
+#include "text/qt_text.h"
 #include "ui/up_down.h"
 #include "ui/veldra_dlg.h"
-
-inline QString toQ(std::u16string_view text)
-{
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The main window's controls, found by their object names as a user's
 // tools find them; a missing one fails the test.
@@ -66,7 +62,7 @@ public:
 // A main window over an in-memory store and fake platform seams.
 class WindowTest : public testing::Test {
 protected:
-    MemorySettingsStore store;
+    RecordingSettingsStore store;
     FakeSeams seams;
     std::unique_ptr<CVeldraDlg> dialog;
 
@@ -107,7 +103,10 @@ protected:
 
     std::u16string text(std::u16string_view name) const
     {
-        return store.readText(name, u"<absent>");
+        return store.readText(name).value_or(u"<absent>");
     }
-    std::int32_t number(std::u16string_view name) const { return store.readInt(name, -99999); }
+    std::int32_t number(std::u16string_view name) const
+    {
+        return store.readInt(name).value_or(-99999);
+    }
 };

@@ -1,0 +1,78 @@
+#include "cli/common/command_line.h"
+
+#include "cli/common/arguments.h"
+#include "cli/common/display_text.h"
+#include "engine/version.h"
+#include "text/qt_text.h"
+
+void printMessage(std::ostream& err, std::string_view program, std::string_view message)
+{
+    err << program << ": " << messageLine(message) << '\n';
+}
+
+CommandLine::CommandLine(std::string_view program, std::string_view usage,
+                         const QString& description)
+    : program_(program), usage_(usage),
+      help_(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+            QStringLiteral("Show this help and exit.")),
+      helpAll_(QStringLiteral("help-all")),
+      version_(QStringList{QStringLiteral("v"), QStringLiteral("version")},
+               QStringLiteral("Show the version and exit."))
+{
+    // "-owner-key" is "--owner-key", never seven one-letter options.
+    parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser_.setApplicationDescription(description);
+    // --help-all, which Qt's own help option brings, says the same here.
+    helpAll_.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser_.addOptions({help_, helpAll_, version_});
+}
+
+std::optional<ExitStatus> CommandLine::parse(const std::vector<std::string>& args,
+                                             bool argumentsAreUtf8, std::ostream& out,
+                                             std::ostream& err)
+{
+    std::string decodeError;
+    const std::optional<QStringList> decoded =
+        decodedArguments(program_.c_str(), args, argumentsAreUtf8, decodeError);
+    if (!decoded)
+        return usageError(err, decodeError);
+    if (!parser_.parse(*decoded)) {
+        // An unknown "option" may be part of a value that was not quoted,
+        // or a secret typed in the wrong place: it is not repeated.
+        if (!parser_.unknownOptionNames().isEmpty())
+            return usageError(err, "unknown option");
+        return usageError(err, parser_.errorText().toStdString());
+    }
+    if (parser_.isSet(help_) || parser_.isSet(helpAll_)) {
+        out << helpText();
+        return finish(out, err);
+    }
+    if (parser_.isSet(version_)) {
+        out << program_ << ' ' << TovrikVersion << '\n';
+        return finish(out, err);
+    }
+    return std::nullopt;
+}
+
+ExitStatus CommandLine::finish(std::ostream& out, std::ostream& err) const
+{
+    out.flush();
+    if (out)
+        return ExitStatus::Ok;
+    printMessage(err, program_, "cannot write to standard output");
+    return ExitStatus::OutputFailed;
+}
+
+ExitStatus CommandLine::usageError(std::ostream& err, std::string_view message) const
+{
+    printMessage(err, program_, std::string(message) + " (see --help)");
+    return ExitStatus::Usage;
+}
+
+// Qt's help under a usage line that names the program whatever argv[0] is.
+std::string CommandLine::helpText() const
+{
+    const QString text = parser_.helpText();
+    return "Usage: " + program_ + ' ' + usage_ + '\n' +
+           text.mid(text.indexOf(u'\n') + 1).toStdString();
+}

@@ -1,0 +1,18 @@
+#include "cli/common/console.h"
+
+#include <clocale>
+#include <cstring>
+#include <langinfo.h>
+#include <unistd.h>
+
+Console openConsole(int argc, char** argv)
+{
+    Console console;
+    console.arguments.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::setlocale(LC_CTYPE, "");
+    const char* charset = nl_langinfo(CODESET);
+    console.argumentsAreUtf8 =
+        std::strcmp(charset, "UTF-8") == 0 || std::strcmp(charset, "utf8") == 0;
+    console.outputIsTerminal = isatty(STDOUT_FILENO) == 1;
+    return console;
+}

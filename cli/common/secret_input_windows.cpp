@@ -1,0 +1,87 @@
+#include "cli/common/secret_input.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+class WindowsSecretInput : public SecretInput {
+public:
+    bool isTerminal() override
+    {
+        DWORD mode = 0;
+        return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+    }
+
+    // Reads wide characters from the console, so that any text can be
+    // typed whatever the console's code page.
+    std::optional<std::string> readHidden(std::string_view prompt) override
+    {
+        const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+        DWORD mode = 0;
+        const bool console = GetConsoleMode(in, &mode) != 0;
+        if (console)
+            SetConsoleMode(in, mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
+        std::fwrite(prompt.data(), 1, prompt.size(), stderr);
+        std::fflush(stderr);
+        std::wstring line;
+        bool ended = false;
+        while (true) {
+            wchar_t c = 0;
+            DWORD got = 0;
+            if (!ReadConsoleW(in, &c, 1, &got, nullptr) || got == 0) {
+                ended = line.empty();
+                break;
+            }
+            if (c == L'\n')
+                break;
+            if (c != L'\r')
+                line.push_back(c);
+        }
+        if (console)
+            SetConsoleMode(in, mode);
+        std::fputs("\n", stderr);
+        if (ended)
+            return std::nullopt;
+        const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+                                             nullptr, 0, nullptr, nullptr);
+        std::string utf8(static_cast<std::size_t>(size), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(),
+                            size, nullptr, nullptr);
+        return utf8;
+    }
+
+    std::optional<std::string> readLine() override
+    {
+        const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+        std::string line;
+        bool any = false;
+        while (true) {
+            char c = 0;
+            DWORD got = 0;
+            if (!ReadFile(in, &c, 1, &got, nullptr) || got == 0)
+                break;
+            any = true;
+            if (c == '\n')
+                break;
+            line.push_back(c);
+        }
+        if (!any)
+            return std::nullopt;
+        return line;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<SecretInput> systemSecretInput()
+{
+    return std::make_unique<WindowsSecretInput>();
+}

@@ -1,0 +1,17 @@
+#include <iostream>
+
+#include "cli/common/console.h"
+#include "cli/tovrik-gen/gen_command.h"
+#include "platform/core_dumps.h"
+
+int main(int argc, char** argv)
+{
+    disableCoreDumps();
+    const Console console = openConsole(argc, argv);
+    std::ios::sync_with_stdio(false);
+    const std::unique_ptr<SecretInput> input = systemSecretInput();
+    GenEnvironment env = systemGenEnvironment(*input);
+    env.argumentsAreUtf8 = console.argumentsAreUtf8;
+    env.outputIsTerminal = console.outputIsTerminal;
+    return exitCode(runGen(console.arguments, std::cout, std::cerr, env));
+}

@@ -1,0 +1,76 @@
+#include "cli/tovrik-settings/command.h"
+
+#include <algorithm>
+
+#include "text/qt_text.h"
+
+std::vector<std::unique_ptr<SettingsCommand>> settingsCommands()
+{
+    std::vector<std::unique_ptr<SettingsCommand>> commands;
+    commands.push_back(makePathCommand());
+    commands.push_back(makeShowCommand());
+    commands.push_back(makeSetOwnerKeyCommand());
+    commands.push_back(makeImportCommand());
+    commands.push_back(makeExportCommand());
+    return commands;
+}
+
+std::unique_ptr<SettingsStore> openCheckedStore(const SettingsEnvironment& env)
+{
+    std::string error;
+    std::unique_ptr<SettingsStore> store = env.openStore(error);
+    if (!store)
+        throw CommandFailure{error};
+    return store;
+}
+
+std::shared_ptr<void> takeWriteLock(const SettingsEnvironment& env)
+{
+    std::string why;
+    std::shared_ptr<void> lock = env.lockForWriting(why);
+    if (!lock)
+        throw CommandFailure{why};
+    return lock;
+}
+
+QString backUp(const SettingsEnvironment& env)
+{
+    std::string error;
+    const std::optional<QString> path = env.backupStore(error);
+    if (!path)
+        throw CommandFailure{error};
+    return *path;
+}
+
+void failWrite(const SettingsEnvironment& env, const QString& backupPath)
+{
+    if (!backupPath.isEmpty())
+        env.removeBackup(backupPath);
+    throw CommandFailure{"could not write the settings to " + env.storeLocation().toStdString() +
+                         "; they are unchanged"};
+}
+
+std::string characterCount(std::u16string_view text)
+{
+    const qsizetype count = toQ(text).toUcs4().size();
+    return std::to_string(count) + (count == 1 ? " character" : " characters");
+}
+
+std::string fileMessage(const QString& file, int line, const std::string& message)
+{
+    return file.toStdString() + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " +
+           message;
+}
+
+std::optional<std::u16string> appOption(const CommandInput& input)
+{
+    if (!input.parser.isSet(input.options.app))
+        return std::nullopt;
+    const QString name = input.parser.value(input.options.app);
+    const bool bad = name.isEmpty() || name.contains(u'\\') ||
+                     std::any_of(name.begin(), name.end(),
+                                 [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+    if (bad)
+        throw UsageError{"--app takes a program name without backslashes or control characters"};
+    return fromQ(name);
+}

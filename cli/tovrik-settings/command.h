@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QCommandLineOption>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/tovrik-settings/settings_command.h"
+
+// The options that some commands of tovrik-settings take.
+struct SettingsOptions {
+    QCommandLineOption revealKey{"reveal-key", "With show: the owner key as it is."};
+    QCommandLineOption app{"app",
+                           "With import: the program whose settings to take from a file that "
+                           "holds several. With export: the program the file names (default "
+                           "tovrik).",
+                           "NAME"};
+};
+
+// What a command is run with.
+struct CommandInput {
+    const SettingsEnvironment& env;
+    const QCommandLineParser& parser;
+    const SettingsOptions& options;
+    QStringList arguments; // those after the command's word
+};
+
+// One command of tovrik-settings.
+class SettingsCommand {
+public:
+    virtual ~SettingsCommand() = default;
+
+    // The word that names it.
+    virtual QString name() const = 0;
+    // Its form and what it does, for the help.
+    virtual QString synopsis() const = 0;
+    virtual QString description() const = 0;
+    // Names of the arguments that follow the word, in order.
+    virtual QStringList argumentNames() const { return {}; }
+    // The options of SettingsOptions that it takes.
+    virtual std::vector<const QCommandLineOption*> options(const SettingsOptions&) const
+    {
+        return {};
+    }
+
+    virtual ExitStatus run(const CommandInput& input, std::ostream& out) const = 0;
+};
+
+// Every command, in the order the help lists them.
+std::vector<std::unique_ptr<SettingsCommand>> settingsCommands();
+
+std::unique_ptr<SettingsCommand> makePathCommand();
+std::unique_ptr<SettingsCommand> makeShowCommand();
+std::unique_ptr<SettingsCommand> makeSetOwnerKeyCommand();
+std::unique_ptr<SettingsCommand> makeImportCommand();
+std::unique_ptr<SettingsCommand> makeExportCommand();
+
+// What the commands that read or change the store share. Each throws a
+// CommandFailure when it cannot do what it says.
+
+// The window's store, checked.
+std::unique_ptr<SettingsStore> openCheckedStore(const SettingsEnvironment& env);
+// The window's lock, for the time of one write.
+std::shared_ptr<void> takeWriteLock(const SettingsEnvironment& env);
+// A copy of the store before a write: its path, empty when nothing is
+// stored yet.
+QString backUp(const SettingsEnvironment& env);
+// The store's flush failed: the backup, the same as the store, goes again.
+[[noreturn]] void failWrite(const SettingsEnvironment& env, const QString& backupPath);
+// "N characters", counting characters, not UTF-16 units.
+std::string characterCount(std::u16string_view text);
+
+// A message about a file, with the line it concerns when there is one.
+std::string fileMessage(const QString& file, int line, const std::string& message);
+// The program that --app names, checked: a key name without backslashes
+// (they would name a deeper key) and control characters (a line break would
+// end the key line); nothing when --app is not given.
+std::optional<std::u16string> appOption(const CommandInput& input);

@@ -1,0 +1,63 @@
+#include <QFile>
+#include <QSaveFile>
+
+#include "cli/tovrik-settings/command.h"
+#include "settings/program_names.h"
+#include "settings/registry_mapping.h"
+#include "text/qt_text.h"
+
+namespace {
+
+class ExportCommand : public SettingsCommand {
+public:
+    QString name() const override { return QStringLiteral("export"); }
+    QString synopsis() const override { return QStringLiteral("export FILE [--app NAME]"); }
+    QString description() const override
+    {
+        return QStringLiteral("write the settings as a registry export for %1 (NAME: %2 unless "
+                              "given); the file holds the owner key")
+            .arg(toQ(settingsKeyPath(u"NAME")), toQ(StoreApplicationName));
+    }
+    QStringList argumentNames() const override { return {QStringLiteral("FILE")}; }
+    std::vector<const QCommandLineOption*> options(const SettingsOptions& o) const override
+    {
+        return {&o.app};
+    }
+
+    ExitStatus run(const CommandInput& input, std::ostream& out) const override
+    {
+        const SettingsEnvironment& env = input.env;
+        const QString& file = input.arguments.front();
+        const std::u16string app = appOption(input).value_or(fromQ(toQ(StoreApplicationName)));
+        const std::unique_ptr<SettingsStore> store = openCheckedStore(env);
+        const std::vector<NamedValue> values = storedValues(*store);
+        if (values.empty())
+            throw CommandFailure{"nothing is stored in " + env.storeLocation().toStdString() +
+                                 " yet; start the window once, or import settings"};
+        const std::u16string key = settingsKeyPath(app);
+        const std::string bytes = writeRegistryExport(key, registryValues(values));
+
+        // The file holds the owner key: owner-only, and replaced in one step.
+        QSaveFile saved(file);
+        if (!saved.open(QIODevice::WriteOnly))
+            throw CommandFailure{
+                fileMessage(file, 0, "cannot write: " + saved.errorString().toStdString())};
+        saved.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        saved.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        if (!saved.commit())
+            throw CommandFailure{
+                fileMessage(file, 0, "cannot write: " + saved.errorString().toStdString())};
+
+        out << "Exported " << values.size() << " values to " << file.toStdString() << ", for "
+            << toUtf8(key) << ".\n"
+            << "The file holds the owner key: keep it as safe as the key itself.\n";
+        return ExitStatus::Ok;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<SettingsCommand> makeExportCommand()
+{
+    return std::make_unique<ExportCommand>();
+}

@@ -1,0 +1,93 @@
+#include <QFile>
+#include <QFileInfo>
+
+#include "cli/common/display_text.h"
+#include "cli/tovrik-settings/command.h"
+#include "settings/registry_mapping.h"
+
+namespace {
+
+// Larger than any settings export; a bigger file is refused unread.
+constexpr qint64 MaxImportBytes = 16 * 1024 * 1024;
+
+QByteArray readImportFile(const QString& file)
+{
+    const QFileInfo info(file);
+    if (!info.exists())
+        throw CommandFailure{fileMessage(file, 0, "no such file")};
+    // A FIFO or a device would block or never end.
+    if (!info.isFile())
+        throw CommandFailure{fileMessage(file, 0, "not a regular file")};
+    if (info.size() > MaxImportBytes)
+        throw CommandFailure{fileMessage(file, 0, "too large to be a settings export")};
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        throw CommandFailure{
+            fileMessage(file, 0, "cannot read: " + in.errorString().toStdString())};
+    QByteArray bytes = in.read(MaxImportBytes + 1);
+    if (in.error() != QFileDevice::NoError)
+        throw CommandFailure{
+            fileMessage(file, 0, "cannot read: " + in.errorString().toStdString())};
+    if (bytes.size() > MaxImportBytes)
+        throw CommandFailure{fileMessage(file, 0, "too large to be a settings export")};
+    return bytes;
+}
+
+class ImportCommand : public SettingsCommand {
+public:
+    QString name() const override { return QStringLiteral("import"); }
+    QString synopsis() const override { return QStringLiteral("import FILE [--app NAME]"); }
+    QString description() const override
+    {
+        return QStringLiteral("take the settings from a Windows registry export (.reg); with "
+                              "the settings of several programs, NAME chooses one");
+    }
+    QStringList argumentNames() const override { return {QStringLiteral("FILE")}; }
+    std::vector<const QCommandLineOption*> options(const SettingsOptions& o) const override
+    {
+        return {&o.app};
+    }
+
+    ExitStatus run(const CommandInput& input, std::ostream& out) const override
+    {
+        const SettingsEnvironment& env = input.env;
+        const QString& file = input.arguments.front();
+        const std::optional<std::u16string> app = appOption(input);
+        const QByteArray bytes = readImportFile(file);
+        auto parsed = parseSettingsExport(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        if (const auto* error = std::get_if<RegistryFileError>(&parsed))
+            throw CommandFailure{fileMessage(file, error->line, error->message)};
+        auto chosen = sectionImport(std::move(std::get<std::vector<RegistrySection>>(parsed)), app);
+        if (const auto* error = std::get_if<RegistryFileError>(&chosen))
+            throw CommandFailure{fileMessage(file, error->line, error->message)};
+        const SectionImport& import = std::get<SectionImport>(chosen);
+
+        const std::shared_ptr<void> lock = takeWriteLock(env);
+        const QString backupPath = backUp(env);
+        const std::unique_ptr<SettingsStore> store = openCheckedStore(env);
+        const SeedEntropy entropy = env.seedEntropy ? env.seedEntropy() : SeedEntropy{};
+        if (!applyImport(*store, import, entropy))
+            failWrite(env, backupPath);
+
+        DialogModel model;
+        loadSettings(*store, model, entropy);
+        out << "Imported the settings of " << quotedDisplayText(import.app) << " from "
+            << file.toStdString() << ".\n";
+        out << "Owner name " << quotedDisplayText(model.ownerName) << ", owner key "
+            << (model.ownerKey.empty() ? std::string("empty") : characterCount(model.ownerKey))
+            << ", " << model.sets.setCount
+            << (model.sets.setCount == 1 ? " character set" : " character sets")
+            << "; `tovrik-settings show` shows the rest.\n";
+        if (!backupPath.isEmpty())
+            out << "The earlier settings are kept in " << backupPath.toStdString() << ".\n";
+        return ExitStatus::Ok;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<SettingsCommand> makeImportCommand()
+{
+    return std::make_unique<ImportCommand>();
+}

@@ -1,0 +1,51 @@
+// tovrik-settings against the window's own store, its lock and its backups.
+#include <QDateTime>
+#include <QFile>
+
+#include "cli/tovrik-settings/settings_command.h"
+#include "settings/qt_settings_store.h"
+#include "settings/store_backup.h"
+#include "settings/store_lock.h"
+#include "settings/system_entropy.h"
+
+namespace {
+
+// The store as the window would find it, or nothing with the reason: a store
+// that is not the user's own, or that cannot be read, is neither read nor
+// written.
+std::unique_ptr<QtSettingsStore> checkedStore(std::string& error)
+{
+    std::unique_ptr<QtSettingsStore> store = openWindowStore();
+    if (store->access() == StoreAccess::Ours || store->access() == StoreAccess::Absent)
+        return store;
+    error = store->problem().toStdString();
+    return nullptr;
+}
+
+} // namespace
+
+SettingsEnvironment systemSettingsEnvironment(SecretInput& input)
+{
+    SettingsEnvironment env;
+    env.storeLocation = [] { return openWindowStore()->location(); };
+    env.openStore = [](std::string& error) -> std::unique_ptr<SettingsStore> {
+        return checkedStore(error);
+    };
+    env.lockForWriting = [](std::string& why) -> std::shared_ptr<void> {
+        const auto store = checkedStore(why);
+        if (!store)
+            return nullptr;
+        const std::optional<WindowLockPlace> place = windowLockPlace(*store, why);
+        return place ? lockForWriting(*place, why) : nullptr;
+    };
+    env.backupStore = [](std::string& error) -> std::optional<QString> {
+        const auto store = checkedStore(error);
+        if (!store)
+            return std::nullopt;
+        return backupStore(*store, QDateTime::currentDateTime(), error);
+    };
+    env.removeBackup = [](const QString& path) { QFile::remove(path); };
+    env.seedEntropy = systemSeedEntropy;
+    env.secretInput = &input;
+    return env;
+}

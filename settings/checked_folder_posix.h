@@ -1,0 +1,120 @@
+#pragma once
+
+// The checked folder that holds the store file, and the file in it. Before
+// anything is read or written, the folder must be a directory of the user's
+// that nobody else can write (one of the user's with looser bits is made
+// 0700), and the file a regular file of the user's, opened without
+// following a link or waiting on a FIFO. A file that the user linked
+// elsewhere is used only when the link, its target and the target's folder
+// pass the same checks. Every step of a save happens relative to the checked
+// folder's descriptor, so that nobody can swap the folder under it.
+
+#include <QByteArray>
+#include <QString>
+
+#include <sys/stat.h>
+#include <utility>
+
+#include "settings/settings_store.h"
+
+namespace store_files {
+
+// A file descriptor that closes itself.
+class Fd {
+public:
+    Fd() = default;
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Fd& operator=(Fd&& other) noexcept
+    {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+// Which version of which file the values came from.
+struct FileVersion {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    static FileVersion of(const struct stat& info)
+    {
+        return {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+    }
+    bool operator==(const FileVersion& other) const
+    {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modified.tv_sec == other.modified.tv_sec &&
+               modified.tv_nsec == other.modified.tv_nsec &&
+               changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+    }
+};
+
+QByteArray encoded(const QString& path);
+// The system's text for an errno value.
+QString reason(int error);
+
+// The outcome of a check, with the path it concerns.
+struct Verdict {
+    StoreAccess access = StoreAccess::Ours;
+    QString path;
+    QString why;
+};
+
+Verdict refused(const QString& path, const QString& why);
+Verdict unreadable(const QString& path, int error);
+
+// One line for messages: why the store is not used, naming the path; empty
+// when it may be used.
+QString problemOf(const Verdict& verdict);
+
+// Opens a folder that must be the user's and writable by nobody else. A
+// link to the folder counts only when the user made it. With `tighten`, a
+// folder of the user's with more than the owner's bits is made 0700.
+Verdict openOwnFolder(const QString& path, bool tighten, Fd& folder);
+
+// Makes the folder and any missing parent, each open to the owner only.
+bool makeOwnerOnlyFolders(const QByteArray& folder);
+
+// Where the values are: a checked folder and the file's name inside it, and
+// the file itself when it exists.
+struct Place {
+    Fd folder;
+    QString folderPath;
+    QString name;
+    Fd file; // open for reading; closed when there is no file yet
+    struct stat info {};
+
+    QString path() const { return folderPath + u'/' + name; }
+};
+
+// Opens the file `name` of a checked folder: a regular file of the user's,
+// or nothing yet.
+Verdict openOwnFile(Place& place);
+
+// Finds the store file in its folder, following one link that the user
+// made. With `create`, a missing store folder is made; the folder of a
+// link's target never is.
+Verdict locate(const QString& folderPath, const QString& name, bool create, Place& place);
+
+// The folder as a path that names the open descriptor, not the folder's
+// name, so that QSettings' own file operations stay inside the checked
+// folder. Empty when the system cannot provide one.
+QString pinnedPath(int folder);
+
+} // namespace store_files

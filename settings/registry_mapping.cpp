@@ -1,0 +1,180 @@
+#include "settings/registry_mapping.h"
+
+#include <algorithm>
+
+#include "settings/memory_settings_store.h"
+#include "settings/program_names.h"
+#include "text/qt_text.h"
+
+namespace {
+
+// A name in quotes, for a message; the caller shows its control
+// characters escaped.
+std::string quotedName(std::u16string_view name)
+{
+    return "'" + toUtf8(name) + "'";
+}
+
+// The window's own entry for a name as the registry matches names.
+const StoredName* storedNameOf(std::u16string_view name)
+{
+    const std::u16string key = registryNameKey(name);
+    const auto& names = storedNames();
+    const auto found = std::find_if(names.begin(), names.end(), [&](const StoredName& stored) {
+        return registryNameKey(stored.name) == key;
+    });
+    return found != names.end() ? &*found : nullptr;
+}
+
+std::string typeDescription(const RegistryData& data)
+{
+    if (std::holds_alternative<std::u16string>(data))
+        return "a text (REG_SZ)";
+    if (std::holds_alternative<std::int32_t>(data))
+        return "a dword (REG_DWORD)";
+    const RegistryOtherData& other = std::get<RegistryOtherData>(data);
+    switch (other.type) {
+    case 0: return "REG_NONE data";
+    case 1: return "REG_SZ data that is not text";
+    case 2: return "an expandable text (REG_EXPAND_SZ)";
+    case 3: return "binary data (REG_BINARY)";
+    case 4: return "a REG_DWORD of " + std::to_string(other.bytes) + " bytes";
+    case 5: return "a big-endian dword (REG_DWORD_BIG_ENDIAN)";
+    case 7: return "a list of texts (REG_MULTI_SZ)";
+    case 11: return "a qword (REG_QWORD)";
+    default: return "data of registry type " + std::to_string(other.type);
+    }
+}
+
+std::string appList(const std::vector<RegistrySection>& sections)
+{
+    std::string list;
+    for (const RegistrySection& section : sections)
+        list += (list.empty() ? "" : ", ") + quotedName(section.name);
+    return list;
+}
+
+// The store once the import stood in it.
+MemorySettingsStore importedStore(const SettingsStore& store, const SectionImport& import)
+{
+    MemorySettingsStore merged;
+    if (!import.cleared)
+        for (NamedValue& value : storedValues(store))
+            if (!import.values.contains(value.name))
+                merged.put(value.name, std::move(value.value));
+    for (const auto& [name, value] : import.values)
+        if (value)
+            merged.put(name, *value);
+    return merged;
+}
+
+} // namespace
+
+std::u16string settingsKeyPath(std::u16string_view app)
+{
+    return u"HKEY_CURRENT_USER\\Software\\" + fromQ(toQ(SettingsOrganization)) + u'\\' +
+           std::u16string(app) + u'\\' + std::u16string(SettingsSection);
+}
+
+std::variant<std::vector<RegistrySection>, RegistryFileError>
+parseSettingsExport(std::string_view bytes)
+{
+    const std::u16string software = registryNameKey(u"Software");
+    const std::u16string organization = registryNameKey(fromQ(toQ(SettingsOrganization)));
+    const std::u16string section = registryNameKey(SettingsSection);
+    // ...\Software\Ostrel Applications\<NAME>\setting102, below a hive.
+    const auto sectionOf =
+        [&](std::span<const std::u16string_view> parts) -> std::optional<std::u16string> {
+        const std::size_t n = parts.size();
+        if (n < 5 || registryNameKey(parts[n - 4]) != software ||
+            registryNameKey(parts[n - 3]) != organization || parts[n - 2].empty() ||
+            registryNameKey(parts[n - 1]) != section)
+            return std::nullopt;
+        return std::u16string(parts[n - 2]);
+    };
+    auto parsed = parseRegistryExport(bytes, sectionOf);
+    if (const auto* sections = std::get_if<std::vector<RegistrySection>>(&parsed);
+        sections && sections->empty())
+        return RegistryFileError{0, "no key ...\\Software\\" + std::string(SettingsOrganization) +
+                                        "\\<NAME>\\" + toUtf8(SettingsSection) + " in the file"};
+    return parsed;
+}
+
+std::vector<RegistryValue> registryValues(const std::vector<NamedValue>& values)
+{
+    std::vector<RegistryValue> result;
+    for (const NamedValue& value : values) {
+        if (const auto* text = std::get_if<std::u16string>(&value.value))
+            result.push_back({value.name, *text});
+        else
+            result.push_back({value.name, std::get<std::int32_t>(value.value)});
+    }
+    return result;
+}
+
+std::variant<SectionImport, RegistryFileError>
+sectionImport(std::vector<RegistrySection> sections, const std::optional<std::u16string>& app)
+{
+    std::size_t chosen = 0;
+    if (app) {
+        const std::u16string wanted = registryNameKey(*app);
+        const auto found =
+            std::find_if(sections.begin(), sections.end(), [&](const RegistrySection& s) {
+                return registryNameKey(s.name) == wanted;
+            });
+        if (found == sections.end())
+            return RegistryFileError{0, "no settings of " + quotedName(*app) +
+                                            " in the file; it holds those of " + appList(sections)};
+        chosen = static_cast<std::size_t>(found - sections.begin());
+    } else if (sections.size() > 1) {
+        return RegistryFileError{0, "the file holds the settings of several programs (" +
+                                        appList(sections) + "); choose one with --app NAME"};
+    }
+
+    RegistrySection& section = sections[chosen];
+    SectionImport import;
+    import.app = std::move(section.name);
+    import.cleared = section.cleared;
+    for (RegistryValue& value : section.values) {
+        const StoredName* stored = storedNameOf(value.name);
+        if (!stored)
+            continue;
+        const bool isText = stored->row->type == SettingType::Text;
+        if (isText && std::holds_alternative<std::u16string>(value.data))
+            import.values[stored->name] = std::move(std::get<std::u16string>(value.data));
+        else if (!isText && std::holds_alternative<std::int32_t>(value.data))
+            import.values[stored->name] = std::get<std::int32_t>(value.data);
+        else
+            return RegistryFileError{value.line, "the value " + quotedName(stored->name) + " is " +
+                                                     typeDescription(value.data) + "; it must be " +
+                                                     (isText ? "a text" : "a dword")};
+    }
+    for (const std::u16string& name : section.deleted)
+        if (const StoredName* stored = storedNameOf(name))
+            import.values[stored->name] = std::nullopt;
+    return import;
+}
+
+DialogModel importedModel(const SettingsStore& store, const SectionImport& import,
+                          const SeedEntropy& entropy)
+{
+    DialogModel model;
+    loadSettings(importedStore(store, import), model, entropy);
+    return model;
+}
+
+bool applyImport(SettingsStore& store, const SectionImport& import, const SeedEntropy& entropy)
+{
+    const DialogModel model = importedModel(store, import, entropy);
+    // Every value the file sets goes in as it is; the save then replaces
+    // those the window reads by their loaded form.
+    for (const auto& [name, value] : import.values) {
+        if (!value)
+            continue;
+        if (const auto* text = std::get_if<std::u16string>(&*value))
+            store.writeText(name, *text);
+        else
+            store.writeInt(name, std::get<std::int32_t>(*value));
+    }
+    return saveSettings(store, model);
+}

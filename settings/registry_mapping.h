@@ -1,0 +1,57 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "regfile/registry_file.h"
+#include "settings/load_save.h"
+#include "settings/settings_store.h"
+
+// The window's settings in Windows registry export files: the key
+// ...\Software\Ostrel Applications\<NAME>\setting102, its values named and
+// typed as the setting table has them. <NAME> is the program's executable
+// base name; the window's is "tovrik" in any case.
+
+// The key that an export of the settings of the program app sets:
+// HKEY_CURRENT_USER\Software\Ostrel Applications\<app>\setting102.
+std::u16string settingsKeyPath(std::u16string_view app);
+
+// The settings sections of an export file, one for each program named, in
+// the order first named; an error for a damaged file or one without such a
+// key.
+std::variant<std::vector<RegistrySection>, RegistryFileError>
+parseSettingsExport(std::string_view bytes);
+
+// The values as an export writes them.
+std::vector<RegistryValue> registryValues(const std::vector<NamedValue>& values);
+
+// What an import puts into the window's section.
+struct SectionImport {
+    std::u16string app;   // <NAME> as the file spells it
+    bool cleared = false; // values the file does not set count as absent
+    // By the window's own spelling of each name: the value the file sets,
+    // or nothing when the file deletes it. Names the window does not store
+    // are left out.
+    std::map<std::u16string, std::optional<StoredValue>, std::less<>> values;
+};
+
+// Chooses the section of the program named app (any case), or the only one
+// when app is not given, and checks that each value the window stores has
+// the type the window reads it as. Values the window does not store may
+// have any type.
+std::variant<SectionImport, RegistryFileError>
+sectionImport(std::vector<RegistrySection> sections, const std::optional<std::u16string>& app);
+
+// The model the window would load from the store once the import stood in
+// it, every rule of the load applied.
+DialogModel importedModel(const SettingsStore& store, const SectionImport& import,
+                          const SeedEntropy& entropy);
+
+// Writes the import into the store: the values the window then reads as
+// its load leaves them, the set pairs it does not read (beyond the set
+// count) as the file has them. The store's flush decides the result.
+bool applyImport(SettingsStore& store, const SectionImport& import, const SeedEntropy& entropy);

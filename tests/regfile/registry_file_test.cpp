@@ -1,0 +1,304 @@
+#include "regfile/registry_file.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QStringEncoder>
+
+#include <random>
+
+#include "tests/support/reg_fixtures.h"
+#include "text/utf16le.h"
+
+namespace {
+
+using Sections = std::vector<RegistrySection>;
+
+// A Version 5.00 file of these lines.
+std::string unicodeFile(std::u16string_view lines)
+{
+    return utf16File(u"Windows Registry Editor Version 5.00\n" + std::u16string(lines));
+}
+
+// A REGEDIT4 file of these lines, in CP932.
+std::string ansiFile(std::u16string_view lines)
+{
+    QStringEncoder encoder("windows-31j");
+    const QByteArray bytes =
+        encoder.encode(QString::fromStdU16String(u"REGEDIT4\n" + std::u16string(lines))
+                           .replace(QStringLiteral("\n"), QStringLiteral("\r\n")));
+    return bytes.toStdString();
+}
+
+const std::u16string& Key = SettingsKey;
+
+// Files are read as settings exports: the sections of the keys
+// ...\Software\Ostrel Applications\<NAME>\setting102.
+Sections parsed(const std::string& bytes)
+{
+    auto result = parseSettingsExport(bytes);
+    if (const auto* error = std::get_if<RegistryFileError>(&result)) {
+        ADD_FAILURE() << "line " << error->line << ": " << error->message;
+        return {};
+    }
+    return std::get<Sections>(result);
+}
+
+RegistryFileError refused(const std::string& bytes)
+{
+    auto result = parseSettingsExport(bytes);
+    if (std::holds_alternative<Sections>(result)) {
+        ADD_FAILURE() << "accepted";
+        return {};
+    }
+    return std::get<RegistryFileError>(result);
+}
+
+std::vector<std::pair<std::u16string, RegistryData>> namesAndData(const RegistrySection& section)
+{
+    std::vector<std::pair<std::u16string, RegistryData>> result;
+    for (const RegistryValue& value : section.values)
+        result.emplace_back(value.name, value.data);
+    return result;
+}
+
+TEST(RegistryFile, BothFixturesHoldTheSameSettings)
+{
+    for (const char* name : {"windows-unicode.reg", "windows-ansi.reg"}) {
+        SCOPED_TRACE(name);
+        const Sections sections = parsed(fixtureBytes(name));
+        ASSERT_EQ(sections.size(), 1u);
+        const RegistrySection& section = sections[0];
+        EXPECT_EQ(section.name, u"Tovrik");
+        EXPECT_FALSE(section.cleared);
+        auto values = namesAndData(section);
+        // The Version 5.00 file has two more: binary data and a deletion.
+        if (values.size() == FixtureValues.size() + 1) {
+            EXPECT_EQ(values.back().first, u"window");
+            EXPECT_EQ(values.back().second, RegistryData(RegistryOtherData{3, 28}));
+            values.pop_back();
+            EXPECT_EQ(section.deleted, std::vector<std::u16string>{u"note"});
+        }
+        ASSERT_EQ(values.size(), FixtureValues.size());
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            EXPECT_EQ(values[i].first, FixtureValues[i].first);
+            EXPECT_EQ(values[i].second, FixtureValues[i].second);
+        }
+        EXPECT_EQ(section.values[1].line, 9); // "unique key"
+    }
+}
+
+TEST(RegistryFile, LinesApplyInOrderAsTheRegistryEditorWould)
+{
+    struct Case {
+        const char* what;
+        std::u16string lines;
+        bool cleared;
+        std::vector<std::pair<std::u16string, RegistryData>> values;
+        std::vector<std::u16string> deleted;
+    };
+    const std::u16string other = u"[HKEY_CURRENT_USER\\Software\\Other\\setting102]\n";
+    const Case cases[] = {
+        {"last setting wins, case-blind names, comments",
+         Key + u"\"length\"=dword:a ; ten\n  ; a comment\n\"LENGTH\" = dword:FFFFFFFF\n",
+         false,
+         {{u"length", std::int32_t{-1}}},
+         {}},
+        {"a deletion, then set again",
+         Key + u"\"a\"=\"x\"\n\"b\"=\"y\"\n\"a\"=-\n\"b\"=-\n\"b\"=\"z\"\n",
+         false,
+         {{u"b", u"z"}},
+         {u"a"}},
+        {"the key deleted first: values not set are absent",
+         u"[-HKEY_CURRENT_USER\\Software\\Ostrel Applications\\Tovrik]\n" + Key + u"\"a\"=\"x\"\n",
+         true,
+         {{u"a", u"x"}},
+         {}},
+        {"a parent key deleted drops what came before",
+         Key + u"\"a\"=\"x\"\n[-HKEY_CURRENT_USER\\Software\\Ostrel Applications]\n" + Key +
+             u"\"b\"=\"y\"\n",
+         true,
+         {{u"b", u"y"}},
+         {}},
+        {"a deleted subkey, values of other keys and of no key",
+         u"\"x\"=\"before any key\"\n" + Key +
+             u"[-HKEY_CURRENT_USER\\Software\\Ostrel Applications\\Tovrik\\setting102\\sub]\n"
+             u"\"lost\"=\"after a deletion\"\n" +
+             other + u"\"y\"=\"z\"\n" + Key + u"@=\"default value\"\n",
+         false,
+         {{u"", u"default value"}},
+         {}},
+        {"the same key in other case and under another hive",
+         u"[HKEY_USERS\\S-1-5-21-1\\SOFTWARE\\ostrel applications\\TOVRIK\\Setting102]\n"
+         u"\"a\"=\"1\"\n" +
+             Key + u"\"b\"=\"2\"\n",
+         false,
+         {{u"a", u"1"}, {u"b", u"2"}},
+         {}},
+        {"hex forms: text, dword, others, continuations with a comment between",
+         Key + u"\"t\"=hex(1):41,00,42,00,\\\n  ; inside\n  0a,00,00,00\n"
+               u"\"d\"=hex(4):fe,ff,ff,ff\n\"e\"=hex(2):41,00,00,00\n\"short\"=hex(4):01,02\n"
+               u"\"b\"=hex:\n\"q\"=hex(b):01,00,00,00,00,00,00,00\n",
+         false,
+         {{u"t", u"AB\n"},
+          {u"d", std::int32_t{-2}},
+          {u"e", RegistryOtherData{2, 4}},
+          {u"short", RegistryOtherData{4, 2}},
+          {u"b", RegistryOtherData{3, 0}},
+          {u"q", RegistryOtherData{11, 8}}},
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Sections sections = parsed(unicodeFile(c.lines));
+        ASSERT_EQ(sections.size(), 1u);
+        EXPECT_EQ(sections[0].cleared, c.cleared);
+        EXPECT_EQ(namesAndData(sections[0]), c.values);
+        EXPECT_EQ(sections[0].deleted, c.deleted);
+    }
+
+    // hex(1) in a REGEDIT4 file is text in the ANSI code page.
+    const Sections ansi = parsed(ansiFile(Key + u"\"t\"=hex(1):95,5c,83,5c,00\n"));
+    ASSERT_EQ(ansi.size(), 1u);
+    ASSERT_EQ(ansi[0].values.size(), 1u);
+    EXPECT_EQ(ansi[0].values[0].data, RegistryData(u"表ソ"));
+
+    // Several programs under the organisation.
+    const Sections two = parsed(unicodeFile(
+        Key + u"[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\tovrik-old\\setting102]\n"));
+    ASSERT_EQ(two.size(), 2u);
+    EXPECT_EQ(two[1].name, u"tovrik-old");
+}
+
+TEST(RegistryFile, MalformedLinesAreRefusedWithTheirNumber)
+{
+    struct Case {
+        std::u16string lines; // from line 2
+        int line;
+        const char* says;
+    };
+    const Case cases[] = {
+        {Key + u"\"user name\"=\"cut sh", 3, "not closed"},
+        {Key + u"\"user name=\"x\"\n", 3, "followed by '='"},
+        {Key + u"\"k\"=\"a\\b\"\n", 3, "backslash"},
+        {Key + u"\"length\"=dword:0000001g\n", 3, "hex digits"},
+        {Key + u"\"length\"=dword:123456789\n", 3, "hex digits"},
+        {Key + u"\"length\"=dword:\n", 3, "hex digits"},
+        {Key + u"\"b\"=hex:01,zz\n", 3, "bytes"},
+        {Key + u"\"b\"=hex:01,,02\n", 3, "bytes"},
+        {Key + u"\"b\"=hex(1:00\n", 3, "type"},
+        {Key + u"\n\"b\"=hex:01,\\\n", 4, "no line to continue"},
+        {Key + u"\"b\"=hex:01,\\\n\n02\n", 3, "no line to continue"},
+        {Key + u"\"b\"=hex:01,\\\n 02,x3\n", 4, "bytes"},
+        {Key + u"\"a\"=str:x\n", 3, "unknown value type"},
+        {Key + u"\"a\" \"b\"\n", 3, "followed by '='"},
+        {Key + u"\"a\"=\"b\" c\n", 3, "after the value"},
+        {u"[HKEY_CURRENT_USER\\Software\n", 2, "']'"},
+        {u"[]\n", 2, "no name"},
+        {Key + u"junk\n", 3, "neither"},
+        {u"\n[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\Tovrik]\n\"a\"=\"b\"\n", 0,
+         "no key"},
+    };
+    for (const Case& c : cases) {
+        const RegistryFileError error = refused(unicodeFile(c.lines));
+        EXPECT_EQ(error.line, c.line) << error.message;
+        EXPECT_NE(error.message.find(c.says), std::string::npos) << error.message;
+    }
+}
+
+TEST(RegistryFile, FilesThatAreNoExportAreRefused)
+{
+    const std::string v5 = unicodeFile(Key);
+    const struct {
+        std::string bytes;
+        int line;
+        const char* says;
+    } cases[] = {
+        {"", 0, "empty"},
+        {v5.substr(0, v5.size() - 1), 0, "odd number of bytes"},
+        {"Windows Registry Editor Version 5.00\r\n", 0, "no key"}, // a header without a key
+        {"REGEDIT5\r\n", 1, "not a registry export"},
+        {std::string("\xFF\xFE", 2) + std::string("R\0E\0G\0", 6), 1, "not a registry export"},
+        {std::string("\x7F"
+                     "ELF\x02\x01\x01\0\0\0\x80\xFD",
+                     12),
+         1, "not a registry export"},
+        {ansiFile(Key) + "\"a\"=\"\x85\x40\"\r\n", 3, "CP932"},
+        {"\xEF\xBB\xBFREGEDIT4\r\n\xC3\r\n", 2, "UTF-8"},
+    };
+    for (const auto& c : cases) {
+        const RegistryFileError error = refused(c.bytes);
+        EXPECT_EQ(error.line, c.line) << error.message;
+        EXPECT_NE(error.message.find(c.says), std::string::npos) << error.message;
+    }
+}
+
+TEST(RegistryFile, WrittenFilesReadBackTheSameValues)
+{
+    std::mt19937 random(20261210);
+    const std::u16string pieces[] = {
+        u"",       u"山田",  u"\"", u"\\", u"@", u"@Invalid()", u"a",  u" ",
+        u"\r\n",   u"\n",    u";",  u"[",  u"]", u"=",          u"\t", std::u16string(1, u'\0'),
+        u"\xD800", u"テスト"};
+    // Names cannot hold a line break or NUL; the first eight pieces have none.
+    const auto text = [&](std::size_t kinds = 18) {
+        std::u16string result;
+        for (int n = std::uniform_int_distribution(0, 6)(random); n > 0; --n)
+            result += pieces[std::uniform_int_distribution<std::size_t>(0, kinds - 1)(random)];
+        return result;
+    };
+    for (int round = 0; round < 200; ++round) {
+        std::vector<RegistryValue> values;
+        for (int n = std::uniform_int_distribution(1, 8)(random); n > 0; --n) {
+            std::u16string name = text(8) + char16_t(u'A' + values.size()); // distinct
+            if (std::uniform_int_distribution(0, 1)(random) == 0)
+                values.push_back({name, text()});
+            else
+                values.push_back({name, static_cast<std::int32_t>(random())});
+        }
+        const std::string bytes = writeRegistryExport(settingsKeyPath(u"tovrik"), values);
+        ASSERT_TRUE(bytes.ends_with(std::string("\r\0\n\0\r\0\n\0", 8))); // ends with a blank line
+        const Sections sections = parsed(bytes);
+        ASSERT_EQ(sections.size(), 1u);
+        EXPECT_EQ(sections[0].name, u"tovrik");
+        ASSERT_EQ(sections[0].values.size(), values.size());
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            EXPECT_EQ(sections[0].values[i].name, values[i].name);
+            EXPECT_EQ(sections[0].values[i].data, values[i].data);
+        }
+    }
+}
+
+TEST(RegistryFile, WritesWhatTheRegistryEditorWrites)
+{
+    const std::vector<RegistryValue> values = {{u"user name", u"山田 \"太郎\" C:\\"},
+                                               {u"length", std::int32_t{-5}},
+                                               {u"multi", u"a\r\nb"},
+                                               {u"skipped", RegistryOtherData{3, 1}}};
+    const std::string bytes = writeRegistryExport(settingsKeyPath(u"tovrik"), values);
+    ASSERT_TRUE(bytes.starts_with("\xFF\xFE"));
+    const std::u16string text = unitsFromUtf16Le(std::string_view(bytes).substr(2));
+    EXPECT_EQ(text, u"Windows Registry Editor Version 5.00\r\n"
+                    u"\r\n"
+                    u"[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\tovrik\\setting102]\r\n"
+                    u"\"user name\"=\"山田 \\\"太郎\\\" C:\\\\\"\r\n"
+                    u"\"length\"=dword:fffffffb\r\n"
+                    u"\"multi\"=hex(1):61,00,0d,00,0a,00,62,00,00,00\r\n"
+                    u"\r\n");
+
+    // Long hex data wraps at 80 columns with ",\" and a two-space indent.
+    const std::string wrapped = writeRegistryExport(
+        settingsKeyPath(u"tovrik"), std::vector<RegistryValue>{{u"k", std::u16string(60, u'\n')}});
+    const std::u16string wide = unitsFromUtf16Le(std::string_view(wrapped).substr(2));
+    std::size_t start = 0;
+    int continued = 0;
+    for (std::size_t end; (end = wide.find(u"\r\n", start)) != wide.npos; start = end + 2) {
+        const std::u16string_view line(wide.data() + start, end - start);
+        EXPECT_LE(line.size(), 80u);
+        if (line.ends_with(u",\\"))
+            ++continued;
+    }
+    EXPECT_GT(continued, 2);
+}
+
+} // namespace
