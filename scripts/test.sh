@@ -1,13 +1,23 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, then builds and runs every
-# test twice: a normal build and one under AddressSanitizer and UBSan.
+# test: a normal build and one under AddressSanitizer and UBSan, the package,
+# the web page, the benchmarks, the hardening and the fuzz targets; CI runs
+# this. With --quick, only the normal build and its tests, for daily work.
+# Usage: test.sh [--quick]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+quick=false
+case "${1:-}" in
+--quick) quick=true ;;
+"") ;;
+*) echo "usage: test.sh [--quick]" >&2; exit 2 ;;
+esac
+
 scripts/install-deps.sh
 
-find engine charsets settings ui cli tests bench platform fuzz -name '*.cpp' -o -name '*.h' |
-  xargs -r clang-format --dry-run -Werror
+find engine charsets settings ui cli tests bench platform fuzz text regfile \
+  -name '*.cpp' -o -name '*.h' | xargs -r clang-format --dry-run -Werror
 
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
@@ -15,6 +25,7 @@ jobs=$(nproc)
 echo "== tests"
 scripts/build.sh build
 ctest --test-dir build --output-on-failure -j "$jobs"
+$quick && exit 0
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTOVRIK_SANITIZE=ON -DTOVRIK_BENCH=OFF

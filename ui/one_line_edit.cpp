@@ -132,13 +132,13 @@ void OneLineEdit::mouseReleaseEvent(QMouseEvent* event)
 
 void OneLineEdit::dropEvent(QDropEvent* event)
 {
-    const QMimeData* data = event->mimeData();
-    if (data == nullptr || !data->hasText() || firstLine(data->text()) == data->text()) {
+    const QMimeData* dropped = event->mimeData();
+    if (dropped == nullptr || !dropped->hasText() || firstLine(dropped->text()) == dropped->text()) {
         QLineEdit::dropEvent(event);
         return;
     }
     QMimeData cut;
-    cut.setText(firstLine(data->text()));
+    cut.setText(firstLine(dropped->text()));
     QDropEvent drop(event->position(), event->possibleActions(), &cut, event->buttons(),
                     event->modifiers(), event->type());
     drop.setDropAction(event->proposedAction());
@@ -152,8 +152,8 @@ void OneLineEdit::markSelectionSecret()
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard->supportsSelection() || !clipboard->ownsSelection() || !hasSelectedText())
         return;
-    const QMimeData* data = clipboard->mimeData(QClipboard::Selection);
-    if (data == nullptr || hasSecretHint(*data) || data->text() != selectedText())
+    const QMimeData* selection = clipboard->mimeData(QClipboard::Selection);
+    if (selection == nullptr || hasSecretHint(*selection) || selection->text() != selectedText())
         return;
     clipboard->setMimeData(makeSecretTextMimeData(selectedText()), QClipboard::Selection);
 }

@@ -39,8 +39,8 @@ protected:
     void chooseAdd(std::initializer_list<std::function<void(DLGaddset&)>> answers)
     {
         for (const auto& answer : answers)
-            seams.modalScripts.push_back([answer](QDialog& dialog) {
-                auto& add = dynamic_cast<DLGaddset&>(dialog);
+            seams.modalScripts.push_back([answer](QDialog& opened) {
+                auto& add = dynamic_cast<DLGaddset&>(opened);
                 answer(add);
                 return add.result();
             });

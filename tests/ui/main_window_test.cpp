@@ -369,8 +369,8 @@ TEST_F(WindowTest, EscapeEndsWithoutSaving)
 TEST_F(WindowTest, AboutBoxOkRenamesAndSavesCancelChangesNothing)
 {
     CVeldraDlg& d = start();
-    seams.modalScripts.push_back([](QDialog& dialog) {
-        auto& about = dynamic_cast<CAboutDlg&>(dialog);
+    seams.modalScripts.push_back([](QDialog& opened) {
+        auto& about = dynamic_cast<CAboutDlg&>(opened);
         EXPECT_EQ(about.nameEdit->text(), QStringLiteral("○○"));
         QStringList labels;
         for (const QLabel* label : about.findChildren<QLabel*>())
@@ -385,8 +385,8 @@ TEST_F(WindowTest, AboutBoxOkRenamesAndSavesCancelChangesNothing)
     EXPECT_EQ(d.windowTitle(), QStringLiteral("トヴリク (○○さん用)"));
     EXPECT_EQ(text(u"user name"), u"○○");
 
-    seams.modalScripts.push_back([](QDialog& dialog) {
-        auto& about = dynamic_cast<CAboutDlg&>(dialog);
+    seams.modalScripts.push_back([](QDialog& opened) {
+        auto& about = dynamic_cast<CAboutDlg&>(opened);
         about.nameEdit->setText(QStringLiteral(" テスト"));
         about.accept();
         return about.result();
@@ -445,8 +445,8 @@ TEST_F(WindowTest, TheTitleShowsTheOwnerNameAsGiven)
     EXPECT_EQ(shownTitle(), "トヴリク (a[*]bさん用)");
     EXPECT_EQ(QAccessible::queryAccessibleInterface(&d)->text(QAccessible::Name).toStdString(),
               "トヴリク (a[*]bさん用)");
-    seams.modalScripts.push_back([](QDialog& dialog) {
-        auto& about = dynamic_cast<CAboutDlg&>(dialog);
+    seams.modalScripts.push_back([](QDialog& opened) {
+        auto& about = dynamic_cast<CAboutDlg&>(opened);
         about.nameEdit->setText(QStringLiteral("[*][*]x[*]"));
         about.accept();
         return about.result();

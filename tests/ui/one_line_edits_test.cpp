@@ -105,8 +105,8 @@ TEST_F(WindowTest, EveryOneLineEditPastesOnlyTheFirstLine)
     }
     EXPECT_EQ(d.model().seedNumbers[2], 12u);
 
-    seams.modalScripts.push_back([](QDialog& dialog) {
-        auto& about = dynamic_cast<CAboutDlg&>(dialog);
+    seams.modalScripts.push_back([](QDialog& opened) {
+        auto& about = dynamic_cast<CAboutDlg&>(opened);
         about.nameEdit->selectAll();
         pasteWithKeys(about.nameEdit, QStringLiteral("名前\n二行目"));
         about.accept();
@@ -116,8 +116,8 @@ TEST_F(WindowTest, EveryOneLineEditPastesOnlyTheFirstLine)
     EXPECT_EQ(text(u"user name"), u"名前");
     EXPECT_EQ(d.windowTitle(), QStringLiteral("トヴリク (名前さん用)"));
 
-    seams.modalScripts.push_back([](QDialog& dialog) {
-        auto& add = dynamic_cast<DLGaddset&>(dialog);
+    seams.modalScripts.push_back([](QDialog& opened) {
+        auto& add = dynamic_cast<DLGaddset&>(opened);
         add.nameEdit->selectAll();
         clipboard().setText(QStringLiteral("web\r\nmail"));
         chooseFromMenu(add.nameEdit, QLineEdit::tr("&Paste"));
