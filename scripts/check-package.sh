@@ -8,7 +8,9 @@ cd "$(dirname "$0")/.."
 
 deb=$(scripts/package.sh | tail -n 1)
 build="build-package"
-app_id=$(sed -n 's/^set(TOVRIK_APP_ID \(.*\))$/\1/p' CMakeLists.txt)
+# The application id as the build that made the package has it.
+app_id=$(sed -n 's/^TOVRIK_APP_ID:INTERNAL=//p' "$build/CMakeCache.txt")
+[ -n "$app_id" ] || { echo "check-package: no application id in $build/CMakeCache.txt" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() {

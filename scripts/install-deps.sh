@@ -17,7 +17,7 @@ groups[build]="cmake ninja-build g++ pkg-config
 groups[package]="librsvg2-bin help2man gzip file dpkg-dev man-db qt6-translations-l10n
   lintian desktop-file-utils appstream"
 # The offline web page (emscripten) and its tests in headless Chromium.
-groups[web]="emscripten python3 chromium chromium-driver python3-selenium"
+groups[web]="cmake emscripten python3 chromium chromium-driver python3-selenium"
 # scripts/screen_reader_check.sh: the window as AT-SPI shows it.
 groups[screenreader]="python3-pyatspi at-spi2-core dbus-daemon xvfb xauth xdotool"
 # The Windows build: MinGW-w64, the host Qt tools of the same version as the

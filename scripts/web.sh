@@ -20,11 +20,8 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 mkdir -p "$out/tmp"
 export TMPDIR="$out/tmp"
 
-# engine/version.h as CMake makes it, from the version that project() declares.
-version=$(sed -n 's/^project(Tovrik VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-[ -n "$version" ] || { echo "web: no project version in CMakeLists.txt" >&2; exit 1; }
-mkdir -p "$out/generated/engine"
-sed "s/@PROJECT_VERSION@/$version/" engine/version.h.in >"$out/generated/engine/version.h"
+# engine/version.h as CMake makes it for the native build.
+cmake -S . -B "$out/version" -DTOVRIK_VERSION_ONLY=ON >/dev/null
 
 # Every source of the two folders; the linker drops what the page does not
 # reach (the clock among it: the page passes the browser's local time).
@@ -33,7 +30,7 @@ exports=_tovrik_input,_tovrik_seed_numbers,_tovrik_output,_tovrik_default_list_d
 exports+=,_tovrik_list_display,_tovrik_generate,_tovrik_password,_tovrik_report
 
 compile() {
-  em++ -std=c++20 -O3 -fno-exceptions -fno-rtti -Wall -Wextra -Werror -I"$root" -I"$out/generated" \
+  em++ -std=c++20 -O3 -fno-exceptions -fno-rtti -Wall -Wextra -Werror -I"$root" -I"$out/version/generated" \
     web/engine_bridge.cpp "${sources[@]}" -o "$out/engine.wasm" \
     --no-entry -sSTANDALONE_WASM=1 -sEXPORTED_FUNCTIONS="$exports" \
     -sTOTAL_STACK=65536 -sINITIAL_MEMORY=1048576 -sALLOW_MEMORY_GROWTH=1
