@@ -171,7 +171,8 @@ void CVeldraDlg::buildTemplate()
         box->setSecret(true); // a copied password is marked like the report
         resultEdits[i] = box;
         if (i == 0) {
-            place(resultEdits[i], 22, 164, 189, 14);
+            place(resultEdits[i], FirstResultBoxUnits.x(), FirstResultBoxUnits.y(),
+                  FirstResultBoxUnits.width(), FirstResultBoxUnits.height());
         } else {
             place(resultEdits[i], 65 + 10 * (i - 1), 148, 9, 14);
             resultEdits[i]->hide();

@@ -36,11 +36,15 @@ TEST(ResultLayout, OneAndTwoBoxesSpanTheGridRow)
 
 TEST(ResultLayout, FromLevelTwoTheBoxesFillRowsOfFour)
 {
+    // The grid of the window's design: columns at x 38, 120, 202 and 284,
+    // rows at y 246, 271, 296 and 321, each box 81 by 21 pixels.
+    const int xs[] = {38, 120, 202, 284};
+    const int ys[] = {246, 271, 296, 321};
     for (int level : {2, 3, 4}) {
         const ResultLayout layout = *resultLayoutOf(level);
         for (int k = 0; k < layout.shown; ++k)
             EXPECT_EQ(layout.boxes[static_cast<std::size_t>(k)],
-                      QRect(38 + 82 * (k % 4), 246 + 25 * (k / 4), 81, 21))
+                      QRect(xs[k % 4], ys[k / 4], 81, 21))
                 << "level " << level << ", box " << k + 1;
         EXPECT_EQ(layout.boxes[3].right(), 364); // the row spans 38..364
     }
