@@ -16,6 +16,7 @@
 #include "settings/program_names.h"
 #include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
+#include "tests/support/config_home.h"
 #include "text/qt_text.h"
 #include "ui/ui_seams.h"
 #include "ui/up_down.h"
@@ -25,13 +26,13 @@ namespace {
 
 struct Fixture {
     QTemporaryDir config;
+    ScopedConfigHome home{config.path()};
     std::unique_ptr<QtSettingsStore> store;
     SystemSeams seams;
     std::unique_ptr<CVeldraDlg> dialog;
 
     Fixture()
     {
-        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
         store =
             std::make_unique<QtSettingsStore>(toQ(SettingsOrganization), toQ(StoreApplicationName));
         dialog = std::make_unique<CVeldraDlg>(*store, seams, store->location());

@@ -22,8 +22,10 @@
 #include <cstring>
 #include <memory>
 
+#include "settings/program_names.h"
 #include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
+#include "tests/support/config_home.h"
 #include "text/qt_text.h"
 #include "ui/dialog_units.h"
 #include "ui/ui_seams.h"
@@ -89,11 +91,11 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     app.setOrganizationName(toQ(SettingsOrganization));
-    app.setApplicationName(QStringLiteral("tovrik"));
+    app.setApplicationName(toQ(StoreApplicationName));
     // The configuration folder to start from (a store left by an earlier
     // start), or a fresh one: a first start.
     QTemporaryDir fresh;
-    qputenv("XDG_CONFIG_HOME", argc > 2 ? QByteArray(argv[2]) : fresh.path().toLocal8Bit());
+    const ScopedConfigHome home(argc > 2 ? QFile::decodeName(argv[2]) : fresh.path());
 
     if (real) {
         QtSettingsStore store(app.organizationName(), app.applicationName());

@@ -2,9 +2,10 @@
 
 #include <QString>
 
+#include "text/hex_digits.h"
+
 std::u16string escapeControls(std::u16string_view text, bool keepLineEnds)
 {
-    static constexpr char16_t Hex[] = u"0123456789ABCDEF";
     std::u16string shown;
     shown.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -15,7 +16,7 @@ std::u16string escapeControls(std::u16string_view text, bool keepLineEnds)
         if (lineEnd || !(unit < 0x20 || (unit >= 0x7F && unit < 0xA0)))
             shown.push_back(unit);
         else
-            shown += {u'\\', u'x', Hex[unit >> 4], Hex[unit & 0xF]};
+            shown += {u'\\', u'x', upperHexDigit(unit >> 4), upperHexDigit(unit)};
     }
     return shown;
 }

@@ -8,6 +8,7 @@
 #include "charsets/char_list.h"
 #include "settings/load_save.h"
 #include "settings/memory_settings_store.h"
+#include "tests/support/text_lines.h"
 
 namespace {
 
@@ -64,15 +65,6 @@ GenResult run(std::vector<std::string> args, const MemorySettingsStore* store = 
 constexpr const char* EmptyKeyWarning =
     "tovrik-gen: warning: the owner key is empty, so anyone can work out these passwords; set "
     "a long random owner key\n";
-
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        result.push_back(line);
-    return result;
-}
 
 TEST(TovrikGen, FirstStartValuesGiveTheReferencePasswords)
 {

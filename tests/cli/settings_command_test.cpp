@@ -16,6 +16,7 @@
 #include "settings/registry_mapping.h"
 #include "tests/support/recording_store.h"
 #include "tests/support/reg_fixtures.h"
+#include "tests/support/text_lines.h"
 
 namespace {
 
@@ -146,15 +147,6 @@ std::string regFile(std::u16string_view lines)
 }
 
 const std::u16string& Key = SettingsKey;
-
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        result.push_back(line);
-    return result;
-}
 
 std::string gen(const MemorySettingsStore* store, std::vector<std::string> args)
 {
