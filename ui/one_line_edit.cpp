@@ -133,7 +133,8 @@ void OneLineEdit::mouseReleaseEvent(QMouseEvent* event)
 void OneLineEdit::dropEvent(QDropEvent* event)
 {
     const QMimeData* dropped = event->mimeData();
-    if (dropped == nullptr || !dropped->hasText() || firstLine(dropped->text()) == dropped->text()) {
+    if (dropped == nullptr || !dropped->hasText() ||
+        firstLine(dropped->text()) == dropped->text()) {
         QLineEdit::dropEvent(event);
         return;
     }
