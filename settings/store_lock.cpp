@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSysInfo>
 
+#include "settings/program_names.h"
 #include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
 #include "text/qt_text.h"
@@ -72,7 +73,7 @@ std::shared_ptr<void> lockForWriting(const WindowLockPlace& place, std::string& 
     const std::string process =
         "process " + std::to_string(pid) +
         (host.isEmpty() || host == QSysInfo::machineHostName() ? "" : " on " + host.toStdString());
-    if (holder == QStringLiteral("tovrik-settings"))
+    if (holder == toQ(SettingsProgramName))
         why = "another tovrik-settings (" + process +
               ") is writing the settings; try again once it has finished";
     else

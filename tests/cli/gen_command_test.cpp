@@ -8,6 +8,7 @@
 #include "charsets/char_list.h"
 #include "settings/load_save.h"
 #include "settings/memory_settings_store.h"
+#include "settings/program_names.h"
 #include "tests/support/text_lines.h"
 
 namespace {
@@ -62,9 +63,10 @@ GenResult run(std::vector<std::string> args, const MemorySettingsStore* store = 
     return run(std::move(args), testEnvironment(store));
 }
 
-constexpr const char* EmptyKeyWarning =
-    "tovrik-gen: warning: the owner key is empty, so anyone can work out these passwords; set "
-    "a long random owner key\n";
+const std::string Program(GenProgramName);
+const std::string EmptyKeyWarning =
+    Program + ": warning: the owner key is empty, so anyone can work out these passwords; set "
+              "a long random owner key\n";
 
 TEST(TovrikGen, FirstStartValuesGiveTheReferencePasswords)
 {
@@ -171,7 +173,7 @@ TEST(TovrikGen, BadInputGetsOneLineAndStatusTwo)
         EXPECT_EQ(r.status, ExitStatus::Usage) << args[0];
         EXPECT_EQ(r.out, "") << args[0];
         EXPECT_EQ(lines(r.err).size(), 1u) << r.err;
-        EXPECT_TRUE(r.err.starts_with("tovrik-gen: ")) << r.err;
+        EXPECT_TRUE(r.err.starts_with(Program + ": ")) << r.err;
         EXPECT_EQ(r.err.find("SECRET"), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find_first_of("\r\x1b"), std::string::npos) << r.err;
     }
@@ -202,7 +204,7 @@ TEST(TovrikGen, StoreThatIsNotUsableStopsWithItsPath)
         const GenResult r = run({}, env);
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err, "tovrik-gen: cannot use the settings store /x/tovrik.conf\n");
+        EXPECT_EQ(r.err, Program + ": cannot use the settings store /x/tovrik.conf\n");
         // --no-store does not look at it.
         EXPECT_EQ(run({"--no-store"}, env).status, ExitStatus::Ok);
     }
@@ -370,14 +372,14 @@ TEST(TovrikGen, HelpAndVersion)
     for (const char* option : {"--help", "-h", "--help-all"}) {
         const GenResult help = run({option});
         EXPECT_EQ(help.status, ExitStatus::Ok) << option;
-        EXPECT_TRUE(help.out.starts_with("Usage: tovrik-gen [options]\n")) << help.out;
+        EXPECT_TRUE(help.out.starts_with("Usage: " + Program + " [options]\n")) << help.out;
         for (const char* shown :
              {"--owner-name <TEXT>", "--spread <LEVEL>", "LEVEL 0 to 4", "--no-store",
               "Ostrel Applications/tovrik.conf", "Exit status: 0 on success; 1 if"})
             EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
     }
     for (const char* option : {"--version", "-v"})
-        EXPECT_EQ(run({option}).out, "tovrik-gen 1.02\n") << option;
+        EXPECT_EQ(run({option}).out, Program + " 1.02\n") << option;
 }
 
 } // namespace

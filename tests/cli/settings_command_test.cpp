@@ -13,6 +13,7 @@
 #include "charsets/char_list.h"
 #include "cli/tovrik-gen/gen_command.h"
 #include "settings/memory_settings_store.h"
+#include "settings/program_names.h"
 #include "settings/registry_mapping.h"
 #include "tests/support/recording_store.h"
 #include "tests/support/reg_fixtures.h"
@@ -133,7 +134,7 @@ protected:
     {
         EXPECT_EQ(r.status, ExitStatus::Failure) << r.out;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-        EXPECT_TRUE(r.err.starts_with("tovrik-settings: ")) << r.err;
+        EXPECT_TRUE(r.err.starts_with(std::string(SettingsProgramName) + ": ")) << r.err;
         EXPECT_TRUE(store.writes().empty());
         EXPECT_EQ(store.flushCount(), 0);
         EXPECT_EQ(backups.size(), removed.size());
@@ -525,8 +526,9 @@ TEST_F(SettingsCommand, BadUsageIsStatusTwo)
     EXPECT_EQ(missing.status, ExitStatus::Failure);
     EXPECT_EQ(lines(missing.err).size(), 1u) << missing.err;
     EXPECT_EQ(missing.err.find_first_of("\r\x1b"), std::string::npos) << missing.err;
-    EXPECT_NE(run({"--help"}).out.find("Usage: tovrik-settings"), std::string::npos);
-    EXPECT_EQ(run({"--version"}).out, "tovrik-settings 1.02\n");
+    EXPECT_NE(run({"--help"}).out.find("Usage: " + std::string(SettingsProgramName)),
+              std::string::npos);
+    EXPECT_EQ(run({"--version"}).out, std::string(SettingsProgramName) + " 1.02\n");
 }
 
 TEST(TovrikGenAskOwnerKey, ReadsTheKeyInsteadOfTheCommandLine)
