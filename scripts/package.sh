@@ -20,6 +20,7 @@ scripts/install-deps.sh build package
 
 dir=build-package
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+  -DTOVRIK_WERROR="${TOVRIK_WERROR:-OFF}" \
   -DTOVRIK_TESTS=OFF -DTOVRIK_BENCH=OFF >/dev/null
 cmake --build "$dir" >&2
 rm -f "$dir"/tovrik_*.deb

@@ -12,7 +12,12 @@ namespace {
 // characters escaped.
 std::string quotedName(std::u16string_view name)
 {
-    return "'" + toUtf8(name) + "'";
+    // Appended piece by piece: GCC 12 warns, wrongly, about a literal
+    // joined to a temporary string in optimised builds.
+    std::string quoted = "'";
+    quoted += toUtf8(name);
+    quoted += '\'';
+    return quoted;
 }
 
 // The window's own entry for a name as the registry matches names.

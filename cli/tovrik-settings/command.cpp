@@ -58,8 +58,16 @@ std::string characterCount(std::u16string_view text)
 
 std::string fileMessage(const QString& file, int line, const std::string& message)
 {
-    return file.toStdString() + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " +
-           message;
+    // Appended piece by piece: GCC 12 warns, wrongly, about a literal
+    // joined to a temporary string in optimised builds.
+    std::string text = file.toStdString();
+    if (line > 0) {
+        text += ':';
+        text += std::to_string(line);
+    }
+    text += ": ";
+    text += message;
+    return text;
 }
 
 std::optional<std::u16string> appOption(const CommandInput& input)
