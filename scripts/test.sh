@@ -17,8 +17,9 @@ echo "== tests"
 scripts/build.sh build
 ctest --test-dir build --output-on-failure -j "$jobs" -LE wayland
 
-# Only the normal build: its tests run under Weston, which loads a test
-# module that a sanitizer build would instrument.
+# Only the normal build: Weston loads a test module that a sanitizer build
+# would instrument, and LeakSanitizer reports what libwayland-client leaves
+# allocated at exit.
 echo "== the window's tests on Wayland, under a headless Weston"
 scripts/wayland-tests.sh build
 

@@ -39,11 +39,17 @@ SURFACE_X=5 SURFACE_Y=5
 SPREAD_X=382 SPREAD_Y=256
 
 seat() { echo "$*" >"$TOVRIK_TEST_SEAT_FIFO"; }
-# Keys that open a popup are held for a moment, as a hand holds them: Weston
-# grants a popup only for the serial of the latest key or button event.
+# Keys that open a popup are held until it is there, as a hand holds them
+# while the program answers: Weston grants a popup only for the serial of
+# the latest key or button event, which a release would replace.
 hold() {
   seat press "$@"
   sleep 0.2
+  seat release "$@"
+}
+press_until_popup() {
+  seat press "$@"
+  wait_windows '^xdg_popup' 2>/dev/null || true
   seat release "$@"
 }
 tap() { for code in "$@"; do seat key "$code"; done; }
@@ -181,9 +187,15 @@ focused_main || fail "the focus did not come back after the clipboard was read"
 # Five clicks on 割: the window grows by its rows and comes back to its size.
 base=$(main_height)
 heights=()
+growth=([1]=0 [2]=0 [3]=23 [4]=69 [0]=0)
 for level in 1 2 3 4 0; do
   click $LEFT $SPREAD_X $SPREAD_Y
   wait_stored spread $level || fail "割 did not reach level $level"
+  # The compositor learns the new size with the window's next frame.
+  for _ in $(seq 50); do
+    [ "$(main_height)" = $((base + growth[level])) ] && break
+    sleep 0.05
+  done
   heights+=($(($(main_height) - base)))
 done
 if [ "${heights[*]}" = "0 0 23 69 0" ]; then
@@ -224,11 +236,11 @@ menu_opens() { # NAME ACTION...
   focused_main || true
 }
 menu_opens "a right click" click $RIGHT $SURFACE_X $SURFACE_Y
-menu_opens "the Menu key" hold $MENU
-menu_opens "Shift+F10" hold $LEFTSHIFT $F10
+menu_opens "the Menu key" press_until_popup $MENU
+menu_opens "Shift+F10" press_until_popup $LEFTSHIFT $F10
 
 # Its item opens the about box, a window of the main window's; OK renames.
-hold $LEFTSHIFT $F10
+press_until_popup $LEFTSHIFT $F10
 wait_windows '^xdg_popup' || fail "Shift+F10 opens no menu"
 hold $ENTER
 if wait_windows $'^xdg_toplevel\tトヴリクのバージョン情報\t.*\t1$'; then
