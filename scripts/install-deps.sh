@@ -26,6 +26,9 @@ groups[screenreader]="python3-pyatspi at-spi2-core dbus-daemon xvfb xauth xdotoo
 groups[windows]="g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools
   googletest wine wine64 nsis zip unzip xvfb xauth xclip fonts-ipafont-gothic"
+# scripts/wayland-tests.sh: the window on a headless Weston, Qt's Wayland
+# plugin, the Weston headers for the test seat module, and wl-paste.
+groups[wayland]="weston libweston-10-dev qt6-wayland wl-clipboard"
 # The libFuzzer targets: clang 14 and its fuzzer and sanitizer runtimes.
 groups[fuzz]="clang-14 libclang-rt-14-dev"
 

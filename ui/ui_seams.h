@@ -3,12 +3,15 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <chrono>
 #include <ctime>
+#include <memory>
 #include <optional>
 
 #include "settings/load_save.h"
 
 class QDialog;
+class QTimer;
 class QWidget;
 
 // Everything the window asks of the platform beyond its own widgets: message
@@ -37,10 +40,23 @@ QMessageBox* buildMessageBox(QMessageBox::Icon icon, QWidget* owner, const QStri
 
 class SystemSeams : public UiSeams {
 public:
+    SystemSeams();
+    ~SystemSeams() override; // puts a waiting report on the clipboard
+
     void warning(QWidget* owner, const QString& text) override;
     void stop(QWidget* owner, const QString& caption, const QString& text) override;
     int runModal(QDialog& dialog) override;
+    // On Wayland the text goes to the clipboard once no other has followed
+    // it for ClipboardSettleTime, the last one of several.
     bool putOnClipboard(const QString& text) override;
+    // Puts a waiting text on the clipboard now.
+    void flushClipboard();
     std::optional<std::tm> localTime() override;
     SeedEntropy seedEntropy() override;
+
+    static constexpr std::chrono::milliseconds ClipboardSettleTime{100};
+
+private:
+    std::unique_ptr<QTimer> clipboardTimer_;
+    std::optional<QString> waiting_;
 };

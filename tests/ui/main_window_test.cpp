@@ -1,5 +1,6 @@
 #include <QAccessible>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include "tests/ui/window_fixture.h"
 #include "ui/about_dlg.h"
 #include "ui/secret_clipboard.h"
+#include "ui/ui_seams.h"
 #include "ui/up_down.h"
 
 namespace {
@@ -493,6 +495,23 @@ TEST(SecretClipboard, KeepsTheTextAndMarksItSecret)
 #if defined(Q_OS_LINUX)
     EXPECT_EQ(data->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
 #endif
+}
+
+// Quick reports reach the clipboard marked, the last one last (on Wayland
+// only that one, once the input has settled); one that waits as the window
+// ends still goes.
+TEST(SystemClipboard, TheLastOfQuickReportsGoesOutMarked)
+{
+    QClipboard& clipboard = *QGuiApplication::clipboard();
+    {
+        SystemSeams seams;
+        EXPECT_TRUE(seams.putOnClipboard(QStringLiteral("first")));
+        EXPECT_TRUE(seams.putOnClipboard(QStringLiteral("second")));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return clipboard.text() == u"second"; }));
+        EXPECT_TRUE(hasSecretHint(*clipboard.mimeData()));
+        seams.putOnClipboard(QStringLiteral("at the end"));
+    }
+    EXPECT_EQ(clipboard.text(), QStringLiteral("at the end"));
 }
 
 } // namespace
