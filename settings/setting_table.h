@@ -10,6 +10,7 @@
 
 #include "charsets/char_list.h"
 #include "engine/generate.h"
+#include "settings/program_names.h"
 #include "settings/settings_store.h"
 
 // Every value that the window keeps in its one section of the per-user
@@ -21,8 +22,8 @@
 // show, import and export, the registry store on Windows, the tests and the
 // fuzz targets) take names, types and rules from here.
 
-// The per-user store's company level, and its one section.
-inline constexpr std::string_view SettingsOrganization = "Ostrel Applications";
+// The one section of the per-user store (whose company level is
+// SettingsOrganization).
 inline constexpr std::u16string_view SettingsSection = u"setting102";
 
 enum class SettingType { Text, Integer };

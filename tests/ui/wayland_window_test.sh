@@ -5,10 +5,12 @@
 # real one. What the compositor knows of the windows (titles, app id, sizes,
 # focus, popups) is asked of it; which window names which as its parent is
 # read from the window's own Wayland log. Runs under with_weston.sh.
-# Usage: wayland_window_test.sh TOVRIK DESKTOP_FILE
+# Usage: wayland_window_test.sh TOVRIK DESKTOP_FILE STORE
+# STORE: the store file's place below the configuration folder.
 set -euo pipefail
 tovrik=$1
 desktop_file=$2
+store_in_config=$3
 work=$(mktemp -d)
 app=
 cleanup() {
@@ -17,8 +19,8 @@ cleanup() {
 }
 trap cleanup EXIT
 export XDG_CONFIG_HOME=$work/config
-store_dir="$XDG_CONFIG_HOME/Ostrel Applications"
-store="$store_dir/tovrik.conf"
+store="$XDG_CONFIG_HOME/$store_in_config"
+store_dir=$(dirname "$store")
 
 failures=0
 fail() {
