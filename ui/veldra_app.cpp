@@ -18,8 +18,10 @@
 
 namespace {
 
-// Why the window works without its store, naming the path.
-QString unusableStoreMessage(StoreAccess access, const QString& location)
+// Why the window works without its store, naming the path, and the
+// store's own line on it, which tells the exact reason (an environment
+// variable, say).
+QString unusableStoreMessage(StoreAccess access, const QString& location, const QString& problem)
 {
     const QString reason =
         access == StoreAccess::Refused
@@ -27,7 +29,8 @@ QString unusableStoreMessage(StoreAccess access, const QString& location)
                   "設定ファイルが安全ではないため使いません（ほかのユーザーのもの、"
                   "ほかのユーザーが書き込めるもの、または通常のファイルではありません）。")
             : QStringLiteral("設定ファイルを読み込めません。");
-    return reason + QStringLiteral("設定は読み込まず、保存もしません。\n\n保存先: ") + location;
+    return reason + QStringLiteral("設定は読み込まず、保存もしません。\n\n保存先: ") + location +
+           QStringLiteral("\n\n") + problem;
 }
 
 } // namespace
@@ -67,7 +70,8 @@ int CVeldraApp::run()
     setWindowIcon(dialog.icon());
     if (!usable)
         QTimer::singleShot(0, &dialog, [&] {
-            seams.warning(&dialog, unusableStoreMessage(store.access(), store.location()));
+            seams.warning(&dialog,
+                          unusableStoreMessage(store.access(), store.location(), store.problem()));
         });
     dialog.exec();
     return 0;
