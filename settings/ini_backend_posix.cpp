@@ -10,9 +10,11 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 #include "platform/fd_io.h"
@@ -133,6 +135,7 @@ public:
 
 private:
     void read();
+    bool readOnce();
 
     QString folderPath_; // empty when the configuration folder is refused
     QString fileName_;
@@ -144,6 +147,17 @@ private:
 
 void IniFileBackend::read()
 {
+    // Another program may replace the file by a save while it is read, and
+    // another window may save at any time: a file that changed is read again
+    // before it counts as unreadable.
+    constexpr int Attempts = 6;
+    for (int attempt = 1; !readOnce() && attempt < Attempts; ++attempt)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 << (attempt - 1)));
+}
+
+// One read of the file; false when it changed while it was read.
+bool IniFileBackend::readOnce()
+{
     values_.clear();
     version_ = {};
     Place place;
@@ -151,7 +165,7 @@ void IniFileBackend::read()
     if (verdict_.access != StoreAccess::Ours) {
         if (verdict_.access == StoreAccess::Absent)
             verdict_.path = storePath_;
-        return;
+        return true;
     }
     // QSettings reads the file by its path; the file that it read must be
     // the one checked above, unchanged.
@@ -162,12 +176,14 @@ void IniFileBackend::read()
     if (::stat(encoded(path).constData(), &byPath) != 0 || ::fstat(place.file.get(), &after) != 0 ||
         byPath.st_dev != place.info.st_dev || byPath.st_ino != place.info.st_ino ||
         !(FileVersion::of(after) == FileVersion::of(place.info))) {
-        verdict_ = {StoreAccess::Unreadable, path, QStringLiteral("it changed while it was read")};
-        return;
+        verdict_ = {StoreAccess::Unreadable, path,
+                    QStringLiteral("it kept changing while it was read")};
+        return false;
     }
     values_ = std::move(values);
     version_ = FileVersion::of(place.info);
     verdict_.path = storePath_;
+    return true;
 }
 
 bool IniFileBackend::write(const StoredValues& values)

@@ -8,6 +8,7 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -23,6 +24,7 @@
 #include "tests/support/window_store.h"
 
 #ifdef Q_OS_LINUX
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -670,6 +672,45 @@ TEST_F(QtSettingsStoreTest, UnreadableStoreIsNeitherReadNorOverwritten)
     EXPECT_FALSE(saveSettings(store, plainModel()));
     ::chmod(QFile::encodeName(storeFile()).constData(), 0600);
     EXPECT_EQ(readBytes(storeFile()), "[setting102]\nunique%20key=mine\n");
+}
+
+TEST_F(QtSettingsStoreTest, AStoreReplacedWhileItIsReadIsReadAgain)
+{
+    // Another window saves, replacing the file, while this one starts:
+    // every start reads one whole save, and none takes the store for
+    // unreadable.
+    const QByteArray saves[] = {"[setting102]\nunique%20key=first\n",
+                                "[setting102]\nunique%20key=second\n"};
+    putFile(saves[0]);
+    std::atomic<bool> writing{true};
+    std::thread writer([&] {
+        const QByteArray scratch = QFile::encodeName(storeFile() + QStringLiteral(".new"));
+        const QByteArray target = QFile::encodeName(storeFile());
+        for (int n = 1; n <= 60; ++n) {
+            const QByteArray& bytes = saves[n % 2];
+            const int fd =
+                ::open(scratch.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+            const bool written =
+                fd >= 0 && ::write(fd, bytes.constData(), bytes.size()) == bytes.size();
+            if (fd >= 0)
+                ::close(fd);
+            if (!written || ::rename(scratch.constData(), target.constData()) != 0)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        writing = false;
+    });
+    int reads = 0;
+    std::vector<std::string> problems;
+    while (writing) {
+        const QtSettingsStore store = windowStore();
+        ++reads;
+        const std::optional<std::u16string> key = store.readText(u"unique key");
+        if (store.access() != StoreAccess::Ours || !(key == u"first" || key == u"second"))
+            problems.push_back(store.problem().toStdString());
+    }
+    writer.join();
+    EXPECT_EQ(problems.size(), 0u) << problems.front() << " (in " << reads << " reads)";
 }
 
 // Runs the test in a folder of its own, and goes back where it was.
