@@ -12,6 +12,7 @@
 #include "settings/setting_table.h"
 #include "settings/store_lock.h"
 #include "text/qt_text.h"
+#include "ui/end_signals.h"
 #include "ui/qt_translation.h"
 #include "ui/ui_seams.h"
 #include "ui/veldra_dlg.h"
@@ -49,6 +50,9 @@ CVeldraApp::CVeldraApp(int& argc, char** argv) : QApplication(argc, argv)
 
 int CVeldraApp::run()
 {
+    // From the start, so that a window ended at logout always releases its
+    // lock: the dialog then ends as Esc ends it.
+    const EndSignals ending;
     QtSettingsStore store(organizationName(), applicationName());
     const bool usable =
         store.access() == StoreAccess::Ours || store.access() == StoreAccess::Absent;
@@ -68,6 +72,7 @@ int CVeldraApp::run()
     CVeldraDlg dialog(usable ? static_cast<SettingsStore&>(store) : unsaved, seams,
                       store.location());
     setWindowIcon(dialog.icon());
+    connect(&ending, &EndSignals::received, &dialog, [&dialog] { endLikeEscape(dialog); });
     if (!usable)
         QTimer::singleShot(0, &dialog, [&] {
             seams.warning(&dialog,
