@@ -157,8 +157,11 @@ LockTry tryLockFile(const QString& path)
                          O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
                          S_IRUSR | S_IWUSR));
         if (made) {
-            // A file system without flock() still has the lines to go by.
-            ::flock(made.get(), LOCK_EX | LOCK_NB);
+            // Another process that looks at the new file holds its flock for
+            // a moment; the wait is for that only. A file system without
+            // flock() still has the lines to go by.
+            while (::flock(made.get(), LOCK_EX) != 0 && errno == EINTR) {
+            }
             if (!writeAll(made.get(), lockLines().toStdString())) {
                 result.why = QStringLiteral("cannot write it: ") + reason(errno);
                 ::unlinkat(folder.get(), name.constData(), 0);
@@ -202,7 +205,10 @@ LockTry tryLockFile(const QString& path)
         bool gone = false;
         if (::flock(found.get(), LOCK_EX | LOCK_NB) == 0) {
             const std::time_t age = std::time(nullptr) - info.st_mtime;
-            gone = holder.host.isEmpty() && (holder.known || age < 0 || age >= WritingSeconds);
+            // A file without its lines is being written, unless it is old
+            // (or dated well ahead, by a clock that is off).
+            gone = holder.host.isEmpty() &&
+                   (holder.known || age >= WritingSeconds || age <= -WritingSeconds);
         } else if (errno != EWOULDBLOCK) {
             gone = holder.known && holder.host.isEmpty() &&
                    (holder.earlierBoot || !running(holder.pid));
