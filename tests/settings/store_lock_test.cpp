@@ -130,15 +130,17 @@ TEST(StoreLock, ALockWhoseHolderHasGoneIsTakenOverAndNoOther)
         const char* name;
         QByteArray bytes;
         int age;
-        const char* says; // when it is not taken
+        std::string says; // when it is not taken; empty when it is
     };
     const Case cases[] = {
-        {"left by a crash", QByteArray::number(deadProcessId()) + "\ntovrik\n" + host + "\n", 0,
-         nullptr},
-        {"empty, left long ago", "", 3600, nullptr},
+        {"left by a crash",
+         QByteArray::number(deadProcessId()) + "\ntovrik\n" + host + "\n",
+         0,
+         {}},
+        {"empty, left long ago", "", 3600, {}},
         {"empty, still being written", "", 0, "is held by another process"},
         {"of a process on another machine", ownPid + "\ntovrik\nsomewhere-else\n", 3600,
-         "window is running (process " + ownPid + " on somewhere-else)"},
+         "window is running (process " + ownPid.toStdString() + " on somewhere-else)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -147,8 +149,8 @@ TEST(StoreLock, ALockWhoseHolderHasGoneIsTakenOverAndNoOther)
             std::string why;
             const bool taken =
                 window ? WindowLock(place).held() : lockForWriting(place, why) != nullptr;
-            EXPECT_EQ(taken, c.says == nullptr) << why;
-            if (c.says != nullptr && !window) {
+            EXPECT_EQ(taken, c.says.empty()) << why;
+            if (!c.says.empty() && !window) {
                 EXPECT_NE(why.find(c.says), std::string::npos) << why;
             }
             // Released: gone when it was taken, left as it was otherwise.
