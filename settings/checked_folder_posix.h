@@ -12,7 +12,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 #include "settings/settings_store.h"
@@ -66,10 +68,15 @@ struct FileVersion {
 };
 
 QByteArray encoded(const QString& path);
+// The file name that the bytes spell in the locale's encoding; nothing when
+// they are not valid there, as encoding the decoded name again would then
+// name another file.
+std::optional<QString> decodedName(const QByteArray& bytes);
 // The system's text for an errno value.
 QString reason(int error);
 
-// The outcome of a check, with the path it concerns.
+// The outcome of a check: the path that failed it, and why, in words that
+// name that path unless it is the store file itself.
 struct Verdict {
     StoreAccess access = StoreAccess::Ours;
     QString path;
@@ -77,11 +84,12 @@ struct Verdict {
 };
 
 Verdict refused(const QString& path, const QString& why);
-Verdict unreadable(const QString& path, int error);
+// The system's reason, after the subject when one is given.
+Verdict unreadable(const QString& path, int error, const QString& subject = {});
 
-// One line for messages: why the store is not used, naming the path; empty
-// when it may be used.
-QString problemOf(const Verdict& verdict);
+// One line for messages: why the store at storePath is not used; empty when
+// it may be used.
+QString problemOf(const Verdict& verdict, const QString& storePath);
 
 // Opens a folder that must be the user's and writable by nobody else. A
 // link to the folder counts only when the user made it. With `tighten`, a
@@ -104,8 +112,9 @@ struct Place {
 };
 
 // Opens the file `name` of a checked folder: a regular file of the user's,
-// or nothing yet.
-Verdict openOwnFile(Place& place);
+// or nothing yet. The subject names the file in messages; empty for the
+// store file itself.
+Verdict openOwnFile(Place& place, const QString& subject);
 
 // Finds the store file in its folder, following one link that the user
 // made. With `create`, a missing store folder is made; the folder of a

@@ -7,12 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
-#include <QStandardPaths>
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 #include "platform/fd_io.h"
@@ -23,6 +25,28 @@
 namespace {
 
 using namespace store_files;
+
+// The configuration folder as the XDG rules have it: XDG_CONFIG_HOME when
+// it is an absolute path (a relative one is ignored), ~/.config otherwise.
+// Nothing, with the reason, when the value in use is not valid in the
+// locale's encoding: its decoded name would be another folder's.
+std::optional<QString> configFolder(QString& shown, QString& why)
+{
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    if (configHome.startsWith('/')) {
+        shown = QStringLiteral("$XDG_CONFIG_HOME");
+        std::optional<QString> folder = decodedName(configHome);
+        if (!folder)
+            why = QStringLiteral("XDG_CONFIG_HOME is not valid in the locale's encoding");
+        return folder;
+    }
+    shown = QStringLiteral("~/.config");
+    if (!decodedName(qgetenv("HOME"))) {
+        why = QStringLiteral("HOME is not valid in the locale's encoding");
+        return std::nullopt;
+    }
+    return QDir::homePath() + QStringLiteral("/.config");
+}
 
 StoredValues everyValue(const QSettings& settings)
 {
@@ -39,19 +63,23 @@ public:
         // A path of its own, not QSettings' user scope: QSettings remembers
         // the configuration folder of the first store a process opens, and
         // XDG_CONFIG_HOME should count for every store.
-        QString configFolder =
-            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-        if (configFolder.isEmpty())
-            configFolder = QDir::homePath() + QStringLiteral("/.config");
-        folderPath_ = configFolder + u'/' + organization;
         fileName_ = application + QStringLiteral(".conf");
-        verdict_.path = folderPath_ + u'/' + fileName_;
-        read();
+        QString shown;
+        QString why;
+        if (const std::optional<QString> config = configFolder(shown, why)) {
+            folderPath_ = *config + u'/' + organization;
+            storePath_ = folderPath_ + u'/' + fileName_;
+            read();
+        } else {
+            // No path would be the right one: nothing is read or written.
+            storePath_ = shown + u'/' + organization + u'/' + fileName_;
+            verdict_ = refused(storePath_, why);
+        }
     }
 
     StoreAccess access() const override { return verdict_.access; }
     QString location() const override { return verdict_.path; }
-    QString problem() const override { return problemOf(verdict_); }
+    QString problem() const override { return problemOf(verdict_, storePath_); }
 
     QVariant value(const QString& key) const override
     {
@@ -61,6 +89,8 @@ public:
 
     void refresh() override
     {
+        if (folderPath_.isEmpty())
+            return;
         Place place;
         if (locate(folderPath_, fileName_, false, place).access == StoreAccess::Ours &&
             version_ == FileVersion::of(place.info))
@@ -72,6 +102,8 @@ public:
 
     bool keep() override
     {
+        if (folderPath_.isEmpty())
+            return false;
         Place place;
         const Verdict verdict = locate(folderPath_, fileName_, false, place);
         if (verdict.access != StoreAccess::Ours)
@@ -82,10 +114,14 @@ public:
 
     std::optional<StoreFolder> folder(QString& problem) const override
     {
+        if (folderPath_.isEmpty()) {
+            problem = problemOf(verdict_, storePath_);
+            return std::nullopt;
+        }
         Place place;
         const Verdict verdict = locate(folderPath_, fileName_, true, place);
         if (verdict.access != StoreAccess::Ours && verdict.access != StoreAccess::Absent) {
-            problem = problemOf(verdict);
+            problem = problemOf(verdict, storePath_);
             return std::nullopt;
         }
         const QString pinned = place.folder ? pinnedPath(place.folder.get()) : QString();
@@ -99,9 +135,11 @@ public:
 
 private:
     void read();
+    bool readOnce();
 
-    QString folderPath_;
+    QString folderPath_; // empty when the configuration folder is refused
     QString fileName_;
+    QString storePath_; // the store file as the user knows it
     Verdict verdict_;
     StoredValues values_;
     FileVersion version_;
@@ -109,14 +147,25 @@ private:
 
 void IniFileBackend::read()
 {
+    // Another program may replace the file by a save while it is read, and
+    // another window may save at any time: a file that changed is read again
+    // before it counts as unreadable.
+    constexpr int Attempts = 6;
+    for (int attempt = 1; !readOnce() && attempt < Attempts; ++attempt)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 << (attempt - 1)));
+}
+
+// One read of the file; false when it changed while it was read.
+bool IniFileBackend::readOnce()
+{
     values_.clear();
     version_ = {};
     Place place;
     verdict_ = locate(folderPath_, fileName_, false, place);
     if (verdict_.access != StoreAccess::Ours) {
         if (verdict_.access == StoreAccess::Absent)
-            verdict_.path = folderPath_ + u'/' + fileName_;
-        return;
+            verdict_.path = storePath_;
+        return true;
     }
     // QSettings reads the file by its path; the file that it read must be
     // the one checked above, unchanged.
@@ -127,16 +176,20 @@ void IniFileBackend::read()
     if (::stat(encoded(path).constData(), &byPath) != 0 || ::fstat(place.file.get(), &after) != 0 ||
         byPath.st_dev != place.info.st_dev || byPath.st_ino != place.info.st_ino ||
         !(FileVersion::of(after) == FileVersion::of(place.info))) {
-        verdict_ = {StoreAccess::Unreadable, path, QStringLiteral("it changed while it was read")};
-        return;
+        verdict_ = {StoreAccess::Unreadable, path,
+                    QStringLiteral("it kept changing while it was read")};
+        return false;
     }
     values_ = std::move(values);
     version_ = FileVersion::of(place.info);
-    verdict_.path = folderPath_ + u'/' + fileName_;
+    verdict_.path = storePath_;
+    return true;
 }
 
 bool IniFileBackend::write(const StoredValues& values)
 {
+    if (folderPath_.isEmpty())
+        return false;
     Place place;
     const Verdict verdict = locate(folderPath_, fileName_, true, place);
     if (verdict.access != StoreAccess::Ours && verdict.access != StoreAccess::Absent)
@@ -216,7 +269,7 @@ bool IniFileBackend::write(const StoredValues& values)
     if (::fstat(copy.get(), &info) == 0)
         version_ = FileVersion::of(info);
     values_ = std::move(stored);
-    verdict_ = {StoreAccess::Ours, folderPath_ + u'/' + fileName_, {}};
+    verdict_ = {StoreAccess::Ours, storePath_, {}};
     return true;
 }
 

@@ -2,8 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSysInfo>
 
+#include "settings/lock_file.h"
 #include "settings/program_names.h"
 #include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
@@ -31,11 +31,8 @@ std::optional<WindowLockPlace> windowLockPlace(const QtSettingsStore& store, std
 }
 
 WindowLock::WindowLock(WindowLockPlace place, int retryMilliseconds)
-    : folder_(std::move(place.folder)), file_(place.path)
+    : folder_(std::move(place.folder)), path_(std::move(place.path))
 {
-    // Only a holder that no longer runs makes a lock stale, however long a
-    // window has been open.
-    file_.setStaleLockTime(0);
     if (tryTake())
         return;
     retry_.setInterval(retryMilliseconds);
@@ -48,33 +45,35 @@ WindowLock::WindowLock(WindowLockPlace place, int retryMilliseconds)
 
 bool WindowLock::tryTake()
 {
-    return file_.tryLock(0);
+    held_ = tryLockFile(path_).held;
+    return held();
 }
 
 std::shared_ptr<void> lockForWriting(const WindowLockPlace& place, std::string& why)
 {
-    struct Held {
-        explicit Held(const WindowLockPlace& place) : folder(place.folder), file(place.path) {}
-        std::shared_ptr<void> folder;
-        QLockFile file;
-    };
-    auto lock = std::make_shared<Held>(place);
-    lock->file.setStaleLockTime(0);
-    if (lock->file.tryLock(0))
-        return lock;
-    if (lock->file.error() != QLockFile::LockFailedError) {
-        why = "cannot make the lock file " + place.shownPath.toStdString();
+    const LockTry attempt = tryLockFile(place.path);
+    if (attempt.held) {
+        struct Held {
+            std::shared_ptr<void> folder;
+            std::shared_ptr<void> lock;
+        };
+        return std::make_shared<Held>(Held{place.folder, attempt.held});
+    }
+    const std::string path = place.shownPath.toStdString();
+    if (!attempt.busy) {
+        why = (attempt.refused ? "refusing to use the lock file " : "cannot make the lock file ") +
+              path + ": " + attempt.why.toStdString();
         return nullptr;
     }
-    qint64 pid = 0;
-    QString host;
-    QString holder;
-    lock->file.getLockInfo(&pid, &host, &holder);
-    const std::string process =
-        "process " + std::to_string(pid) +
-        (host.isEmpty() || host == QSysInfo::machineHostName() ? "" : " on " + host.toStdString());
-    if (holder == toQ(SettingsProgramName))
-        why = "another tovrik-settings (" + process +
+    if (attempt.pid == 0) {
+        why = "the lock file " + path +
+              " is held by another process, perhaps the Tovrik window; close it and try again";
+        return nullptr;
+    }
+    const std::string process = "process " + std::to_string(attempt.pid) +
+                                (attempt.host.isEmpty() ? "" : " on " + attempt.host.toStdString());
+    if (attempt.holder == toQ(SettingsProgramName))
+        why = "another " + std::string(SettingsProgramName) + " (" + process +
               ") is writing the settings; try again once it has finished";
     else
         why = "the Tovrik window is running (" + process +

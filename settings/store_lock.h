@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QLockFile>
 #include <QString>
 #include <QTimer>
 
@@ -13,7 +12,9 @@ class QtSettingsStore;
 // A running window holds a lock file beside the store, so that
 // tovrik-settings does not write values that the window's next save would
 // silently undo. QSettings uses <file>.lock for itself, hence a name of our
-// own: <file>.window-lock, in the store's checked folder.
+// own: <file>.window-lock, in the store's checked folder. Only a regular
+// file of the user's counts as the lock; anything else at its name is
+// refused, never waited on.
 struct WindowLockPlace {
     std::shared_ptr<void> folder; // keeps the checked folder open
     QString path;                 // for the lock itself
@@ -31,16 +32,17 @@ std::optional<WindowLockPlace> windowLockPlace(const QtSettingsStore& store, std
 // the lock once the other has ended.
 class WindowLock {
 public:
-    // Tries again every retryMilliseconds while another holds the lock.
+    // Tries again every retryMilliseconds while the lock cannot be taken.
     explicit WindowLock(WindowLockPlace place, int retryMilliseconds = 2000);
 
-    bool held() const { return file_.isLocked(); }
+    bool held() const { return held_ != nullptr; }
 
 private:
     bool tryTake();
 
     std::shared_ptr<void> folder_;
-    QLockFile file_;
+    QString path_;
+    std::shared_ptr<void> held_;
     QTimer retry_;
 };
 

@@ -12,14 +12,17 @@
 #include "settings/setting_table.h"
 #include "settings/store_lock.h"
 #include "text/qt_text.h"
+#include "ui/end_signals.h"
 #include "ui/qt_translation.h"
 #include "ui/ui_seams.h"
 #include "ui/veldra_dlg.h"
 
 namespace {
 
-// Why the window works without its store, naming the path.
-QString unusableStoreMessage(StoreAccess access, const QString& location)
+// Why the window works without its store, naming the path, and the
+// store's own line on it, which tells the exact reason (an environment
+// variable, say).
+QString unusableStoreMessage(StoreAccess access, const QString& location, const QString& problem)
 {
     const QString reason =
         access == StoreAccess::Refused
@@ -27,7 +30,8 @@ QString unusableStoreMessage(StoreAccess access, const QString& location)
                   "設定ファイルが安全ではないため使いません（ほかのユーザーのもの、"
                   "ほかのユーザーが書き込めるもの、または通常のファイルではありません）。")
             : QStringLiteral("設定ファイルを読み込めません。");
-    return reason + QStringLiteral("設定は読み込まず、保存もしません。\n\n保存先: ") + location;
+    return reason + QStringLiteral("設定は読み込まず、保存もしません。\n\n保存先: ") + location +
+           QStringLiteral("\n\n") + problem;
 }
 
 } // namespace
@@ -46,6 +50,9 @@ CVeldraApp::CVeldraApp(int& argc, char** argv) : QApplication(argc, argv)
 
 int CVeldraApp::run()
 {
+    // From the start, so that a window ended at logout always releases its
+    // lock: the dialog then ends as Esc ends it.
+    const EndSignals ending;
     QtSettingsStore store(organizationName(), applicationName());
     const bool usable =
         store.access() == StoreAccess::Ours || store.access() == StoreAccess::Absent;
@@ -65,9 +72,11 @@ int CVeldraApp::run()
     CVeldraDlg dialog(usable ? static_cast<SettingsStore&>(store) : unsaved, seams,
                       store.location());
     setWindowIcon(dialog.icon());
+    connect(&ending, &EndSignals::received, &dialog, [&dialog] { endLikeEscape(dialog); });
     if (!usable)
         QTimer::singleShot(0, &dialog, [&] {
-            seams.warning(&dialog, unusableStoreMessage(store.access(), store.location()));
+            seams.warning(&dialog,
+                          unusableStoreMessage(store.access(), store.location(), store.problem()));
         });
     dialog.exec();
     return 0;

@@ -26,12 +26,15 @@ WARNING = ("tovrik-gen: warning: the owner key is empty, so anyone can work out 
            "passwords; set a long random owner key\n")
 
 
-def run(args, config, as_nobody=False, stdout=subprocess.PIPE):
+def run(args, config, as_nobody=False, stdout=subprocess.PIPE, home=None, cwd=None):
     env = dict(os.environ, XDG_CONFIG_HOME=config, LC_ALL="C.UTF-8")
+    if home is not None:
+        env["HOME"] = home
     command = [gen] + args
     if as_nobody:
         command = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups"] + command
-    return subprocess.run(command, env=env, stdout=stdout, stderr=subprocess.PIPE, timeout=10)
+    return subprocess.run(command, env=env, stdout=stdout, stderr=subprocess.PIPE, timeout=10,
+                          cwd=cwd)
 
 
 def check(name, condition, result=None):
@@ -77,6 +80,26 @@ with tempfile.TemporaryDirectory() as top:
     stored = os.path.join(top, "stored")
     shutil.copytree(fixture, stored)
     expect("reads the store", run([], stored), 0, out="1r@M\n", err=WARNING)
+
+    # The configuration folder as the XDG rules have it: a relative
+    # XDG_CONFIG_HOME is ignored (~/.config, empty here, is used), and one
+    # that is not valid in the locale's encoding is refused, naming it.
+    home = os.path.join(top, "home")
+    os.makedirs(home)
+    expect("relative XDG_CONFIG_HOME", run([], "stored", home=home, cwd=top), 0,
+           out="rGhrZfcW(.\n", err=WARNING)
+    expect("XDG_CONFIG_HOME not valid UTF-8", run([], os.fsencode(top) + b"/\xff"), 1, out="",
+           err_has="XDG_CONFIG_HOME is not valid in the locale's encoding")
+
+    # A store folder that its owner linked elsewhere, as dotfile managers do.
+    linked_folder = os.path.join(top, "linked-folder")
+    os.makedirs(linked_folder)
+    dotfiles = os.path.join(top, "dotfiles")
+    shutil.copytree(os.path.join(fixture, STORE_FOLDER), dotfiles)
+    os.chmod(dotfiles, 0o700)
+    os.symlink(dotfiles, os.path.join(linked_folder, STORE_FOLDER))
+    expect("store folder linked by its owner", run([], linked_folder), 0, out="1r@M\n",
+           err=WARNING)
 
     # A list with nothing left once normalised.
     expect("empty list", run(["--no-store", "--list", "\r\n"], top), 1, out="")

@@ -8,6 +8,7 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -23,6 +24,7 @@
 #include "tests/support/window_store.h"
 
 #ifdef Q_OS_LINUX
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -462,58 +464,109 @@ TEST_F(QtSettingsStoreTest, HostileStoresAreRefusedAndNothingElseIsWritten)
     const auto chownTo = [](const QString& path, uid_t uid) {
         ASSERT_EQ(::lchown(QFile::encodeName(path).constData(), uid, uid), 0);
     };
+    // The store folder as a link to `outside`.
+    const auto linkFolder = [&] {
+        QDir(storeFolder()).removeRecursively();
+        writeBytes(outside + u'/' + StoreFileName, planted);
+        ASSERT_EQ(::symlink(QFile::encodeName(outside).constData(),
+                            QFile::encodeName(storeFolder()).constData()),
+                  0);
+    };
     struct Case {
         const char* name;
         bool needsRoot; // to make something another user's
         std::function<void()> setUp;
+        QString says; // besides the store file's path
     };
     const Case cases[] = {
-        {"folder of another user", true, [&] { chownTo(storeFolder(), Nobody); }},
-        {"store file of another user", true, [&] { chownTo(storeFile(), Nobody); }},
+        {"folder of another user", true, [&] { chownTo(storeFolder(), Nobody); },
+         QStringLiteral("the folder ") + storeFolder() +
+             QStringLiteral(" belongs to another user")},
+        {"store file of another user", true, [&] { chownTo(storeFile(), Nobody); },
+         QStringLiteral("it belongs to another user")},
         {"folder of another user that others can write", true,
          [&] {
              chownTo(storeFolder(), Nobody);
              ::chmod(QFile::encodeName(storeFolder()).constData(), 0777);
-         }},
+         },
+         QStringLiteral(" belongs to another user")},
         {"link made by another user", true,
          [&] {
              QFile::remove(storeFile());
              link(victim);
              chownTo(storeFile(), Nobody);
-         }},
+         },
+         QStringLiteral("it is a link made by another user")},
         {"link into a folder that others can write", false,
          [&] {
              QFile::remove(storeFile());
              ::chmod(QFile::encodeName(outside).constData(), 0777);
              link(victim);
-         }},
+         },
+         QStringLiteral("others can write to the folder ") + outside},
         {"link to a file of another user", true,
          [&] {
              QFile::remove(storeFile());
              chownTo(victim, Nobody);
              link(victim);
-         }},
+         },
+         victim + QStringLiteral(" belongs to another user")},
         {"link to a link", false,
          [&] {
              QFile::remove(storeFile());
              ASSERT_EQ(::symlink("bashrc", QFile::encodeName(outside + "/again").constData()), 0);
              link(outside + QStringLiteral("/again"));
-         }},
+         },
+         outside + QStringLiteral("/again is a link too")},
+        {"link to a name that is not valid in the locale's encoding", false,
+         [&] {
+             QFile::remove(storeFile());
+             // Decoded and encoded again, the name would be another file's.
+             ASSERT_EQ(::symlink((QFile::encodeName(outside) + "/\xff").constData(),
+                                 QFile::encodeName(storeFile()).constData()),
+                       0);
+             writeBytes(outside + u'/' + QChar(0xFFFD), planted);
+         },
+         QStringLiteral("not valid in the locale's encoding")},
         {"FIFO", false,
          [&] {
              QFile::remove(storeFile());
              ASSERT_EQ(::mkfifo(QFile::encodeName(storeFile()).constData(), 0600), 0);
-         }},
+         },
+         QStringLiteral("it is not a regular file")},
         {"folder where the file should be", false,
          [&] {
              QFile::remove(storeFile());
              ASSERT_TRUE(QDir().mkpath(storeFile()));
-         }},
+         },
+         QStringLiteral("it is not a regular file")},
         {"file where the folder should be", false,
          [&] {
              QDir(storeFolder()).removeRecursively();
              writeBytes(storeFolder(), planted);
-         }},
+         },
+         storeFolder() + QStringLiteral(" is not a folder")},
+        {"folder link made by another user", true,
+         [&] {
+             linkFolder();
+             chownTo(storeFolder(), Nobody);
+         },
+         QStringLiteral("the folder ") + storeFolder() +
+             QStringLiteral(" is a link made by another user")},
+        {"folder link to a folder that others can write", false,
+         [&] {
+             linkFolder();
+             ::chmod(QFile::encodeName(outside).constData(), 0777);
+         },
+         QStringLiteral("others can write to the folder ") + storeFolder()},
+        {"folder link to a file", false,
+         [&] {
+             QDir(storeFolder()).removeRecursively();
+             ASSERT_EQ(::symlink(QFile::encodeName(victim).constData(),
+                                 QFile::encodeName(storeFolder()).constData()),
+                       0);
+         },
+         storeFolder() + QStringLiteral(" links to something that is not a folder")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -533,7 +586,13 @@ TEST_F(QtSettingsStoreTest, HostileStoresAreRefusedAndNothingElseIsWritten)
 
         QtSettingsStore store = windowStore();
         EXPECT_EQ(store.access(), StoreAccess::Refused);
-        EXPECT_NE(store.problem().indexOf(store.location()), -1) << store.problem().toStdString();
+        // The store is named by its own path; what failed, by its own.
+        const QString problem = store.problem();
+        EXPECT_TRUE(problem.startsWith(QStringLiteral("refusing to use the settings store ") +
+                                       storeFile() + QStringLiteral(": ")))
+            << problem.toStdString();
+        EXPECT_NE(problem.indexOf(c.says), -1) << problem.toStdString();
+        EXPECT_NE(problem.indexOf(store.location()), -1) << problem.toStdString();
         EXPECT_TRUE(store.location().startsWith(configHome_) ||
                     store.location().startsWith(outside))
             << store.location().toStdString();
@@ -557,28 +616,48 @@ TEST_F(QtSettingsStoreTest, FolderOfOursThatOthersCanWriteIsMadePrivate)
     EXPECT_EQ(store.readText(u"unique key"), u"mine");
 }
 
-TEST_F(QtSettingsStoreTest, DeliberateLinkIsReadAndWrittenThrough)
+TEST_F(QtSettingsStoreTest, DeliberateLinksAreReadAndWrittenThrough)
 {
+    // As dotfile managers make them: the store file, or the whole store
+    // folder, linked into a folder of the user's that others cannot write.
     const QString dotfiles = dir_.path() + QStringLiteral("/dotfiles");
-    ASSERT_TRUE(QDir().mkpath(dotfiles));
-    ASSERT_TRUE(QDir().mkpath(storeFolder()));
-    ::chmod(QFile::encodeName(dotfiles).constData(), 0755);
-    writeBytes(dotfiles + u'/' + StoreFileName, "[setting102]\nunique%20key=mine\n");
-    ASSERT_EQ(::symlink(QFile::encodeName(QStringLiteral("../../dotfiles/") + StoreFileName),
-                        QFile::encodeName(storeFile()).constData()),
-              0);
+    struct Case {
+        const char* name;
+        mode_t mode; // of the folder the link leads into
+        QString link;
+        QByteArray target;
+    };
+    const Case cases[] = {
+        {"store file linked", 0755, storeFile(),
+         QFile::encodeName(QStringLiteral("../../dotfiles/") + StoreFileName)},
+        {"store folder linked", 0700, storeFolder(), QFile::encodeName(dotfiles)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(configHome_).removeRecursively();
+        QDir(dotfiles).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(dotfiles));
+        ASSERT_TRUE(QDir().mkpath(storeFolder()));
+        if (c.link == storeFolder()) {
+            ASSERT_TRUE(QDir(storeFolder()).removeRecursively());
+        }
+        ::chmod(QFile::encodeName(dotfiles).constData(), c.mode);
+        writeBytes(dotfiles + u'/' + StoreFileName, "[setting102]\nunique%20key=mine\n");
+        ASSERT_EQ(::symlink(c.target.constData(), QFile::encodeName(c.link).constData()), 0);
 
-    QtSettingsStore store = windowStore();
-    ASSERT_EQ(store.access(), StoreAccess::Ours) << store.problem().toStdString();
-    DialogModel model;
-    loadSettings(store, model, SeedEntropy{});
-    EXPECT_EQ(model.ownerKey, u"mine");
-    model.length = 33;
-    ASSERT_TRUE(saveSettings(store, model));
-    EXPECT_TRUE(S_ISLNK(modeOf(storeFile())));
-    EXPECT_EQ(loadFromDisk().length, 33);
-    EXPECT_EQ(modeOf(dotfiles) & 07777, 0755u); // a folder the store did not make keeps its mode
-    EXPECT_EQ(QDir(dotfiles).entryList(QDir::Files | QDir::Hidden), QStringList{StoreFileName});
+        QtSettingsStore store = windowStore();
+        ASSERT_EQ(store.access(), StoreAccess::Ours) << store.problem().toStdString();
+        DialogModel model;
+        loadSettings(store, model, SeedEntropy{});
+        EXPECT_EQ(model.ownerKey, u"mine");
+        model.length = 33;
+        ASSERT_TRUE(saveSettings(store, model));
+        EXPECT_TRUE(S_ISLNK(modeOf(c.link)));
+        EXPECT_EQ(loadFromDisk().length, 33);
+        // A folder the store did not make keeps its mode.
+        EXPECT_EQ(modeOf(dotfiles) & 07777, c.mode);
+        EXPECT_EQ(QDir(dotfiles).entryList(QDir::Files | QDir::Hidden), QStringList{StoreFileName});
+    }
 }
 
 TEST_F(QtSettingsStoreTest, UnreadableStoreIsNeitherReadNorOverwritten)
@@ -593,6 +672,121 @@ TEST_F(QtSettingsStoreTest, UnreadableStoreIsNeitherReadNorOverwritten)
     EXPECT_FALSE(saveSettings(store, plainModel()));
     ::chmod(QFile::encodeName(storeFile()).constData(), 0600);
     EXPECT_EQ(readBytes(storeFile()), "[setting102]\nunique%20key=mine\n");
+}
+
+TEST_F(QtSettingsStoreTest, AStoreReplacedWhileItIsReadIsReadAgain)
+{
+    // Another window saves, replacing the file, while this one starts:
+    // every start reads one whole save, and none takes the store for
+    // unreadable.
+    const QByteArray saves[] = {"[setting102]\nunique%20key=first\n",
+                                "[setting102]\nunique%20key=second\n"};
+    putFile(saves[0]);
+    std::atomic<bool> writing{true};
+    std::thread writer([&] {
+        const QByteArray scratch = QFile::encodeName(storeFile() + QStringLiteral(".new"));
+        const QByteArray target = QFile::encodeName(storeFile());
+        for (int n = 1; n <= 60; ++n) {
+            const QByteArray& bytes = saves[n % 2];
+            const int fd =
+                ::open(scratch.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+            const bool written =
+                fd >= 0 && ::write(fd, bytes.constData(), bytes.size()) == bytes.size();
+            if (fd >= 0)
+                ::close(fd);
+            if (!written || ::rename(scratch.constData(), target.constData()) != 0)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        writing = false;
+    });
+    int reads = 0;
+    std::vector<std::string> problems;
+    while (writing) {
+        const QtSettingsStore store = windowStore();
+        ++reads;
+        const std::optional<std::u16string> key = store.readText(u"unique key");
+        if (store.access() != StoreAccess::Ours || !(key == u"first" || key == u"second"))
+            problems.push_back(store.problem().toStdString());
+    }
+    writer.join();
+    EXPECT_EQ(problems.size(), 0u) << problems.front() << " (in " << reads << " reads)";
+}
+
+// Runs the test in a folder of its own, and goes back where it was.
+class ScopedCurrentFolder {
+public:
+    explicit ScopedCurrentFolder(const QString& path) : old_(QDir::currentPath())
+    {
+        EXPECT_TRUE(QDir::setCurrent(path));
+    }
+    ~ScopedCurrentFolder() { QDir::setCurrent(old_); }
+    ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
+    ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
+
+private:
+    QString old_;
+};
+
+TEST_F(QtSettingsStoreTest, ConfigFolderFollowsTheXdgRules)
+{
+    const QString home = dir_.path() + QStringLiteral("/home");
+    const QString work = dir_.path() + QStringLiteral("/work");
+    ASSERT_TRUE(QDir().mkpath(home));
+    ASSERT_TRUE(QDir().mkpath(work));
+    const ScopedCurrentFolder inWork(work);
+    const QByteArray notText = QFile::encodeName(dir_.path()) + "/\xff\xfe";
+    struct Case {
+        const char* name;
+        QByteArray configHome;
+        QByteArray home;
+        QString storeFile;    // where the store is; empty when it is refused
+        QString refusalNames; // the variable a refusal names
+    };
+    const Case cases[] = {
+        {"relative XDG_CONFIG_HOME, ignored",
+         "config",
+         QFile::encodeName(home),
+         storeFileIn(home + QStringLiteral("/.config")),
+         {}},
+        {"XDG_CONFIG_HOME not valid in the locale's encoding",
+         notText,
+         QFile::encodeName(home),
+         {},
+         QStringLiteral("XDG_CONFIG_HOME")},
+        {"HOME not valid in the locale's encoding, in use",
+         "config",
+         notText,
+         {},
+         QStringLiteral("HOME")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(home + QStringLiteral("/.config")).removeRecursively();
+        const std::map<QString, QByteArray> before = snapshot(dir_.path());
+        const ScopedConfigHome configHome(c.configHome);
+        const ScopedEnvironment homeVariable("HOME", c.home);
+
+        QtSettingsStore store = windowStore();
+        if (!c.storeFile.isEmpty()) {
+            EXPECT_EQ(store.location(), c.storeFile);
+            ASSERT_TRUE(saveSettings(store, plainModel()));
+            EXPECT_TRUE(QFileInfo(c.storeFile).isFile());
+            EXPECT_TRUE(QDir(work).isEmpty());
+            continue;
+        }
+        EXPECT_EQ(store.access(), StoreAccess::Refused);
+        EXPECT_NE(store.problem().indexOf(c.refusalNames +
+                                          QStringLiteral(" is not valid in the locale's encoding")),
+                  -1)
+            << store.problem().toStdString();
+        EXPECT_NE(store.problem().indexOf(store.location()), -1);
+        EXPECT_FALSE(saveSettings(store, plainModel()));
+        QString problem;
+        EXPECT_FALSE(store.folder(problem));
+        EXPECT_EQ(problem, store.problem());
+        EXPECT_EQ(snapshot(dir_.path()), before);
+    }
 }
 
 // A process id that no process has now.

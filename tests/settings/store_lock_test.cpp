@@ -12,7 +12,18 @@
 #include "tests/support/config_home.h"
 #include "tests/support/window_store.h"
 
+#include <cstring>
+#include <ctime>
+#include <functional>
+#include <string_view>
+
 #ifdef Q_OS_LINUX
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+
+#include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -93,22 +104,174 @@ qint64 deadProcessId()
     return child;
 }
 
-TEST(StoreLock, ALockLeftByACrashIsTakenOver)
+// Writes a lock file's bytes, dated `age` seconds ago.
+void leaveLock(const QString& path, const QByteArray& bytes, int age)
 {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+    file.close();
+    const timeval then[2] = {{std::time(nullptr) - age, 0}, {std::time(nullptr) - age, 0}};
+    ASSERT_EQ(::utimes(QFile::encodeName(path).constData(), then), 0);
+}
+
+TEST(StoreLock, ALockWhoseHolderHasGoneIsTakenOverAndNoOther)
+{
+    int argc = 1;
+    char program[] = "settings_tests";
+    char* argv[] = {program, nullptr};
+    const QCoreApplication app(argc, argv); // for the window's retries
     QTemporaryDir dir;
     const QString path = dir.filePath(LockFileName);
     const WindowLockPlace place{nullptr, path, path};
-    const auto leave = [&] {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray::number(deadProcessId()) + "\ntovrik\n" +
-                   QSysInfo::machineHostName().toUtf8() + "\n");
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
+    const QByteArray ownPid = QByteArray::number(QCoreApplication::applicationPid());
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        int age;
+        std::string says; // when it is not taken; empty when it is
     };
-    leave();
+    const Case cases[] = {
+        {"left by a crash",
+         QByteArray::number(deadProcessId()) + "\ntovrik\n" + host + "\n",
+         0,
+         {}},
+        {"empty, left long ago", "", 3600, {}},
+        {"empty, still being written", "", 0, "is held by another process"},
+        {"of a process on another machine", ownPid + "\ntovrik\nsomewhere-else\n", 3600,
+         "window is running (process " + ownPid.toStdString() + " on somewhere-else)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const bool window : {false, true}) {
+            leaveLock(path, c.bytes, c.age);
+            std::string why;
+            const bool taken =
+                window ? WindowLock(place).held() : lockForWriting(place, why) != nullptr;
+            EXPECT_EQ(taken, c.says.empty()) << why;
+            if (!c.says.empty() && !window) {
+                EXPECT_NE(why.find(c.says), std::string::npos) << why;
+            }
+            // Released: gone when it was taken, left as it was otherwise.
+            EXPECT_EQ(QFile::exists(path), !taken);
+            QFile::remove(path);
+        }
+    }
+
+    // A lock that a running program holds through QLockFile, as earlier
+    // versions did, is held.
+    QLockFile earlier(path);
+    ASSERT_TRUE(earlier.tryLock(0));
     std::string why;
-    EXPECT_TRUE(lockForWriting(place, why)) << why;
-    leave();
-    EXPECT_TRUE(WindowLock(place).held());
+    EXPECT_FALSE(lockForWriting(place, why));
+    EXPECT_NE(why.find("window is running (process " + ownPid.toStdString() + ")"),
+              std::string::npos)
+        << why;
+}
+
+// Runs `check` in a child process that a hang cannot keep: the child is
+// killed after ten seconds. Returns what went wrong, or nothing.
+std::string inChild(const std::function<std::string()>& check)
+{
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        ::alarm(10);
+        const std::string problem = check();
+        const bool sent = ::write(channel[1], problem.data(), problem.size()) ==
+                          static_cast<ssize_t>(problem.size());
+        std::_Exit(sent ? 0 : 1);
+    }
+    ::close(channel[1]);
+    std::string problem;
+    char buffer[256];
+    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        problem.append(buffer, static_cast<std::size_t>(got));
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFSIGNALED(status))
+        return "the child hung or crashed (signal " + std::to_string(WTERMSIG(status)) + ")" +
+               problem;
+    return problem;
+}
+
+TEST(StoreLock, OnlyARegularFileOfTheUsersCountsAsTheLock)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(LockFileName);
+    const QByteArray name = QFile::encodeName(path);
+    const WindowLockPlace place{nullptr, path, path};
+    struct Case {
+        const char* name;
+        std::function<void()> plant;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"FIFO", [&] { ASSERT_EQ(::mkfifo(name.constData(), 0600), 0); },
+         "it is not a regular file"},
+        {"link to /dev/zero", [&] { ASSERT_EQ(::symlink("/dev/zero", name.constData()), 0); },
+         "it is a link"},
+        {"folder", [&] { ASSERT_TRUE(QDir().mkpath(path)); }, "it is not a regular file"},
+        {"link to a lock file",
+         [&] {
+             leaveLock(dir.filePath(QStringLiteral("elsewhere")), "1\ntovrik\n\n", 0);
+             ASSERT_EQ(::symlink("elsewhere", name.constData()), 0);
+         },
+         "it is a link"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.plant();
+        const std::string problem = inChild([&]() -> std::string {
+            std::string why;
+            if (lockForWriting(place, why))
+                return "taken";
+            if (why != "refusing to use the lock file " + path.toStdString() + ": " + c.says +
+                           (std::string_view(c.says) == "it is a link" ? ", not a lock file" : ""))
+                return "told: " + why;
+            int argc = 1;
+            char program[] = "settings_tests";
+            char* argv[] = {program, nullptr};
+            const QCoreApplication app(argc, argv);
+            return WindowLock(place).held() ? "taken by a window" : "";
+        });
+        EXPECT_EQ(problem, "");
+        const QFileInfo left(path);
+        EXPECT_TRUE(left.exists() || left.isSymLink()); // left as it was
+        ::unlink(name.constData());
+        ::rmdir(name.constData());
+    }
+}
+
+TEST(StoreLock, AFolderThatCannotBeWrittenIsNamedWithTheReason)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("read-only"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + u'/' + LockFileName;
+    const std::string problem = inChild([&]() -> std::string {
+        // Permissions do not stop root: carry on as an ordinary user.
+        constexpr uid_t Nobody = 65534;
+        if (::geteuid() == 0 &&
+            (::chown(QFile::encodeName(dir.path()).constData(), Nobody, Nobody) != 0 ||
+             ::chown(QFile::encodeName(folder).constData(), Nobody, Nobody) != 0 ||
+             ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
+            return "cannot drop root privileges";
+        if (::chmod(QFile::encodeName(folder).constData(), 0500) != 0)
+            return "cannot make the folder read-only";
+        std::string why;
+        if (lockForWriting(WindowLockPlace{nullptr, path, path}, why))
+            return "taken";
+        const std::string expected =
+            "cannot make the lock file " + path.toStdString() + ": " + std::strerror(EACCES);
+        return why == expected ? "" : "told: " + why;
+    });
+    EXPECT_EQ(problem, "");
 }
 #endif
 

@@ -4,28 +4,39 @@
 #include <QFile>
 #include <QString>
 
-// Points XDG_CONFIG_HOME, where the per-user store lives on Linux, at a
-// folder of the test's own while it lives, and puts back what was there,
-// unset included.
-class ScopedConfigHome {
+// Sets an environment variable while it lives, and puts back what was
+// there, unset included.
+class ScopedEnvironment {
 public:
-    explicit ScopedConfigHome(const QString& path)
-        : wasSet_(qEnvironmentVariableIsSet(Name)), old_(qgetenv(Name))
+    ScopedEnvironment(const char* name, const QByteArray& value)
+        : name_(name), wasSet_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name))
     {
-        qputenv(Name, QFile::encodeName(path));
+        qputenv(name_, value);
     }
-    ~ScopedConfigHome()
+    ~ScopedEnvironment()
     {
         if (wasSet_)
-            qputenv(Name, old_);
+            qputenv(name_, old_);
         else
-            qunsetenv(Name);
+            qunsetenv(name_);
     }
-    ScopedConfigHome(const ScopedConfigHome&) = delete;
-    ScopedConfigHome& operator=(const ScopedConfigHome&) = delete;
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* name_;
+    bool wasSet_;
+    QByteArray old_;
+};
+
+// Points XDG_CONFIG_HOME, where the per-user store lives on Linux, at a
+// folder of the test's own while it lives (or at bytes as they are, which
+// need not be a valid name), and puts back what was there.
+class ScopedConfigHome : public ScopedEnvironment {
+public:
+    explicit ScopedConfigHome(const QString& path) : ScopedConfigHome(QFile::encodeName(path)) {}
+    explicit ScopedConfigHome(const QByteArray& bytes) : ScopedEnvironment(Name, bytes) {}
 
 private:
     static constexpr const char* Name = "XDG_CONFIG_HOME";
-    bool wasSet_;
-    QByteArray old_;
 };
