@@ -45,6 +45,7 @@ SettingsEnvironment systemSettingsEnvironment(SecretInput& input)
         return backupStore(*store, QDateTime::currentDateTime(), error);
     };
     env.removeBackup = [](const QString& path) { QFile::remove(path); };
+    env.storeExists = [] { return openWindowStore()->access() != StoreAccess::Absent; };
     env.seedEntropy = systemSeedEntropy;
     env.secretInput = &input;
     return env;

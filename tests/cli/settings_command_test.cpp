@@ -82,6 +82,7 @@ protected:
     RecordingSettingsStore store;
     FakeSecretInput input;
     bool windowRunning = false;
+    bool storeFileExists = false;
     std::vector<QString> backups; // made, in order
     std::vector<QString> removed;
     QTemporaryDir folder;
@@ -106,6 +107,7 @@ protected:
             return backups.back();
         };
         e.removeBackup = [this](const QString& path) { removed.push_back(path); };
+        e.storeExists = [this] { return storeFileExists || !store.values().empty(); };
         e.seedEntropy = [] { return SeedEntropy{}; };
         e.secretInput = &input;
         return e;
@@ -137,6 +139,13 @@ protected:
         EXPECT_EQ(store.flushCount(), 0);
         EXPECT_EQ(backups.size(), removed.size());
     }
+};
+
+// A stream whose every write fails, as on a full disk.
+class FullStream : public std::streambuf {
+protected:
+    int_type overflow(int_type) override { return traits_type::eof(); }
+    std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
 };
 
 // A Version 5.00 file holding these lines below its header.
@@ -385,6 +394,11 @@ TEST_F(SettingsCommand, ShowPrintsWhatTheWindowLoads)
     ASSERT_EQ(first.status, ExitStatus::Ok);
     EXPECT_EQ(lines(first.out).at(0),
               "(Nothing is stored yet: these are the values of a first start.)");
+    // A file that holds nothing of the window's is no first start.
+    storeFileExists = true;
+    EXPECT_EQ(lines(run({"show"}).out).at(0), "(The store holds none of the settings; it may be "
+                                              "damaged. These are the values of a first start.)");
+    storeFileExists = false;
     EXPECT_NE(first.out.find("owner key:    (empty)\n"), std::string::npos);
     EXPECT_NE(first.out.find("seed numbers: (none stored"), std::string::npos);
     EXPECT_NE(first.out.find("  * 1 'default': "), std::string::npos) << first.out;
@@ -533,9 +547,54 @@ TEST_F(SettingsCommand, BadUsageIsStatusTwo)
     EXPECT_EQ(missing.status, ExitStatus::Failure);
     EXPECT_EQ(lines(missing.err).size(), 1u) << missing.err;
     EXPECT_EQ(missing.err.find_first_of("\r\x1b"), std::string::npos) << missing.err;
-    EXPECT_NE(run({"--help"}).out.find("Usage: tovrik-settings"), std::string::npos);
-    EXPECT_EQ(run({"--version"}).out, "tovrik-settings 1.02\n");
+    for (const char* help : {"--help", "-h"})
+        EXPECT_NE(run({help}).out.find("Usage: tovrik-settings"), std::string::npos) << help;
+    for (const char* version : {"--version", "-v"})
+        EXPECT_EQ(run({version}).out, "tovrik-settings 1.02\n") << version;
 }
+
+TEST_F(SettingsCommand, FailedOutputIsAFailure)
+{
+    store.put(u"unique key", u"k");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"show"},
+                                                 {"show", "--reveal-key"},
+                                                 {"path"},
+                                                 {"--help"},
+                                                 {"-v"}}) {
+        FullStream full;
+        std::ostream out(&full);
+        std::ostringstream err;
+        EXPECT_EQ(runSettings(args, out, err, env()), ExitStatus::OutputFailed) << args[0];
+        EXPECT_EQ(err.str(), "tovrik-settings: cannot write to standard output\n");
+    }
+}
+
+// Both programs word the parser's errors alike, and never repeat a value.
+TEST(CommandLines, ErrorsHaveOneStyleAndQuoteNoValue)
+{
+    const struct {
+        bool gen;
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {false, {"import", "a.reg", "--app"}, "--app needs a value"},
+        {true, {"--seed"}, "--seed needs a value"},
+        {false, {"show", "--reveal-key=Hunter2Secret"}, "--reveal-key takes no value"},
+        {true, {"--complex=Hunter2Secret"}, "--complex takes no value"},
+        {false, {"set-owner-key", "-Hunter2Secret"}, "unknown option"},
+        {true, {"-Hunter2Secret"}, "unknown option"},
+        {false, {"set-owner-key", "--Hunter2Secret=x"}, "unknown option"},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream out, err;
+        const ExitStatus status = c.gen ? runGen(c.args, out, err, GenEnvironment{})
+                                        : runSettings(c.args, out, err, SettingsEnvironment{});
+        EXPECT_EQ(status, ExitStatus::Usage);
+        EXPECT_EQ(err.str(), std::string(c.gen ? "tovrik-gen: " : "tovrik-settings: ") + c.message +
+                                 " (see --help)\n");
+    }
+}
+
 
 TEST(TovrikGenAskOwnerKey, ReadsTheKeyInsteadOfTheCommandLine)
 {
