@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/common/display_text.h"
 #include "text/qt_text.h"
 
 std::vector<std::unique_ptr<SettingsCommand>> settingsCommands()
@@ -54,6 +55,11 @@ std::string characterCount(std::u16string_view text)
 {
     const qsizetype count = toQ(text).toUcs4().size();
     return std::to_string(count) + (count == 1 ? " character" : " characters");
+}
+
+std::string shownPath(const QString& path)
+{
+    return displayText(fromQ(path));
 }
 
 std::string fileMessage(const QString& file, int line, const std::string& message)

@@ -73,6 +73,8 @@ QString backUp(const SettingsEnvironment& env);
 [[noreturn]] void failWrite(const SettingsEnvironment& env, const QString& backupPath);
 // "N characters", counting characters, not UTF-16 units.
 std::string characterCount(std::u16string_view text);
+// A path for a message: its control characters shown escaped.
+std::string shownPath(const QString& path);
 
 // A message about a file, with the line it concerns when there is one.
 std::string fileMessage(const QString& file, int line, const std::string& message);

@@ -4,12 +4,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QTemporaryDir>
 
 #include <sstream>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "settings/qt_settings_store.h"
 #include "settings/registry_mapping.h"
@@ -139,6 +141,59 @@ TEST_F(SettingsOnDisk, ImportKeepsTheEarlierStoreBesideIt)
     // A second import in the same second gets a backup of its own.
     ASSERT_EQ(run({"import", TOVRIK_TEST_FIXTURES "/windows-unicode.reg"}), ExitStatus::Ok);
     EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("tovrik.conf.*.bak")}).size(), 2);
+}
+
+TEST_F(SettingsOnDisk, ExportReplacesALinkAndNeverWritesThroughIt)
+{
+    putStore(OldStore);
+    const QString victim = dir_.filePath(QStringLiteral("victim"));
+    const auto plant = [&](const QString& at) {
+        QFile::remove(at);
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("precious\n");
+        file.close();
+        ASSERT_TRUE(QFile::link(victim, at));
+    };
+    const QString exported = dir_.filePath(QStringLiteral("tovrik.reg"));
+
+    // The user's own link: the export takes its place.
+    plant(exported);
+    ASSERT_EQ(run({"export", exported.toStdString()}), ExitStatus::Ok);
+    EXPECT_EQ(bytesOf(victim), "precious\n");
+    EXPECT_FALSE(QFileInfo(exported).isSymLink());
+    EXPECT_TRUE(bytesOf(exported).startsWith("\xFF\xFE"));
+    EXPECT_EQ(QFile::permissions(exported) & 0x0FFF, QFile::ReadUser | QFile::WriteUser);
+
+    // A link that someone else planted in a shared folder is refused.
+    if (::geteuid() == 0) {
+        plant(exported);
+        const QByteArray link = QFile::encodeName(exported);
+        ASSERT_EQ(::lchown(link.constData(), 65534, 65534), 0);
+        std::string err;
+        EXPECT_EQ(run({"export", exported.toStdString()}, nullptr, &err), ExitStatus::Failure);
+        EXPECT_NE(err.find("link that another user made"), std::string::npos) << err;
+        EXPECT_EQ(bytesOf(victim), "precious\n");
+        EXPECT_TRUE(QFileInfo(exported).isSymLink());
+    }
+
+    // Neither a folder nor a FIFO is replaced; nothing is left beside them.
+    const QString fifo = dir_.filePath(QStringLiteral("fifo.reg"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QStringList before =
+        QDir(dir_.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System);
+    for (const QString& target :
+         {fifo, dir_.path(), dir_.filePath(QStringLiteral("no/such.reg"))}) {
+        std::string err;
+        EXPECT_EQ(run({"export", target.toStdString()}, nullptr, &err), ExitStatus::Failure)
+            << target.toStdString();
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
+    EXPECT_EQ(QDir(dir_.path())
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System),
+              before);
+    EXPECT_TRUE(QFileInfo(fifo).isFile() == false && QFileInfo(fifo).exists());
 }
 
 TEST_F(SettingsOnDisk, TextsThatQSettingsGivesAMeaningRoundTrip)
