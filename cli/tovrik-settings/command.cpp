@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cli/common/display_text.h"
+#include "settings/store_backup.h"
 #include "text/qt_text.h"
 
 std::vector<std::unique_ptr<SettingsCommand>> settingsCommands()
@@ -49,6 +50,13 @@ void failWrite(const SettingsEnvironment& env, const QString& backupPath)
         env.removeBackup(backupPath);
     throw CommandFailure{"could not write the settings to " + env.storeLocation().toStdString() +
                          "; they are unchanged"};
+}
+
+void reportBackup(std::ostream& out, const QString& backupPath)
+{
+    if (!backupPath.isEmpty())
+        out << "The earlier settings are kept in " << shownPath(backupPath) << " (the last "
+            << KeptBackups << " such copies are kept, older ones removed).\n";
 }
 
 std::string characterCount(std::u16string_view text)

@@ -75,6 +75,8 @@ QString backUp(const SettingsEnvironment& env);
 std::string characterCount(std::u16string_view text);
 // A path for a message: its control characters shown escaped.
 std::string shownPath(const QString& path);
+// What a success says of the backup made before a write, if one was.
+void reportBackup(std::ostream& out, const QString& backupPath);
 
 // A message about a file, with the line it concerns when there is one.
 std::string fileMessage(const QString& file, int line, const std::string& message);

@@ -69,6 +69,8 @@ public:
         const SeedEntropy entropy = env.seedEntropy ? env.seedEntropy() : SeedEntropy{};
         if (!applyImport(*store, import, entropy))
             failWrite(env, backupPath);
+        if (env.removeOldBackups)
+            env.removeOldBackups();
 
         DialogModel model;
         loadSettings(*store, model, entropy);
@@ -79,8 +81,7 @@ public:
             << ", " << model.sets.setCount
             << (model.sets.setCount == 1 ? " character set" : " character sets")
             << "; `tovrik-settings show` shows the rest.\n";
-        if (!backupPath.isEmpty())
-            out << "The earlier settings are kept in " << backupPath.toStdString() << ".\n";
+        reportBackup(out, backupPath);
         return ExitStatus::Ok;
     }
 };

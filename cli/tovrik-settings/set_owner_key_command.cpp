@@ -35,6 +35,8 @@ public:
         store->writeText(keyName, key);
         if (!store->flush())
             failWrite(env, backupPath);
+        if (env.removeOldBackups)
+            env.removeOldBackups();
 
         if (key.empty())
             out << "The owner key is now empty: anyone who knows your other settings can make "
@@ -42,8 +44,7 @@ public:
         else
             out << "The owner key is set (" << characterCount(key) << ").\n";
         out << "Every password made from now on differs from those made with the earlier key.\n";
-        if (!backupPath.isEmpty())
-            out << "The earlier settings are kept in " << backupPath.toStdString() << ".\n";
+        reportBackup(out, backupPath);
         return ExitStatus::Ok;
     }
 };

@@ -85,6 +85,7 @@ protected:
     bool storeFileExists = false;
     std::vector<QString> backups; // made, in order
     std::vector<QString> removed;
+    int oldBackupsRemoved = 0; // times asked to
     QTemporaryDir folder;
 
     SettingsEnvironment env()
@@ -107,6 +108,7 @@ protected:
             return backups.back();
         };
         e.removeBackup = [this](const QString& path) { removed.push_back(path); };
+        e.removeOldBackups = [this] { ++oldBackupsRemoved; };
         e.storeExists = [this] { return storeFileExists || !store.values().empty(); };
         e.seedEntropy = [] { return SeedEntropy{}; };
         e.secretInput = &input;
@@ -315,6 +317,8 @@ TEST_F(SettingsCommand, AFailedWriteKeepsNoBackup)
     EXPECT_NE(r.err.find("unchanged"), std::string::npos) << r.err;
     EXPECT_EQ(removed, backups);
     EXPECT_EQ(backups.size(), 1u);
+    // Older backups are left alone until a write has succeeded.
+    EXPECT_EQ(oldBackupsRemoved, 0);
 }
 
 TEST_F(SettingsCommand, WritesAreRefusedWhileAWindowRuns)
@@ -360,6 +364,7 @@ TEST_F(SettingsCommand, SetOwnerKeyWritesTheKeyOnly)
         store.put(u"unique key", u"old");
         store.put(u"length", 16);
         backups.clear();
+        oldBackupsRemoved = 0;
         input.terminal = c.terminal;
         input.prompts.clear();
         input.answers.assign(c.answers.begin(), c.answers.end());
@@ -371,9 +376,11 @@ TEST_F(SettingsCommand, SetOwnerKeyWritesTheKeyOnly)
             EXPECT_EQ(store.readInt(u"length"), 16);
             EXPECT_NE(r.out.find("Every password"), std::string::npos);
             EXPECT_EQ(backups.size(), 1u);
+            EXPECT_EQ(oldBackupsRemoved, 1);
         } else {
             expectUntouched(r);
             EXPECT_NE(r.err.find("unchanged"), std::string::npos) << r.err;
+            EXPECT_EQ(oldBackupsRemoved, 0);
         }
         EXPECT_NE((r.out + r.err).find(c.says), std::string::npos) << r.out << r.err;
         EXPECT_EQ(input.prompts.size(),
@@ -594,7 +601,6 @@ TEST(CommandLines, ErrorsHaveOneStyleAndQuoteNoValue)
                                  " (see --help)\n");
     }
 }
-
 
 TEST(TovrikGenAskOwnerKey, ReadsTheKeyInsteadOfTheCommandLine)
 {

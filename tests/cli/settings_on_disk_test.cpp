@@ -143,6 +143,63 @@ TEST_F(SettingsOnDisk, ImportKeepsTheEarlierStoreBesideIt)
     EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("tovrik.conf.*.bak")}).size(), 2);
 }
 
+TEST_F(SettingsOnDisk, OnlyTheLastFiveBackupsAreKept)
+{
+    putStore(OldStore);
+    const auto put = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(folder() + u'/' + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    // Six earlier backups, the oldest first; "-2" is the second of its second.
+    const QStringList earlier = {
+        QStringLiteral("tovrik.conf.2020-01-01-120000.bak"),
+        QStringLiteral("tovrik.conf.2020-01-01-120000-2.bak"),
+        QStringLiteral("tovrik.conf.2020-01-01-120000-10.bak"),
+        QStringLiteral("tovrik.conf.2021-06-30-235959.bak"),
+        QStringLiteral("tovrik.conf.2022-02-03-040506.bak"),
+        QStringLiteral("tovrik.conf.2023-02-03-040506.bak"),
+    };
+    for (const QString& name : earlier)
+        put(name, "old");
+    // Named like a backup but not one to remove: a link (to a file of the
+    // user's elsewhere), and names that backups never have.
+    const QString elsewhere = dir_.filePath(QStringLiteral("elsewhere"));
+    QFile(elsewhere).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(
+        QFile::link(elsewhere, folder() + QStringLiteral("/tovrik.conf.2019-01-01-000000.bak")));
+    const QStringList kept = {QStringLiteral("tovrik.conf.2019-01-01.bak"),
+                              QStringLiteral("tovrik.conf.2019-01-01-000000.bak.mine"),
+                              QStringLiteral("other.conf.2019-01-01-000000.bak")};
+    for (const QString& name : kept)
+        put(name, "mine");
+    // Nor is a file of another user's (only root can make one here).
+    const bool foreign = ::geteuid() == 0;
+    if (foreign) {
+        const QByteArray path = QFile::encodeName(folder() + u'/' + earlier[1]);
+        ASSERT_EQ(::chown(path.constData(), 65534, 65534), 0);
+    }
+
+    std::string out, err;
+    ASSERT_EQ(run({"import", TOVRIK_TEST_FIXTURES "/windows-ansi.reg"}, &out, &err), ExitStatus::Ok)
+        << err;
+    EXPECT_NE(out.find("the last 5 such copies are kept"), std::string::npos) << out;
+    QStringList left = QDir(folder()).entryList({QStringLiteral("tovrik.conf.*.bak")},
+                                                QDir::Files | QDir::System | QDir::NoSymLinks);
+    left.removeAll(kept[0]);
+    ASSERT_EQ(left.size(), foreign ? 6 : 5) << left.join(u' ').toStdString();
+    // The new one, and the four newest of before.
+    EXPECT_FALSE(left.contains(earlier[0]));
+    EXPECT_EQ(left.contains(earlier[1]), foreign);
+    for (const QString& name : earlier.mid(2))
+        EXPECT_TRUE(left.contains(name)) << name.toStdString();
+    EXPECT_TRUE(
+        QFileInfo(folder() + QStringLiteral("/tovrik.conf.2019-01-01-000000.bak")).isSymLink());
+    EXPECT_TRUE(QFile::exists(elsewhere));
+    for (const QString& name : kept)
+        EXPECT_EQ(bytesOf(folder() + u'/' + name), "mine") << name.toStdString();
+}
+
 TEST_F(SettingsOnDisk, ExportReplacesALinkAndNeverWritesThroughIt)
 {
     putStore(OldStore);
