@@ -67,7 +67,8 @@ ExitStatus runSettings(const std::vector<std::string>& args, std::ostream& out, 
     const SettingsOptions options;
     CommandLine commandLine(SettingsProgramName, "COMMAND [OPTION]...", description(commands));
     QCommandLineParser& parser = commandLine.parser();
-    parser.addOptions({options.revealKey, options.app});
+    for (const QCommandLineOption* option : allOptions(options))
+        parser.addOption(*option);
     if (const auto done = commandLine.parse(args, env.argumentsAreUtf8, out, err))
         return *done;
 
@@ -89,7 +90,7 @@ ExitStatus runSettings(const std::vector<std::string>& args, std::ostream& out, 
                              (argumentNames.isEmpty()
                                   ? std::string(" takes no further argument")
                                   : " takes " + argumentNames.join(u' ').toStdString())};
-        for (const QCommandLineOption* option : {&options.revealKey, &options.app}) {
+        for (const QCommandLineOption* option : allOptions(options)) {
             const auto takes = command.options(options);
             if (parser.isSet(*option) &&
                 std::find(takes.begin(), takes.end(), option) == takes.end()) {
@@ -103,6 +104,6 @@ ExitStatus runSettings(const std::vector<std::string>& args, std::ostream& out, 
                                  owners.join(QStringLiteral(" and ")).toStdString()};
             }
         }
-        return command.run(CommandInput{env, parser, options, positional}, out);
+        return command.run(CommandInput{env, parser, options, positional, err}, out);
     });
 }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -201,6 +202,23 @@ TEST_F(PromptOnATerminal, CtrlDEndsThePromptsLine)
               std::string::npos)
         << seen_;
     EXPECT_TRUE(echoes());
+}
+
+// A window started while the key is typed holds the lock by the time the
+// key is to be written; its next save would put the old key back.
+TEST_F(PromptOnATerminal, AWindowStartedDuringThePromptRefusesTheKey)
+{
+    ASSERT_TRUE(showsAfterAWhile("Owner key: ")) << seen_;
+    ASSERT_TRUE(QDir().mkpath(storeFolderIn(dir_.path())));
+    QLockFile window(storeFile() + QStringLiteral(".window-lock"));
+    ASSERT_TRUE(window.tryLock(0)) << "the lock is held while the key is typed";
+    type(Key + "\n");
+    ASSERT_TRUE(showsAfterAWhile("Owner key again: ")) << seen_;
+    type(Key + "\n");
+    EXPECT_TRUE(showsAfterAWhile("unchanged")) << seen_;
+    EXPECT_EQ(exitStatus(), 1) << seen_;
+    EXPECT_NE(seen_.find("window is running"), std::string::npos) << seen_;
+    EXPECT_FALSE(QFile::exists(storeFile()));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <deque>
+#include <functional>
 #include <random>
 #include <sstream>
 
@@ -16,6 +17,7 @@
 #include "settings/registry_mapping.h"
 #include "tests/support/recording_store.h"
 #include "tests/support/reg_fixtures.h"
+#include "text/qt_text.h"
 
 namespace {
 
@@ -25,6 +27,8 @@ public:
     bool terminal = false;
     std::deque<std::optional<std::string>> answers;
     std::vector<std::string> prompts;
+    // Runs once the last answer has been taken, as while a user types.
+    std::function<void()> afterLastAnswer;
 
     bool isTerminal() override { return terminal; }
     std::optional<std::string> readHidden(std::string_view prompt) override
@@ -41,6 +45,8 @@ private:
             return std::nullopt;
         auto answer = answers.front();
         answers.pop_front();
+        if (answers.empty() && afterLastAnswer)
+            afterLastAnswer();
         return answer;
     }
 };
@@ -157,6 +163,9 @@ std::string regFile(std::u16string_view lines)
 }
 
 const std::u16string& Key = SettingsKey;
+
+// Random letters and digits.
+constexpr const char* StrongKey = "kX9mQ2vL7pR4wZ8dT";
 
 std::vector<std::string> lines(const std::string& text)
 {
@@ -286,6 +295,10 @@ TEST_F(SettingsCommand, ImportRefusesAndTouchesNothing)
          regFile(Key + u"\"unique key\"=hex:41,00\n"),
          {"odd.reg:4:", "'unique key' is binary data (REG_BINARY)"}},
         {"a damaged line", {}, regFile(Key + u"\"seed1\"=\"cut"), {"odd.reg:4:", "not closed"}},
+        {"a control character in the owner key",
+         {},
+         regFile(Key + u"\"length\"=dword:10\n\"unique key\"=\"cut\tkey\"\n"),
+         {"odd.reg:5: the owner key ('unique key') holds a control character"}},
         {"not an export", {}, "junk", {"odd.reg:1:"}},
     };
     for (const Case& c : cases) {
@@ -321,20 +334,58 @@ TEST_F(SettingsCommand, AFailedWriteKeepsNoBackup)
     EXPECT_EQ(oldBackupsRemoved, 0);
 }
 
+TEST_F(SettingsCommand, AnImportThatLeavesTheKeyEmptySaysSo)
+{
+    const std::string warning = "tovrik-settings: warning: the owner key is now empty";
+    const struct {
+        const char* what;
+        std::u16string lines;
+        bool warned;
+    } cases[] = {
+        {"set empty", Key + u"\"unique key\"=\"\"\n", true},
+        {"deleted", Key + u"\"unique key\"=-\n", true},
+        {"set", Key + u"\"unique key\"=\"k\"\n", false},
+        {"not in the file: the local key stays", Key + u"\"length\"=dword:10\n", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        store = MemorySettingsStore();
+        store.put(u"unique key", u"local");
+        const Result r = run({"import", file("key.reg", regFile(c.lines))});
+        ASSERT_EQ(r.status, ExitStatus::Ok) << r.err;
+        EXPECT_EQ(r.err.starts_with(warning), c.warned) << r.err;
+        EXPECT_LE(lines(r.err).size(), 1u);
+        EXPECT_GT(oldBackupsRemoved, 0);
+    }
+}
+
 TEST_F(SettingsCommand, WritesAreRefusedWhileAWindowRuns)
 {
-    windowRunning = true;
-    input.terminal = true;
-    input.answers = {"key", "key"};
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"set-owner-key"},
-          {"import", file("ok.reg", regFile(Key + u"\"length\"=dword:10\n"))}}) {
-        const Result r = run(args);
+    // A window that runs from the start, and one started while the key is
+    // typed: either holds the lock when the write comes, and its next save
+    // would put the old values back.
+    const struct {
+        std::vector<std::string> args;
+        bool startedDuringThePrompt;
+    } cases[] = {
+        {{"set-owner-key"}, false},
+        {{"set-owner-key"}, true},
+        {{"import", file("ok.reg", regFile(Key + u"\"length\"=dword:10\n"))}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + (c.startedDuringThePrompt ? ", started during the prompt" : ""));
+        windowRunning = !c.startedDuringThePrompt;
+        input.terminal = true;
+        input.answers = {StrongKey, StrongKey};
+        input.afterLastAnswer = [&] { windowRunning = true; };
+        const Result r = run(c.args);
         expectUntouched(r);
         EXPECT_NE(r.err.find("window is running"), std::string::npos) << r.err;
+        if (c.args[0] == "set-owner-key") {
+            EXPECT_NE(r.err.find("the owner key is unchanged"), std::string::npos) << r.err;
+        }
     }
-    // Refused before the key was asked for.
-    EXPECT_TRUE(input.prompts.empty());
+    input.afterLastAnswer = nullptr;
     // Reading never waits for the lock.
     EXPECT_EQ(run({"show"}).status, ExitStatus::Ok);
     EXPECT_EQ(run({"path"}).status, ExitStatus::Ok);
@@ -349,17 +400,25 @@ TEST_F(SettingsCommand, SetOwnerKeyWritesTheKeyOnly)
         const char* says;
     };
     const Case cases[] = {
-        {true, {"表\\ソ \"能\"", "表\\ソ \"能\""}, u"表\\ソ \"能\"", "set (7 characters)"},
+        {true, {StrongKey, StrongKey}, fromQ(QString::fromUtf8(StrongKey)), "set (17 characters"},
         {true, {"one", "two"}, std::nullopt, "differ"},
         {true, {"one", std::nullopt}, std::nullopt, "second time"},
         {true, {std::nullopt}, std::nullopt, "no owner key"},
-        {false, {"piped key\r"}, u"piped key", "set (9 characters)"},
-        {false, {""}, u"", "now empty"},
+        {false, {std::string(StrongKey) + "\r"}, fromQ(QString::fromUtf8(StrongKey)), "set ("},
         {false, {std::nullopt}, std::nullopt, "standard input is empty"},
         {false, {"\xC3("}, std::nullopt, "UTF-8"},
         {false, {std::string("a\0b", 3)}, std::nullopt, "NUL"},
+        // An empty line, or Enter twice, does not make every password public.
+        {false, {""}, std::nullopt, "--clear"},
+        {false, {"\r"}, std::nullopt, "--clear"},
+        {true, {"", ""}, std::nullopt, "--clear"},
+        // Control characters cannot be typed into the Windows program.
+        {false, {"Xq7-vLp2-Rw9z\tKm4"}, std::nullopt, "control characters"},
+        {true, {"Xq7-vLp2\x1b[2J", "Xq7-vLp2\x1b[2J"}, std::nullopt, "control characters"},
+        {false, {"Xq7-vLp2-Rw9z\x7fKm4-Tn8"}, u"Xq7-vLp2-Rw9z\x7fKm4-Tn8", "set ("},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
         store = MemorySettingsStore();
         store.put(u"unique key", u"old");
         store.put(u"length", 16);
@@ -389,10 +448,24 @@ TEST_F(SettingsCommand, SetOwnerKeyWritesTheKeyOnly)
 
     // The same key again changes nothing.
     input.terminal = false;
-    input.answers = {"old"};
+    input.answers = {StrongKey};
+    store.put(u"unique key", fromQ(QString::fromUtf8(StrongKey)));
     store.clearWrites();
     EXPECT_NE(run({"set-owner-key"}).out.find("unchanged"), std::string::npos);
     EXPECT_TRUE(store.writes().empty());
+}
+
+TEST_F(SettingsCommand, ClearEmptiesTheKeyWithoutAskingForOne)
+{
+    store.put(u"unique key", u"old");
+    input.terminal = true;
+    const Result r = run({"set-owner-key", "--clear"});
+    ASSERT_EQ(r.status, ExitStatus::Ok) << r.err;
+    EXPECT_TRUE(input.prompts.empty());
+    EXPECT_EQ(store.writes(), (std::vector<NamedValue>{{u"unique key", u""}}));
+    EXPECT_NE(r.out.find("now empty"), std::string::npos) << r.out;
+    EXPECT_EQ(run({"show", "--clear"}).status, ExitStatus::Usage);
+    EXPECT_EQ(run({"import", "a.reg", "--clear"}).status, ExitStatus::Usage);
 }
 
 TEST_F(SettingsCommand, ShowPrintsWhatTheWindowLoads)
@@ -462,6 +535,14 @@ MemorySettingsStore randomStore(std::mt19937& random, bool raw)
         u"@",   u"@@x",       u"表ソ能",      u" spaced ",   u"a;b,c=d",
         u"[x]", u"zyx!!",     u"two\r\nlines"};
     const auto text = [&] { return texts[random() % std::size(texts)]; };
+    // An import refuses an owner key with a control character in it.
+    const auto key = [&] {
+        std::u16string drawn;
+        do
+            drawn = text();
+        while (drawn.find_first_of(u"\r\n") != std::u16string::npos);
+        return drawn;
+    };
     const auto number = [&] { return static_cast<std::int32_t>(random()); };
     MemorySettingsStore store;
     if (raw) {
@@ -470,13 +551,13 @@ MemorySettingsStore randomStore(std::mt19937& random, bool raw)
                 store.put(
                     name.name,
                     name.row->type == SettingType::Text
-                        ? StoredValue(text())
+                        ? StoredValue(name.name == u"unique key" ? key() : text())
                         : StoredValue(random() % 2 ? number() : std::int32_t(random() % 12) - 2));
         return store;
     }
     DialogModel model;
     model.ownerName = text();
-    model.ownerKey = text();
+    model.ownerKey = key();
     model.length = std::uniform_int_distribution(-10, 120)(random);
     model.stringSeedMode = random() % 2 == 0;
     model.seedText = text();
