@@ -52,8 +52,8 @@ for size in 16 32 48 64 128 256; do
     grep -q "PNG image data, $size x $size," || fail "the ${size}x$size icon has the wrong size"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for need in libqt6widgets6 qt6-qpa-plugins libqt6svg6 'fonts-ipafont-gothic | fonts-noto-cjk' \
-  qt6-translations-l10n; do
+for need in libqt6widgets6 libzxcvbn0 qt6-qpa-plugins libqt6svg6 \
+  'fonts-ipafont-gothic | fonts-noto-cjk' qt6-translations-l10n; do
   grep -qF "$need" <<<"$depends" || fail "Depends lacks $need: $depends"
 done
 

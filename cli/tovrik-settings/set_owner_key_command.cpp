@@ -1,11 +1,25 @@
+#include <cmath>
+
 #include "cli/tovrik-settings/command.h"
+#include "cli/tovrik-settings/key_strength.h"
 #include "settings/setting_table.h"
 
 namespace {
 
+// Asks on the terminal whether a key below the advised strength is wanted.
+bool confirmedWeakKey(const CommandInput& input)
+{
+    input.err << "Set this owner key all the same? [y/N] " << std::flush;
+    const std::optional<std::string> answer = input.env.secretInput->readLine();
+    if (!answer)
+        input.err << '\n'; // Ctrl-D left the cursor behind the question
+    return answer && (*answer == "y" || *answer == "Y" || *answer == "yes");
+}
+
 // The key to set: read from the terminal or standard input, or empty with
 // --clear. Nothing of a refused key is repeated in a message.
-std::u16string newOwnerKey(const CommandInput& input)
+std::u16string newOwnerKey(const CommandInput& input, const std::u16string& ownerName,
+                           std::optional<int>& bits)
 {
     if (input.parser.isSet(input.options.clear))
         return {};
@@ -24,6 +38,18 @@ std::u16string newOwnerKey(const CommandInput& input)
     if (holdsControlCharacters(key))
         throw CommandFailure{"an owner key cannot hold control characters (a tab, an escape, "
                              "...); the owner key is unchanged"};
+
+    if (const std::optional<double> estimate = estimatedKeyBits(key, ownerName)) {
+        bits = static_cast<int>(std::floor(*estimate));
+        if (*bits < AdvisedKeyBits) {
+            warn(input, "this owner key has about " + std::to_string(*bits) +
+                            " bits of strength, below the " + std::to_string(AdvisedKeyBits) +
+                            " advised: one leaked password lets an attacker try keys offline; "
+                            "seven random words, or 14 random letters and digits, are enough");
+            if (secret->isTerminal() && !confirmedWeakKey(input))
+                throw CommandFailure{"the owner key is unchanged"};
+        }
+    }
     return key;
 }
 
@@ -34,8 +60,10 @@ public:
     QString description() const override
     {
         return QStringLiteral(
-            "set the owner key: asked twice with echo off on a terminal, else one line of "
-            "standard input; an empty key is refused, --clear empties it");
+                   "set the owner key: asked twice with echo off on a terminal, else one line of "
+                   "standard input; an empty key is refused, --clear empties it. Its strength is "
+                   "estimated: below %1 bits it warns, and on a terminal asks to go on")
+            .arg(AdvisedKeyBits);
     }
     std::vector<const QCommandLineOption*> options(const SettingsOptions& o) const override
     {
@@ -47,9 +75,12 @@ public:
         const SettingsEnvironment& env = input.env;
         const std::u16string keyName = settingName(Setting::OwnerKey);
         // A store that cannot be used is refused before the key is asked
-        // for.
-        openCheckedStore(env);
-        const std::u16string key = newOwnerKey(input);
+        // for; the owner name, which is public, counts against the key.
+        const std::u16string ownerName =
+            openCheckedStore(env)->readText(settingName(Setting::OwnerName)).value_or(u"");
+
+        std::optional<int> bits;
+        const std::u16string key = newOwnerKey(input, ownerName, bits);
 
         // The window's lock only now, for the write: a window started while
         // the key was typed holds it, and would undo the key with its next
@@ -76,7 +107,8 @@ public:
             out << "The owner key is now empty: anyone who knows your other settings can make "
                    "your passwords.\n";
         else
-            out << "The owner key is set (" << characterCount(key) << ").\n";
+            out << "The owner key is set (" << characterCount(key)
+                << (bits ? ", about " + std::to_string(*bits) + " bits of strength" : "") << ").\n";
         out << "Every password made from now on differs from those made with the earlier key.\n";
         reportBackup(out, backupPath);
         return ExitStatus::Ok;

@@ -164,8 +164,9 @@ std::string regFile(std::u16string_view lines)
 
 const std::u16string& Key = SettingsKey;
 
-// Random letters and digits.
+// Random letters and digits, strong enough not to be warned of.
 constexpr const char* StrongKey = "kX9mQ2vL7pR4wZ8dT";
+constexpr const char* OtherStrongKey = "Wc4nH8sJ2fB6yP3gV";
 
 std::vector<std::string> lines(const std::string& text)
 {
@@ -466,6 +467,58 @@ TEST_F(SettingsCommand, ClearEmptiesTheKeyWithoutAskingForOne)
     EXPECT_NE(r.out.find("now empty"), std::string::npos) << r.out;
     EXPECT_EQ(run({"show", "--clear"}).status, ExitStatus::Usage);
     EXPECT_EQ(run({"import", "a.reg", "--clear"}).status, ExitStatus::Usage);
+}
+
+TEST_F(SettingsCommand, AWeakKeyIsWarnedOfAndNeedsAYesOnATerminal)
+{
+    // Sixteen different characters, but all of the same low byte: the
+    // engine hashes "BBBBBBBBBBBBBBBB".
+    std::string sameLowByte;
+    for (char16_t unit = u'\u4E42'; unit <= u'\u5D42'; unit += 0x100)
+        sameLowByte += QString(QChar(unit)).toStdString();
+    struct Case {
+        const char* what;
+        std::string key;
+        bool terminal;
+        std::optional<std::string> answer; // to "all the same?"
+        bool set;
+        bool warned;
+    };
+    const Case cases[] = {
+        {"strong", OtherStrongKey, true, std::nullopt, true, false},
+        {"weak, yes", "password1", true, "y", true, true},
+        {"weak, no", "password1", true, "n", false, true},
+        {"weak, no answer", "password1", true, std::nullopt, false, true},
+        {"weak, from a script", "password1", false, std::nullopt, true, true},
+        // The window's title shows the owner name.
+        {"the owner name", StrongKey, false, std::nullopt, true, true},
+        {"strong only to the eye", sameLowByte, false, std::nullopt, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        store = MemorySettingsStore();
+        store.put(u"user name", fromQ(QString::fromUtf8(StrongKey)));
+        input.terminal = c.terminal;
+        input.answers.clear();
+        input.answers.push_back(c.key);
+        if (c.terminal)
+            input.answers.push_back(c.key);
+        if (c.terminal && c.warned)
+            input.answers.push_back(c.answer);
+        const Result r = run({"set-owner-key"});
+        EXPECT_EQ(r.status, c.set ? ExitStatus::Ok : ExitStatus::Failure) << r.err;
+        EXPECT_EQ(store.readText(u"unique key").has_value(), c.set);
+        EXPECT_EQ(r.err.find("tovrik-settings: warning: this owner key has about ") == 0, c.warned)
+            << r.err;
+        EXPECT_EQ(r.err.find("all the same? [y/N]") != std::string::npos, c.warned && c.terminal)
+            << r.err;
+        if (c.set) {
+            EXPECT_NE(r.out.find(" bits of strength)"), std::string::npos) << r.out;
+        } else {
+            EXPECT_TRUE(r.err.ends_with("tovrik-settings: the owner key is unchanged\n")) << r.err;
+        }
+        EXPECT_TRUE(input.answers.empty());
+    }
 }
 
 TEST_F(SettingsCommand, ShowPrintsWhatTheWindowLoads)
