@@ -44,6 +44,10 @@ if [ -e "$build/cli/tovrik-settings" ]; then
 fi
 actual=$(cd "$work/root" && find . -type f -printf '%P\n' | LC_ALL=C sort)
 diff <(LC_ALL=C sort <<<"$expected") <(echo "$actual") || fail "unexpected package contents"
+# help2man reads tovrik-gen --help under a UTF-8 locale: its Japanese is
+# there, not "???".
+zcat "$work/root/usr/share/man/man1/tovrik-gen.1.gz" | sed 's/\\-/-/g' |
+  grep -qF '（--list で指定）' || fail "tovrik-gen(1) lacks （--list で指定）"
 for program in "$work"/root/usr/bin/*; do
   file "$program" | grep -q ', stripped' || fail "not stripped: $program"
 done
