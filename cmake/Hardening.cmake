@@ -1,7 +1,9 @@
 # Compiler and linker hardening for every target: stack protector, fortified
-# libc calls, stack clash and control-flow protection, position-independent
-# executables, and relocations made read-only at start (full RELRO). Each
-# flag is used only where the toolchain takes it.
+# libc calls, stack clash protection, position-independent executables, and
+# relocations made read-only at start (full RELRO). Each flag is used only
+# where the toolchain takes it. -fcf-protection marks our own code, but on
+# Debian 12 the linked programs carry no IBT/SHSTK property: the C library's
+# start files lack it, and the linker keeps only what every object has.
 include(CheckCXXCompilerFlag)
 include(CheckLinkerFlag)
 include(CheckPIESupported)

@@ -46,6 +46,10 @@ if [ -e "$build/cli/tovrik-settings" ]; then
 fi
 actual=$(cd "$work/root" && find . -type f -printf '%P\n' | LC_ALL=C sort)
 diff <(LC_ALL=C sort <<<"$expected") <(echo "$actual") || fail "unexpected package contents"
+# help2man reads tovrik-gen --help under a UTF-8 locale: its Japanese is
+# there, not "???".
+zcat "$work/root/usr/share/man/man1/tovrik-gen.1.gz" | sed 's/\\-/-/g' |
+  grep -qF '（--list で指定）' || fail "tovrik-gen(1) lacks （--list で指定）"
 for program in "$work"/root/usr/bin/*; do
   file "$program" | grep -q ', stripped' || fail "not stripped: $program"
 done
@@ -54,8 +58,8 @@ for size in 16 32 48 64 128 256; do
     grep -q "PNG image data, $size x $size," || fail "the ${size}x$size icon has the wrong size"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for need in libqt6widgets6 qt6-qpa-plugins libqt6svg6 'fonts-ipafont-gothic | fonts-noto-cjk' \
-  qt6-translations-l10n; do
+for need in libqt6widgets6 libzxcvbn0 qt6-qpa-plugins libqt6svg6 \
+  'fonts-ipafont-gothic | fonts-noto-cjk' qt6-translations-l10n; do
   grep -qF "$need" <<<"$depends" || fail "Depends lacks $need: $depends"
 done
 

@@ -5,10 +5,11 @@
 set -euo pipefail
 
 declare -A groups
-# The build, the tests, the benchmarks and the window under Xvfb.
+# The build (zxcvbn estimates owner keys), the tests, the benchmarks and the
+# window under Xvfb.
 groups[build]="cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n libxcb1-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libzxcvbn-dev
   clang-format
   fonts-ipafont-gothic fonts-noto-cjk
   xvfb xauth x11-utils imagemagick xdotool"

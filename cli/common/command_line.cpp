@@ -1,9 +1,35 @@
 #include "cli/common/command_line.h"
 
+#include <QRegularExpression>
+
 #include "cli/common/arguments.h"
 #include "cli/common/display_text.h"
 #include "engine/version.h"
 #include "text/qt_text.h"
+
+namespace {
+
+// Qt's parser errors in the programs' own style: lower case, no full stop,
+// and the same words as their other messages. Qt quotes only an option's
+// name here, never its value.
+std::string parserError(const QString& text)
+{
+    static const QRegularExpression missing(QStringLiteral("^Missing value after '([^']*)'\\.$"));
+    static const QRegularExpression unexpected(
+        QStringLiteral("^Unexpected value after '([^']*)'\\.$"));
+    if (const QRegularExpressionMatch m = missing.match(text); m.hasMatch())
+        return m.captured(1).toStdString() + " needs a value";
+    if (const QRegularExpressionMatch m = unexpected.match(text); m.hasMatch())
+        return m.captured(1).toStdString() + " takes no value";
+    QString message = text;
+    if (message.endsWith(u'.'))
+        message.chop(1);
+    if (!message.isEmpty())
+        message[0] = message[0].toLower();
+    return message.toStdString();
+}
+
+} // namespace
 
 void printMessage(std::ostream& err, std::string_view program, std::string_view message)
 {
@@ -41,7 +67,7 @@ std::optional<ExitStatus> CommandLine::parse(const std::vector<std::string>& arg
         // or a secret typed in the wrong place: it is not repeated.
         if (!parser_.unknownOptionNames().isEmpty())
             return usageError(err, "unknown option");
-        return usageError(err, parser_.errorText().toStdString());
+        return usageError(err, parserError(parser_.errorText()));
     }
     if (parser_.isSet(help_) || parser_.isSet(helpAll_)) {
         out << helpText();

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "cli/common/display_text.h"
+#include "settings/program_names.h"
+#include "settings/store_backup.h"
 #include "text/qt_text.h"
 
 std::vector<std::unique_ptr<SettingsCommand>> settingsCommands()
@@ -13,6 +16,16 @@ std::vector<std::unique_ptr<SettingsCommand>> settingsCommands()
     commands.push_back(makeImportCommand());
     commands.push_back(makeExportCommand());
     return commands;
+}
+
+std::vector<const QCommandLineOption*> allOptions(const SettingsOptions& options)
+{
+    return {&options.revealKey, &options.clear, &options.app};
+}
+
+void warn(const CommandInput& input, std::string_view message)
+{
+    printMessage(input.err, SettingsProgramName, "warning: " + std::string(message));
 }
 
 std::unique_ptr<SettingsStore> openCheckedStore(const SettingsEnvironment& env)
@@ -50,10 +63,27 @@ void failWrite(const SettingsEnvironment& env, const QString& backupPath)
                          "; they are unchanged"};
 }
 
+void reportBackup(std::ostream& out, const QString& backupPath)
+{
+    if (!backupPath.isEmpty())
+        out << "The earlier settings are kept in " << shownPath(backupPath) << " (the last "
+            << KeptBackups << " such copies are kept, older ones removed).\n";
+}
+
 std::string characterCount(std::u16string_view text)
 {
     const qsizetype count = toQ(text).toUcs4().size();
     return std::to_string(count) + (count == 1 ? " character" : " characters");
+}
+
+bool holdsControlCharacters(std::u16string_view text)
+{
+    return std::any_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x20; });
+}
+
+std::string shownPath(const QString& path)
+{
+    return displayText(fromQ(path));
 }
 
 std::string fileMessage(const QString& file, int line, const std::string& message)

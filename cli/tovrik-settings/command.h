@@ -14,6 +14,8 @@
 // The options that some commands of tovrik-settings take.
 struct SettingsOptions {
     QCommandLineOption revealKey{"reveal-key", "With show: the owner key as it is."};
+    QCommandLineOption clear{"clear", "With set-owner-key: empty the owner key, which makes every "
+                                      "password public."};
     QCommandLineOption app{"app",
                            "With import: the program whose settings to take from a file that "
                            "holds several. With export: the program the file names (default "
@@ -27,6 +29,7 @@ struct CommandInput {
     const QCommandLineParser& parser;
     const SettingsOptions& options;
     QStringList arguments; // those after the command's word
+    std::ostream& err;     // for warnings and questions; errors are thrown
 };
 
 // One command of tovrik-settings.
@@ -62,6 +65,11 @@ std::unique_ptr<SettingsCommand> makeExportCommand();
 // What the commands that read or change the store share. Each throws a
 // CommandFailure when it cannot do what it says.
 
+// Every option, for the check that a command takes those given.
+std::vector<const QCommandLineOption*> allOptions(const SettingsOptions& options);
+// "tovrik-settings: warning: ..." on standard error.
+void warn(const CommandInput& input, std::string_view message);
+
 // The window's store, checked.
 std::unique_ptr<SettingsStore> openCheckedStore(const SettingsEnvironment& env);
 // The window's lock, for the time of one write.
@@ -73,6 +81,14 @@ QString backUp(const SettingsEnvironment& env);
 [[noreturn]] void failWrite(const SettingsEnvironment& env, const QString& backupPath);
 // "N characters", counting characters, not UTF-16 units.
 std::string characterCount(std::u16string_view text);
+// True when the text holds a C0 control character (NUL, a tab, a line
+// break, an escape, ...): no owner key may, since nobody can type one into
+// the Windows program or give it as one line.
+bool holdsControlCharacters(std::u16string_view text);
+// A path for a message: its control characters shown escaped.
+std::string shownPath(const QString& path);
+// What a success says of the backup made before a write, if one was.
+void reportBackup(std::ostream& out, const QString& backupPath);
 
 // A message about a file, with the line it concerns when there is one.
 std::string fileMessage(const QString& file, int line, const std::string& message);

@@ -1,7 +1,5 @@
-#include <QFile>
-#include <QSaveFile>
-
 #include "cli/tovrik-settings/command.h"
+#include "cli/tovrik-settings/replacing_file.h"
 #include "settings/program_names.h"
 #include "settings/registry_mapping.h"
 #include "text/qt_text.h"
@@ -38,17 +36,10 @@ public:
         const std::string bytes = writeRegistryExport(key, registryValues(values));
 
         // The file holds the owner key: owner-only, and replaced in one step.
-        QSaveFile saved(file);
-        if (!saved.open(QIODevice::WriteOnly))
-            throw CommandFailure{
-                fileMessage(file, 0, "cannot write: " + saved.errorString().toStdString())};
-        saved.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        saved.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        if (!saved.commit())
-            throw CommandFailure{
-                fileMessage(file, 0, "cannot write: " + saved.errorString().toStdString())};
+        if (const std::optional<std::string> why = writeReplacingFile(file, bytes))
+            throw CommandFailure{fileMessage(file, 0, *why)};
 
-        out << "Exported " << values.size() << " values to " << file.toStdString() << ", for "
+        out << "Exported " << values.size() << " values to " << shownPath(file) << ", for "
             << toUtf8(key) << ".\n"
             << "The file holds the owner key: keep it as safe as the key itself.\n";
         return ExitStatus::Ok;

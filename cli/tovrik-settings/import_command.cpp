@@ -4,6 +4,8 @@
 #include "cli/common/display_text.h"
 #include "cli/tovrik-settings/command.h"
 #include "settings/registry_mapping.h"
+#include "settings/setting_table.h"
+#include "text/qt_text.h"
 
 namespace {
 
@@ -33,6 +35,29 @@ QByteArray readImportFile(const QString& file)
     return bytes;
 }
 
+// An owner key that the file sets must be one that can be typed: a control
+// character in it is refused, with the line that sets it.
+void refuseUntypableOwnerKey(const QString& file, const SectionImport& import,
+                             const std::vector<RegistrySection>& sections)
+{
+    const std::u16string keyName = settingName(Setting::OwnerKey);
+    const auto set = import.values.find(keyName);
+    if (set == import.values.end() || !set->second)
+        return;
+    if (!holdsControlCharacters(std::get<std::u16string>(*set->second)))
+        return;
+    int line = 0;
+    for (const RegistrySection& section : sections)
+        if (registryNameKey(section.name) == registryNameKey(import.app))
+            for (const RegistryValue& value : section.values)
+                if (registryNameKey(value.name) == registryNameKey(keyName))
+                    line = value.line; // the last one sets it
+    throw CommandFailure{fileMessage(file, line,
+                                     "the owner key ('" + toUtf8(keyName) +
+                                         "') holds a control character (a tab, a line break, an "
+                                         "escape, ...), which no owner key may hold")};
+}
+
 class ImportCommand : public SettingsCommand {
 public:
     QString name() const override { return QStringLiteral("import"); }
@@ -58,10 +83,11 @@ public:
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         if (const auto* error = std::get_if<RegistryFileError>(&parsed))
             throw CommandFailure{fileMessage(file, error->line, error->message)};
-        auto chosen = sectionImport(std::move(std::get<std::vector<RegistrySection>>(parsed)), app);
+        auto chosen = sectionImport(std::get<std::vector<RegistrySection>>(parsed), app);
         if (const auto* error = std::get_if<RegistryFileError>(&chosen))
             throw CommandFailure{fileMessage(file, error->line, error->message)};
         const SectionImport& import = std::get<SectionImport>(chosen);
+        refuseUntypableOwnerKey(file, import, std::get<std::vector<RegistrySection>>(parsed));
 
         const std::shared_ptr<void> lock = takeWriteLock(env);
         const QString backupPath = backUp(env);
@@ -70,17 +96,22 @@ public:
         if (!applyImport(*store, import, entropy))
             failWrite(env, backupPath);
 
+        if (env.removeOldBackups)
+            env.removeOldBackups();
+
         DialogModel model;
         loadSettings(*store, model, entropy);
+        if (model.ownerKey.empty())
+            warn(input, "the owner key is now empty, so anyone can work out your passwords; set "
+                        "one with `tovrik-settings set-owner-key`");
         out << "Imported the settings of " << quotedDisplayText(import.app) << " from "
-            << file.toStdString() << ".\n";
+            << shownPath(file) << ".\n";
         out << "Owner name " << quotedDisplayText(model.ownerName) << ", owner key "
             << (model.ownerKey.empty() ? std::string("empty") : characterCount(model.ownerKey))
             << ", " << model.sets.setCount
             << (model.sets.setCount == 1 ? " character set" : " character sets")
             << "; `tovrik-settings show` shows the rest.\n";
-        if (!backupPath.isEmpty())
-            out << "The earlier settings are kept in " << backupPath.toStdString() << ".\n";
+        reportBackup(out, backupPath);
         return ExitStatus::Ok;
     }
 };

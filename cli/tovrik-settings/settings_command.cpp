@@ -4,6 +4,7 @@
 
 #include "cli/tovrik-settings/command.h"
 #include "settings/program_names.h"
+#include "settings/store_backup.h"
 #include "text/qt_text.h"
 
 namespace {
@@ -36,7 +37,7 @@ QString description(const std::vector<std::unique_ptr<SettingsCommand>>& command
                 "\n"
                 "set-owner-key and import refuse while the window runs, since its next save\n"
                 "would undo them. Before either changes the store, a copy of it is kept beside\n"
-                "it, named for the time.\n"
+                "it, named for the time; the last %5 copies are kept, older ones removed.\n"
                 "\n"
                 "Exit status: %1 on success; %2 on failure (nothing is changed), which includes "
                 "a\nstore that is not safe to use (another user's, or writable by others) or that\n"
@@ -44,7 +45,8 @@ QString description(const std::vector<std::unique_ptr<SettingsCommand>>& command
                 .arg(exitCode(ExitStatus::Ok))
                 .arg(exitCode(ExitStatus::Failure))
                 .arg(exitCode(ExitStatus::Usage))
-                .arg(exitCode(ExitStatus::OutputFailed));
+                .arg(exitCode(ExitStatus::OutputFailed))
+                .arg(KeptBackups);
     return text;
 }
 
@@ -65,7 +67,8 @@ ExitStatus runSettings(const std::vector<std::string>& args, std::ostream& out, 
     const SettingsOptions options;
     CommandLine commandLine(SettingsProgramName, "COMMAND [OPTION]...", description(commands));
     QCommandLineParser& parser = commandLine.parser();
-    parser.addOptions({options.revealKey, options.app});
+    for (const QCommandLineOption* option : allOptions(options))
+        parser.addOption(*option);
     if (const auto done = commandLine.parse(args, env.argumentsAreUtf8, out, err))
         return *done;
 
@@ -87,7 +90,7 @@ ExitStatus runSettings(const std::vector<std::string>& args, std::ostream& out, 
                              (argumentNames.isEmpty()
                                   ? std::string(" takes no further argument")
                                   : " takes " + argumentNames.join(u' ').toStdString())};
-        for (const QCommandLineOption* option : {&options.revealKey, &options.app}) {
+        for (const QCommandLineOption* option : allOptions(options)) {
             const auto takes = command.options(options);
             if (parser.isSet(*option) &&
                 std::find(takes.begin(), takes.end(), option) == takes.end()) {
@@ -101,6 +104,6 @@ ExitStatus runSettings(const std::vector<std::string>& args, std::ostream& out, 
                                  owners.join(QStringLiteral(" and ")).toStdString()};
             }
         }
-        return command.run(CommandInput{env, parser, options, positional}, out);
+        return command.run(CommandInput{env, parser, options, positional, err}, out);
     });
 }

@@ -29,6 +29,12 @@ struct SettingsEnvironment {
     std::function<std::optional<QString>(std::string& error)> backupStore;
     // Removes a backup that a failed write made needless.
     std::function<void(const QString& path)> removeBackup;
+    // After a write that succeeded: removes the backups beyond the newest
+    // KeptBackups.
+    std::function<void()> removeOldBackups;
+    // Whether the store exists at all (a file, a key), even one that holds
+    // nothing the window reads.
+    std::function<bool()> storeExists;
     // Where the default seed numbers of an import come from.
     std::function<SeedEntropy()> seedEntropy;
     // The terminal or standard input, for set-owner-key.

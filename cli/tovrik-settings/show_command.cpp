@@ -32,8 +32,14 @@ public:
         const std::u16string seedsName = settingName(Setting::NumericSeedText);
         const bool seedsStored = std::any_of(
             stored.begin(), stored.end(), [&](const NamedValue& v) { return v.name == seedsName; });
-        if (stored.empty())
-            out << "(Nothing is stored yet: these are the values of a first start.)\n";
+        if (stored.empty()) {
+            // A file that is there but holds none of the values (damaged,
+            // or some other program's) is not a first start.
+            const bool exists = input.env.storeExists ? input.env.storeExists() : false;
+            out << (exists ? "(The store holds none of the settings; it may be damaged. These are "
+                             "the values of a first start.)\n"
+                           : "(Nothing is stored yet: these are the values of a first start.)\n");
+        }
         out << "owner name:   " << displayText(model.ownerName) << '\n';
         out << "owner key:    ";
         if (input.parser.isSet(input.options.revealKey))

@@ -45,6 +45,12 @@ SettingsEnvironment systemSettingsEnvironment(SecretInput& input)
         return backupStore(*store, QDateTime::currentDateTime(), error);
     };
     env.removeBackup = [](const QString& path) { QFile::remove(path); };
+    env.removeOldBackups = [] {
+        std::string error;
+        if (const auto store = checkedStore(error))
+            removeOldBackups(*store);
+    };
+    env.storeExists = [] { return openWindowStore()->access() != StoreAccess::Absent; };
     env.seedEntropy = systemSeedEntropy;
     env.secretInput = &input;
     return env;

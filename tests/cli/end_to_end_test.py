@@ -2,9 +2,9 @@
 """tovrik-gen as a user runs it: the golden passwords, the store it reads,
 stores it must refuse, and output that cannot be written. The one harness
 that runs the real program, for the tests and for the check of hardened
-builds.
+builds. Given TOVRIK_SETTINGS as well, the output of tovrik-settings too.
 
-Usage: end_to_end_test.py TOVRIK_GEN FIXTURE_CONFIG_DIR
+Usage: end_to_end_test.py TOVRIK_GEN FIXTURE_CONFIG_DIR [TOVRIK_SETTINGS]
 FIXTURE_CONFIG_DIR holds the window's store as a configuration folder holds
 it, and so gives the store's place below such a folder.
 The cases that need a second user run as root only (through setpriv).
@@ -17,6 +17,7 @@ import sys
 import tempfile
 
 gen, fixture = sys.argv[1], sys.argv[2]
+settings = sys.argv[3] if len(sys.argv) > 3 else None
 STORE_FOLDER, STORE_FILE = os.path.split(
     os.path.relpath(glob.glob(os.path.join(fixture, "*", "*"))[0], fixture))
 NOBODY = 65534
@@ -26,11 +27,12 @@ WARNING = ("tovrik-gen: warning: the owner key is empty, so anyone can work out 
            "passwords; set a long random owner key\n")
 
 
-def run(args, config, as_nobody=False, stdout=subprocess.PIPE, home=None, cwd=None):
+def run(args, config, as_nobody=False, stdout=subprocess.PIPE, home=None, cwd=None,
+        program=None):
     env = dict(os.environ, XDG_CONFIG_HOME=config, LC_ALL="C.UTF-8")
     if home is not None:
         env["HOME"] = home
-    command = [gen] + args
+    command = [program or gen] + args
     if as_nobody:
         command = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups"] + command
     return subprocess.run(command, env=env, stdout=stdout, stderr=subprocess.PIPE, timeout=10,
@@ -113,10 +115,29 @@ with tempfile.TemporaryDirectory() as top:
     os.mkfifo(store_of(fifo))
     expect("FIFO", run([], fifo), 1, out="", err_has=store_of(fifo))
 
-    # A full disk behind standard output.
-    with open("/dev/full", "wb") as full:
-        result = run(["--no-store"], top, stdout=full)
-    check("/dev/full", result.returncode != 0 and b"cannot write" in result.stderr, result)
+    # A full disk behind standard output: a failure, for every output of
+    # either program.
+    full_cases = [(gen, ["--no-store"]), (gen, ["--help"]), (gen, ["-v"])]
+    if settings:
+        full_cases += [(settings, args) for args in (
+            ["show"], ["show", "--reveal-key"], ["path"], ["--help"], ["--version"], ["-h"],
+            ["-v"])]
+    for program, args in full_cases:
+        with open("/dev/full", "wb") as full:
+            result = run(args, stored, stdout=full, program=program)
+        check(f"/dev/full: {os.path.basename(program)} {' '.join(args)}",
+              result.returncode == 4 and result.stderr.endswith(b"cannot write to standard output\n"),
+              result)
+
+    # A line break and an escape in the configuration folder's name reach
+    # the terminal escaped, in one line.
+    odd = config_dir("odd\nname\x1b[2J")
+    os.mkfifo(store_of(odd))
+    result = run([], odd)
+    shown = store_of(odd).replace("\n", "\\x0A").replace("\x1b", "\\x1B")
+    expect("odd folder name", result, 1, out="", err_has=shown)
+    check("odd folder name: one line", result.stderr.count(b"\n") == 1 and
+          b"\x1b" not in result.stderr, result)
 
     if not is_root:
         unreadable = config_dir("unreadable")

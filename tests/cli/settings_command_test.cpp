@@ -7,17 +7,20 @@
 #include <QTemporaryDir>
 
 #include <deque>
+#include <functional>
 #include <random>
 #include <sstream>
 
 #include "charsets/char_list.h"
 #include "cli/tovrik-gen/gen_command.h"
+#include "cli/tovrik-settings/key_strength.h"
 #include "settings/memory_settings_store.h"
 #include "settings/program_names.h"
 #include "settings/registry_mapping.h"
 #include "tests/support/recording_store.h"
 #include "tests/support/reg_fixtures.h"
 #include "tests/support/text_lines.h"
+#include "text/qt_text.h"
 
 namespace {
 
@@ -27,6 +30,8 @@ public:
     bool terminal = false;
     std::deque<std::optional<std::string>> answers;
     std::vector<std::string> prompts;
+    // Runs once the last answer has been taken, as while a user types.
+    std::function<void()> afterLastAnswer;
 
     bool isTerminal() override { return terminal; }
     std::optional<std::string> readHidden(std::string_view prompt) override
@@ -43,6 +48,8 @@ private:
             return std::nullopt;
         auto answer = answers.front();
         answers.pop_front();
+        if (answers.empty() && afterLastAnswer)
+            afterLastAnswer();
         return answer;
     }
 };
@@ -84,8 +91,10 @@ protected:
     RecordingSettingsStore store;
     FakeSecretInput input;
     bool windowRunning = false;
+    bool storeFileExists = false;
     std::vector<QString> backups; // made, in order
     std::vector<QString> removed;
+    int oldBackupsRemoved = 0; // times asked to
     QTemporaryDir folder;
 
     SettingsEnvironment env()
@@ -108,6 +117,8 @@ protected:
             return backups.back();
         };
         e.removeBackup = [this](const QString& path) { removed.push_back(path); };
+        e.removeOldBackups = [this] { ++oldBackupsRemoved; };
+        e.storeExists = [this] { return storeFileExists || !store.values().empty(); };
         e.seedEntropy = [] { return SeedEntropy{}; };
         e.secretInput = &input;
         return e;
@@ -141,6 +152,13 @@ protected:
     }
 };
 
+// A stream whose every write fails, as on a full disk.
+class FullStream : public std::streambuf {
+protected:
+    int_type overflow(int_type) override { return traits_type::eof(); }
+    std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+};
+
 // A Version 5.00 file holding these lines below its header.
 std::string regFile(std::u16string_view lines)
 {
@@ -148,6 +166,10 @@ std::string regFile(std::u16string_view lines)
 }
 
 const std::u16string& Key = SettingsKey;
+
+// Random letters and digits, strong enough not to be warned of.
+constexpr const char* StrongKey = "kX9mQ2vL7pR4wZ8dT";
+constexpr const char* OtherStrongKey = "Wc4nH8sJ2fB6yP3gV";
 
 std::string gen(const MemorySettingsStore* store, std::vector<std::string> args)
 {
@@ -268,6 +290,10 @@ TEST_F(SettingsCommand, ImportRefusesAndTouchesNothing)
          regFile(Key + u"\"unique key\"=hex:41,00\n"),
          {"odd.reg:4:", "'unique key' is binary data (REG_BINARY)"}},
         {"a damaged line", {}, regFile(Key + u"\"seed1\"=\"cut"), {"odd.reg:4:", "not closed"}},
+        {"a control character in the owner key",
+         {},
+         regFile(Key + u"\"length\"=dword:10\n\"unique key\"=\"cut\tkey\"\n"),
+         {"odd.reg:5: the owner key ('unique key') holds a control character"}},
         {"not an export", {}, "junk", {"odd.reg:1:"}},
     };
     for (const Case& c : cases) {
@@ -299,22 +325,62 @@ TEST_F(SettingsCommand, AFailedWriteKeepsNoBackup)
     EXPECT_NE(r.err.find("unchanged"), std::string::npos) << r.err;
     EXPECT_EQ(removed, backups);
     EXPECT_EQ(backups.size(), 1u);
+    // Older backups are left alone until a write has succeeded.
+    EXPECT_EQ(oldBackupsRemoved, 0);
+}
+
+TEST_F(SettingsCommand, AnImportThatLeavesTheKeyEmptySaysSo)
+{
+    const std::string warning = "tovrik-settings: warning: the owner key is now empty";
+    const struct {
+        const char* what;
+        std::u16string lines;
+        bool warned;
+    } cases[] = {
+        {"set empty", Key + u"\"unique key\"=\"\"\n", true},
+        {"deleted", Key + u"\"unique key\"=-\n", true},
+        {"set", Key + u"\"unique key\"=\"k\"\n", false},
+        {"not in the file: the local key stays", Key + u"\"length\"=dword:10\n", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        store = MemorySettingsStore();
+        store.put(u"unique key", u"local");
+        const Result r = run({"import", file("key.reg", regFile(c.lines))});
+        ASSERT_EQ(r.status, ExitStatus::Ok) << r.err;
+        EXPECT_EQ(r.err.starts_with(warning), c.warned) << r.err;
+        EXPECT_LE(lines(r.err).size(), 1u);
+        EXPECT_GT(oldBackupsRemoved, 0);
+    }
 }
 
 TEST_F(SettingsCommand, WritesAreRefusedWhileAWindowRuns)
 {
-    windowRunning = true;
-    input.terminal = true;
-    input.answers = {"key", "key"};
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"set-owner-key"},
-          {"import", file("ok.reg", regFile(Key + u"\"length\"=dword:10\n"))}}) {
-        const Result r = run(args);
+    // A window that runs from the start, and one started while the key is
+    // typed: either holds the lock when the write comes, and its next save
+    // would put the old values back.
+    const struct {
+        std::vector<std::string> args;
+        bool startedDuringThePrompt;
+    } cases[] = {
+        {{"set-owner-key"}, false},
+        {{"set-owner-key"}, true},
+        {{"import", file("ok.reg", regFile(Key + u"\"length\"=dword:10\n"))}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + (c.startedDuringThePrompt ? ", started during the prompt" : ""));
+        windowRunning = !c.startedDuringThePrompt;
+        input.terminal = true;
+        input.answers = {StrongKey, StrongKey};
+        input.afterLastAnswer = [&] { windowRunning = true; };
+        const Result r = run(c.args);
         expectUntouched(r);
         EXPECT_NE(r.err.find("window is running"), std::string::npos) << r.err;
+        if (c.args[0] == "set-owner-key") {
+            EXPECT_NE(r.err.find("the owner key is unchanged"), std::string::npos) << r.err;
+        }
     }
-    // Refused before the key was asked for.
-    EXPECT_TRUE(input.prompts.empty());
+    input.afterLastAnswer = nullptr;
     // Reading never waits for the lock.
     EXPECT_EQ(run({"show"}).status, ExitStatus::Ok);
     EXPECT_EQ(run({"path"}).status, ExitStatus::Ok);
@@ -329,21 +395,30 @@ TEST_F(SettingsCommand, SetOwnerKeyWritesTheKeyOnly)
         const char* says;
     };
     const Case cases[] = {
-        {true, {"表\\ソ \"能\"", "表\\ソ \"能\""}, u"表\\ソ \"能\"", "set (7 characters)"},
+        {true, {StrongKey, StrongKey}, fromQ(QString::fromUtf8(StrongKey)), "set (17 characters"},
         {true, {"one", "two"}, std::nullopt, "differ"},
         {true, {"one", std::nullopt}, std::nullopt, "second time"},
         {true, {std::nullopt}, std::nullopt, "no owner key"},
-        {false, {"piped key\r"}, u"piped key", "set (9 characters)"},
-        {false, {""}, u"", "now empty"},
+        {false, {std::string(StrongKey) + "\r"}, fromQ(QString::fromUtf8(StrongKey)), "set ("},
         {false, {std::nullopt}, std::nullopt, "standard input is empty"},
         {false, {"\xC3("}, std::nullopt, "UTF-8"},
         {false, {std::string("a\0b", 3)}, std::nullopt, "NUL"},
+        // An empty line, or Enter twice, does not make every password public.
+        {false, {""}, std::nullopt, "--clear"},
+        {false, {"\r"}, std::nullopt, "--clear"},
+        {true, {"", ""}, std::nullopt, "--clear"},
+        // Control characters cannot be typed into the Windows program.
+        {false, {"Xq7-vLp2-Rw9z\tKm4"}, std::nullopt, "control characters"},
+        {true, {"Xq7-vLp2\x1b[2J", "Xq7-vLp2\x1b[2J"}, std::nullopt, "control characters"},
+        {false, {"Xq7-vLp2-Rw9z\x7fKm4-Tn8"}, u"Xq7-vLp2-Rw9z\x7fKm4-Tn8", "set ("},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
         store = MemorySettingsStore();
         store.put(u"unique key", u"old");
         store.put(u"length", 16);
         backups.clear();
+        oldBackupsRemoved = 0;
         input.terminal = c.terminal;
         input.prompts.clear();
         input.answers.assign(c.answers.begin(), c.answers.end());
@@ -355,9 +430,11 @@ TEST_F(SettingsCommand, SetOwnerKeyWritesTheKeyOnly)
             EXPECT_EQ(store.readInt(u"length"), 16);
             EXPECT_NE(r.out.find("Every password"), std::string::npos);
             EXPECT_EQ(backups.size(), 1u);
+            EXPECT_EQ(oldBackupsRemoved, 1);
         } else {
             expectUntouched(r);
             EXPECT_NE(r.err.find("unchanged"), std::string::npos) << r.err;
+            EXPECT_EQ(oldBackupsRemoved, 0);
         }
         EXPECT_NE((r.out + r.err).find(c.says), std::string::npos) << r.out << r.err;
         EXPECT_EQ(input.prompts.size(),
@@ -366,10 +443,78 @@ TEST_F(SettingsCommand, SetOwnerKeyWritesTheKeyOnly)
 
     // The same key again changes nothing.
     input.terminal = false;
-    input.answers = {"old"};
+    input.answers = {StrongKey};
+    store.put(u"unique key", fromQ(QString::fromUtf8(StrongKey)));
     store.clearWrites();
     EXPECT_NE(run({"set-owner-key"}).out.find("unchanged"), std::string::npos);
     EXPECT_TRUE(store.writes().empty());
+}
+
+TEST_F(SettingsCommand, ClearEmptiesTheKeyWithoutAskingForOne)
+{
+    store.put(u"unique key", u"old");
+    input.terminal = true;
+    const Result r = run({"set-owner-key", "--clear"});
+    ASSERT_EQ(r.status, ExitStatus::Ok) << r.err;
+    EXPECT_TRUE(input.prompts.empty());
+    EXPECT_EQ(store.writes(), (std::vector<NamedValue>{{u"unique key", u""}}));
+    EXPECT_NE(r.out.find("now empty"), std::string::npos) << r.out;
+    EXPECT_EQ(run({"show", "--clear"}).status, ExitStatus::Usage);
+    EXPECT_EQ(run({"import", "a.reg", "--clear"}).status, ExitStatus::Usage);
+}
+
+TEST_F(SettingsCommand, AWeakKeyIsWarnedOfAndNeedsAYesOnATerminal)
+{
+    if (!estimatedKeyBits(u"x", u""))
+        GTEST_SKIP() << "this build has no strength estimator";
+    // Sixteen different characters, but all of the same low byte: the
+    // engine hashes "BBBBBBBBBBBBBBBB".
+    std::string sameLowByte;
+    for (char16_t unit = u'\u4E42'; unit <= u'\u5D42'; unit += 0x100)
+        sameLowByte += QString(QChar(unit)).toStdString();
+    struct Case {
+        const char* what;
+        std::string key;
+        bool terminal;
+        std::optional<std::string> answer; // to "all the same?"
+        bool set;
+        bool warned;
+    };
+    const Case cases[] = {
+        {"strong", OtherStrongKey, true, std::nullopt, true, false},
+        {"weak, yes", "password1", true, "y", true, true},
+        {"weak, no", "password1", true, "n", false, true},
+        {"weak, no answer", "password1", true, std::nullopt, false, true},
+        {"weak, from a script", "password1", false, std::nullopt, true, true},
+        // The window's title shows the owner name.
+        {"the owner name", StrongKey, false, std::nullopt, true, true},
+        {"strong only to the eye", sameLowByte, false, std::nullopt, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        store = MemorySettingsStore();
+        store.put(u"user name", fromQ(QString::fromUtf8(StrongKey)));
+        input.terminal = c.terminal;
+        input.answers.clear();
+        input.answers.push_back(c.key);
+        if (c.terminal)
+            input.answers.push_back(c.key);
+        if (c.terminal && c.warned)
+            input.answers.push_back(c.answer);
+        const Result r = run({"set-owner-key"});
+        EXPECT_EQ(r.status, c.set ? ExitStatus::Ok : ExitStatus::Failure) << r.err;
+        EXPECT_EQ(store.readText(u"unique key").has_value(), c.set);
+        EXPECT_EQ(r.err.find("tovrik-settings: warning: this owner key has about ") == 0, c.warned)
+            << r.err;
+        EXPECT_EQ(r.err.find("all the same? [y/N]") != std::string::npos, c.warned && c.terminal)
+            << r.err;
+        if (c.set) {
+            EXPECT_NE(r.out.find(" bits of strength)"), std::string::npos) << r.out;
+        } else {
+            EXPECT_TRUE(r.err.ends_with("tovrik-settings: the owner key is unchanged\n")) << r.err;
+        }
+        EXPECT_TRUE(input.answers.empty());
+    }
 }
 
 TEST_F(SettingsCommand, ShowPrintsWhatTheWindowLoads)
@@ -378,6 +523,11 @@ TEST_F(SettingsCommand, ShowPrintsWhatTheWindowLoads)
     ASSERT_EQ(first.status, ExitStatus::Ok);
     EXPECT_EQ(lines(first.out).at(0),
               "(Nothing is stored yet: these are the values of a first start.)");
+    // A file that holds nothing of the window's is no first start.
+    storeFileExists = true;
+    EXPECT_EQ(lines(run({"show"}).out).at(0), "(The store holds none of the settings; it may be "
+                                              "damaged. These are the values of a first start.)");
+    storeFileExists = false;
     EXPECT_NE(first.out.find("owner key:    (empty)\n"), std::string::npos);
     EXPECT_NE(first.out.find("seed numbers: (none stored"), std::string::npos);
     EXPECT_NE(first.out.find("  * 1 'default': "), std::string::npos) << first.out;
@@ -434,6 +584,14 @@ MemorySettingsStore randomStore(std::mt19937& random, bool raw)
         u"@",   u"@@x",       u"表ソ能",      u" spaced ",   u"a;b,c=d",
         u"[x]", u"zyx!!",     u"two\r\nlines"};
     const auto text = [&] { return texts[random() % std::size(texts)]; };
+    // An import refuses an owner key with a control character in it.
+    const auto key = [&] {
+        std::u16string drawn;
+        do
+            drawn = text();
+        while (drawn.find_first_of(u"\r\n") != std::u16string::npos);
+        return drawn;
+    };
     const auto number = [&] { return static_cast<std::int32_t>(random()); };
     MemorySettingsStore store;
     if (raw) {
@@ -442,13 +600,13 @@ MemorySettingsStore randomStore(std::mt19937& random, bool raw)
                 store.put(
                     name.name,
                     name.row->type == SettingType::Text
-                        ? StoredValue(text())
+                        ? StoredValue(name.name == u"unique key" ? key() : text())
                         : StoredValue(random() % 2 ? number() : std::int32_t(random() % 12) - 2));
         return store;
     }
     DialogModel model;
     model.ownerName = text();
-    model.ownerKey = text();
+    model.ownerKey = key();
     model.length = std::uniform_int_distribution(-10, 120)(random);
     model.stringSeedMode = random() % 2 == 0;
     model.seedText = text();
@@ -526,9 +684,54 @@ TEST_F(SettingsCommand, BadUsageIsStatusTwo)
     EXPECT_EQ(missing.status, ExitStatus::Failure);
     EXPECT_EQ(lines(missing.err).size(), 1u) << missing.err;
     EXPECT_EQ(missing.err.find_first_of("\r\x1b"), std::string::npos) << missing.err;
-    EXPECT_NE(run({"--help"}).out.find("Usage: " + std::string(SettingsProgramName)),
-              std::string::npos);
-    EXPECT_EQ(run({"--version"}).out, std::string(SettingsProgramName) + " 1.02\n");
+    const std::string program(SettingsProgramName);
+    for (const char* help : {"--help", "-h"})
+        EXPECT_NE(run({help}).out.find("Usage: " + program), std::string::npos) << help;
+    for (const char* version : {"--version", "-v"})
+        EXPECT_EQ(run({version}).out, program + " 1.02\n") << version;
+}
+
+TEST_F(SettingsCommand, FailedOutputIsAFailure)
+{
+    store.put(u"unique key", u"k");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"show"},
+                                                 {"show", "--reveal-key"},
+                                                 {"path"},
+                                                 {"--help"},
+                                                 {"-v"}}) {
+        FullStream full;
+        std::ostream out(&full);
+        std::ostringstream err;
+        EXPECT_EQ(runSettings(args, out, err, env()), ExitStatus::OutputFailed) << args[0];
+        EXPECT_EQ(err.str(),
+                  std::string(SettingsProgramName) + ": cannot write to standard output\n");
+    }
+}
+
+// Both programs word the parser's errors alike, and never repeat a value.
+TEST(CommandLines, ErrorsHaveOneStyleAndQuoteNoValue)
+{
+    const struct {
+        bool gen;
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {false, {"import", "a.reg", "--app"}, "--app needs a value"},
+        {true, {"--seed"}, "--seed needs a value"},
+        {false, {"show", "--reveal-key=Hunter2Secret"}, "--reveal-key takes no value"},
+        {true, {"--complex=Hunter2Secret"}, "--complex takes no value"},
+        {false, {"set-owner-key", "-Hunter2Secret"}, "unknown option"},
+        {true, {"-Hunter2Secret"}, "unknown option"},
+        {false, {"set-owner-key", "--Hunter2Secret=x"}, "unknown option"},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream out, err;
+        const ExitStatus status = c.gen ? runGen(c.args, out, err, GenEnvironment{})
+                                        : runSettings(c.args, out, err, SettingsEnvironment{});
+        EXPECT_EQ(status, ExitStatus::Usage);
+        EXPECT_EQ(err.str(), std::string(c.gen ? GenProgramName : SettingsProgramName) + ": " +
+                                 c.message + " (see --help)\n");
+    }
 }
 
 TEST(TovrikGenAskOwnerKey, ReadsTheKeyInsteadOfTheCommandLine)

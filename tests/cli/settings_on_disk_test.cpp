@@ -4,12 +4,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QTemporaryDir>
 
 #include <sstream>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "settings/qt_settings_store.h"
 #include "settings/registry_mapping.h"
@@ -139,6 +141,116 @@ TEST_F(SettingsOnDisk, ImportKeepsTheEarlierStoreBesideIt)
     // A second import in the same second gets a backup of its own.
     ASSERT_EQ(run({"import", TOVRIK_TEST_FIXTURES "/windows-unicode.reg"}), ExitStatus::Ok);
     EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("tovrik.conf.*.bak")}).size(), 2);
+}
+
+TEST_F(SettingsOnDisk, OnlyTheLastFiveBackupsAreKept)
+{
+    putStore(OldStore);
+    const auto put = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(folder() + u'/' + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    // Six earlier backups, the oldest first; "-2" is the second of its second.
+    const QStringList earlier = {
+        QStringLiteral("tovrik.conf.2020-01-01-120000.bak"),
+        QStringLiteral("tovrik.conf.2020-01-01-120000-2.bak"),
+        QStringLiteral("tovrik.conf.2020-01-01-120000-10.bak"),
+        QStringLiteral("tovrik.conf.2021-06-30-235959.bak"),
+        QStringLiteral("tovrik.conf.2022-02-03-040506.bak"),
+        QStringLiteral("tovrik.conf.2023-02-03-040506.bak"),
+    };
+    for (const QString& name : earlier)
+        put(name, "old");
+    // Named like a backup but not one to remove: a link (to a file of the
+    // user's elsewhere), and names that backups never have.
+    const QString elsewhere = dir_.filePath(QStringLiteral("elsewhere"));
+    QFile(elsewhere).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(
+        QFile::link(elsewhere, folder() + QStringLiteral("/tovrik.conf.2019-01-01-000000.bak")));
+    const QStringList kept = {QStringLiteral("tovrik.conf.2019-01-01.bak"),
+                              QStringLiteral("tovrik.conf.2019-01-01-000000.bak.mine"),
+                              QStringLiteral("other.conf.2019-01-01-000000.bak")};
+    for (const QString& name : kept)
+        put(name, "mine");
+    // Nor is a file of another user's (only root can make one here).
+    const bool foreign = ::geteuid() == 0;
+    if (foreign) {
+        const QByteArray path = QFile::encodeName(folder() + u'/' + earlier[1]);
+        ASSERT_EQ(::chown(path.constData(), 65534, 65534), 0);
+    }
+
+    std::string out, err;
+    ASSERT_EQ(run({"import", TOVRIK_TEST_FIXTURES "/windows-ansi.reg"}, &out, &err), ExitStatus::Ok)
+        << err;
+    EXPECT_NE(out.find("the last 5 such copies are kept"), std::string::npos) << out;
+    QStringList left = QDir(folder()).entryList({QStringLiteral("tovrik.conf.*.bak")},
+                                                QDir::Files | QDir::System | QDir::NoSymLinks);
+    left.removeAll(kept[0]);
+    ASSERT_EQ(left.size(), foreign ? 6 : 5) << left.join(u' ').toStdString();
+    // The new one, and the four newest of before.
+    EXPECT_FALSE(left.contains(earlier[0]));
+    EXPECT_EQ(left.contains(earlier[1]), foreign);
+    for (const QString& name : earlier.mid(2))
+        EXPECT_TRUE(left.contains(name)) << name.toStdString();
+    EXPECT_TRUE(
+        QFileInfo(folder() + QStringLiteral("/tovrik.conf.2019-01-01-000000.bak")).isSymLink());
+    EXPECT_TRUE(QFile::exists(elsewhere));
+    for (const QString& name : kept)
+        EXPECT_EQ(bytesOf(folder() + u'/' + name), "mine") << name.toStdString();
+}
+
+TEST_F(SettingsOnDisk, ExportReplacesALinkAndNeverWritesThroughIt)
+{
+    putStore(OldStore);
+    const QString victim = dir_.filePath(QStringLiteral("victim"));
+    const auto plant = [&](const QString& at) {
+        QFile::remove(at);
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("precious\n");
+        file.close();
+        ASSERT_TRUE(QFile::link(victim, at));
+    };
+    const QString exported = dir_.filePath(QStringLiteral("tovrik.reg"));
+
+    // The user's own link: the export takes its place.
+    plant(exported);
+    ASSERT_EQ(run({"export", exported.toStdString()}), ExitStatus::Ok);
+    EXPECT_EQ(bytesOf(victim), "precious\n");
+    EXPECT_FALSE(QFileInfo(exported).isSymLink());
+    EXPECT_TRUE(bytesOf(exported).startsWith("\xFF\xFE"));
+    EXPECT_EQ(QFile::permissions(exported) & 0x0FFF, QFile::ReadUser | QFile::WriteUser);
+
+    // A link that someone else planted in a shared folder is refused.
+    if (::geteuid() == 0) {
+        plant(exported);
+        const QByteArray link = QFile::encodeName(exported);
+        ASSERT_EQ(::lchown(link.constData(), 65534, 65534), 0);
+        std::string err;
+        EXPECT_EQ(run({"export", exported.toStdString()}, nullptr, &err), ExitStatus::Failure);
+        EXPECT_NE(err.find("link that another user made"), std::string::npos) << err;
+        EXPECT_EQ(bytesOf(victim), "precious\n");
+        EXPECT_TRUE(QFileInfo(exported).isSymLink());
+    }
+
+    // Neither a folder nor a FIFO is replaced; nothing is left beside them.
+    const QString fifo = dir_.filePath(QStringLiteral("fifo.reg"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QStringList before =
+        QDir(dir_.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System);
+    for (const QString& target :
+         {fifo, dir_.path(), dir_.filePath(QStringLiteral("no/such.reg"))}) {
+        std::string err;
+        EXPECT_EQ(run({"export", target.toStdString()}, nullptr, &err), ExitStatus::Failure)
+            << target.toStdString();
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
+    EXPECT_EQ(QDir(dir_.path())
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System),
+              before);
+    EXPECT_TRUE(QFileInfo(fifo).isFile() == false && QFileInfo(fifo).exists());
 }
 
 TEST_F(SettingsOnDisk, TextsThatQSettingsGivesAMeaningRoundTrip)
