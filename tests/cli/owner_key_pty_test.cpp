@@ -14,6 +14,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "settings/program_names.h"
 #include "settings/qt_settings_store.h"
 #include "tests/support/config_home.h"
 #include "tests/support/window_store.h"
@@ -198,7 +199,8 @@ TEST_F(PromptOnATerminal, CtrlDEndsThePromptsLine)
     type("\x04");
     EXPECT_TRUE(showsAfterAWhile("unchanged")) << seen_;
     EXPECT_EQ(exitStatus(), 1) << seen_;
-    EXPECT_NE(seen_.find("Owner key: \r\ntovrik-settings: no owner key was entered"),
+    EXPECT_NE(seen_.find("Owner key: \r\n" + std::string(SettingsProgramName) +
+                         ": no owner key was entered"),
               std::string::npos)
         << seen_;
     EXPECT_TRUE(echoes());

@@ -331,7 +331,8 @@ TEST_F(SettingsCommand, AFailedWriteKeepsNoBackup)
 
 TEST_F(SettingsCommand, AnImportThatLeavesTheKeyEmptySaysSo)
 {
-    const std::string warning = "tovrik-settings: warning: the owner key is now empty";
+    const std::string warning =
+        std::string(SettingsProgramName) + ": warning: the owner key is now empty";
     const struct {
         const char* what;
         std::u16string lines;
@@ -504,14 +505,18 @@ TEST_F(SettingsCommand, AWeakKeyIsWarnedOfAndNeedsAYesOnATerminal)
         const Result r = run({"set-owner-key"});
         EXPECT_EQ(r.status, c.set ? ExitStatus::Ok : ExitStatus::Failure) << r.err;
         EXPECT_EQ(store.readText(u"unique key").has_value(), c.set);
-        EXPECT_EQ(r.err.find("tovrik-settings: warning: this owner key has about ") == 0, c.warned)
+        EXPECT_EQ(r.err.find(std::string(SettingsProgramName) +
+                             ": warning: this owner key has about ") == 0,
+                  c.warned)
             << r.err;
         EXPECT_EQ(r.err.find("all the same? [y/N]") != std::string::npos, c.warned && c.terminal)
             << r.err;
         if (c.set) {
             EXPECT_NE(r.out.find(" bits of strength)"), std::string::npos) << r.out;
         } else {
-            EXPECT_TRUE(r.err.ends_with("tovrik-settings: the owner key is unchanged\n")) << r.err;
+            EXPECT_TRUE(r.err.ends_with(std::string(SettingsProgramName) +
+                                        ": the owner key is unchanged\n"))
+                << r.err;
         }
         EXPECT_TRUE(input.answers.empty());
     }

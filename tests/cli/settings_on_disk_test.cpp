@@ -126,7 +126,7 @@ TEST_F(SettingsOnDisk, ImportKeepsTheEarlierStoreBesideIt)
     std::string out, err;
     ASSERT_EQ(run({"import", TOVRIK_TEST_FIXTURES "/windows-ansi.reg"}, &out, &err), ExitStatus::Ok)
         << err;
-    QStringList backups = QDir(folder()).entryList({QStringLiteral("tovrik.conf.*.bak")});
+    QStringList backups = QDir(folder()).entryList({StoreFileName + QStringLiteral(".*.bak")});
     ASSERT_EQ(backups.size(), 1) << folderEntries().join(u' ').toStdString();
     const QString backup = folder() + u'/' + backups[0];
     EXPECT_EQ(bytesOf(backup), OldStore);
@@ -140,7 +140,7 @@ TEST_F(SettingsOnDisk, ImportKeepsTheEarlierStoreBesideIt)
 
     // A second import in the same second gets a backup of its own.
     ASSERT_EQ(run({"import", TOVRIK_TEST_FIXTURES "/windows-unicode.reg"}), ExitStatus::Ok);
-    EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("tovrik.conf.*.bak")}).size(), 2);
+    EXPECT_EQ(QDir(folder()).entryList({StoreFileName + QStringLiteral(".*.bak")}).size(), 2);
 }
 
 TEST_F(SettingsOnDisk, OnlyTheLastFiveBackupsAreKept)
@@ -153,12 +153,12 @@ TEST_F(SettingsOnDisk, OnlyTheLastFiveBackupsAreKept)
     };
     // Six earlier backups, the oldest first; "-2" is the second of its second.
     const QStringList earlier = {
-        QStringLiteral("tovrik.conf.2020-01-01-120000.bak"),
-        QStringLiteral("tovrik.conf.2020-01-01-120000-2.bak"),
-        QStringLiteral("tovrik.conf.2020-01-01-120000-10.bak"),
-        QStringLiteral("tovrik.conf.2021-06-30-235959.bak"),
-        QStringLiteral("tovrik.conf.2022-02-03-040506.bak"),
-        QStringLiteral("tovrik.conf.2023-02-03-040506.bak"),
+        StoreFileName + QStringLiteral(".2020-01-01-120000.bak"),
+        StoreFileName + QStringLiteral(".2020-01-01-120000-2.bak"),
+        StoreFileName + QStringLiteral(".2020-01-01-120000-10.bak"),
+        StoreFileName + QStringLiteral(".2021-06-30-235959.bak"),
+        StoreFileName + QStringLiteral(".2022-02-03-040506.bak"),
+        StoreFileName + QStringLiteral(".2023-02-03-040506.bak"),
     };
     for (const QString& name : earlier)
         put(name, "old");
@@ -166,10 +166,10 @@ TEST_F(SettingsOnDisk, OnlyTheLastFiveBackupsAreKept)
     // user's elsewhere), and names that backups never have.
     const QString elsewhere = dir_.filePath(QStringLiteral("elsewhere"));
     QFile(elsewhere).open(QIODevice::WriteOnly);
-    ASSERT_TRUE(
-        QFile::link(elsewhere, folder() + QStringLiteral("/tovrik.conf.2019-01-01-000000.bak")));
-    const QStringList kept = {QStringLiteral("tovrik.conf.2019-01-01.bak"),
-                              QStringLiteral("tovrik.conf.2019-01-01-000000.bak.mine"),
+    ASSERT_TRUE(QFile::link(elsewhere, folder() + u'/' + StoreFileName +
+                                           QStringLiteral(".2019-01-01-000000.bak")));
+    const QStringList kept = {StoreFileName + QStringLiteral(".2019-01-01.bak"),
+                              StoreFileName + QStringLiteral(".2019-01-01-000000.bak.mine"),
                               QStringLiteral("other.conf.2019-01-01-000000.bak")};
     for (const QString& name : kept)
         put(name, "mine");
@@ -184,7 +184,7 @@ TEST_F(SettingsOnDisk, OnlyTheLastFiveBackupsAreKept)
     ASSERT_EQ(run({"import", TOVRIK_TEST_FIXTURES "/windows-ansi.reg"}, &out, &err), ExitStatus::Ok)
         << err;
     EXPECT_NE(out.find("the last 5 such copies are kept"), std::string::npos) << out;
-    QStringList left = QDir(folder()).entryList({QStringLiteral("tovrik.conf.*.bak")},
+    QStringList left = QDir(folder()).entryList({StoreFileName + QStringLiteral(".*.bak")},
                                                 QDir::Files | QDir::System | QDir::NoSymLinks);
     left.removeAll(kept[0]);
     ASSERT_EQ(left.size(), foreign ? 6 : 5) << left.join(u' ').toStdString();
@@ -194,7 +194,8 @@ TEST_F(SettingsOnDisk, OnlyTheLastFiveBackupsAreKept)
     for (const QString& name : earlier.mid(2))
         EXPECT_TRUE(left.contains(name)) << name.toStdString();
     EXPECT_TRUE(
-        QFileInfo(folder() + QStringLiteral("/tovrik.conf.2019-01-01-000000.bak")).isSymLink());
+        QFileInfo(folder() + u'/' + StoreFileName + QStringLiteral(".2019-01-01-000000.bak"))
+            .isSymLink());
     EXPECT_TRUE(QFile::exists(elsewhere));
     for (const QString& name : kept)
         EXPECT_EQ(bytesOf(folder() + u'/' + name), "mine") << name.toStdString();
