@@ -8,7 +8,7 @@
 namespace {
 
 // Larger than any settings export; a bigger file is refused unread.
-constexpr qint64 MaxImportBytes = 16 * 1024 * 1024;
+constexpr qint64 MaxImportBytes = RegistryExportMaxBytes;
 
 QByteArray readImportFile(const QString& file)
 {
@@ -58,7 +58,8 @@ public:
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         if (const auto* error = std::get_if<RegistryFileError>(&parsed))
             throw CommandFailure{fileMessage(file, error->line, error->message)};
-        auto chosen = sectionImport(std::move(std::get<std::vector<RegistrySection>>(parsed)), app);
+        RegistryExport& exported = std::get<RegistryExport>(parsed);
+        auto chosen = sectionImport(std::move(exported.sections), app);
         if (const auto* error = std::get_if<RegistryFileError>(&chosen))
             throw CommandFailure{fileMessage(file, error->line, error->message)};
         const SectionImport& import = std::get<SectionImport>(chosen);
@@ -72,6 +73,10 @@ public:
 
         DialogModel model;
         loadSettings(*store, model, entropy);
+        // Without a byte order mark the bytes alone chose the encoding.
+        if (exported.encodingGuessed)
+            out << "Read " << file.toStdString() << " as "
+                << registryEncodingName(exported.encoding) << " (it has no byte order mark).\n";
         out << "Imported the settings of " << quotedDisplayText(import.app) << " from "
             << file.toStdString() << ".\n";
         out << "Owner name " << quotedDisplayText(model.ownerName) << ", owner key "
