@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "text/qt_text.h"
-#include "text/utf16le.h"
 
 namespace {
 
@@ -57,7 +56,7 @@ ExportFormat formatOf(std::string_view bytes)
 }
 
 struct Utf8Reading {
-    std::u16string text;
+    QString text;
     std::size_t invalidAt = std::string_view::npos; // the first byte that is not UTF-8
     bool beyondTwoBytes = false;                    // holds a character from U+0800 up
 };
@@ -66,13 +65,20 @@ struct Utf8Reading {
 // beyond U+10FFFF.
 Utf8Reading readUtf8(std::string_view bytes)
 {
-    Utf8Reading reading;
-    reading.text.reserve(bytes.size());
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    // The units of valid UTF-8: one for each byte but continuation bytes,
+    // two for a four-byte sequence. Counted first, since the text may be
+    // large.
+    std::size_t units = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        units += (byte(i) & 0xC0) != 0x80 ? 1 + (byte(i) >= 0xF0) : 0;
+    Utf8Reading reading;
+    reading.text = QString(static_cast<qsizetype>(units), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(reading.text.data());
     for (std::size_t i = 0; i < bytes.size();) {
         const unsigned char lead = byte(i);
         if (lead < 0x80) {
-            reading.text.push_back(lead);
+            *out++ = lead;
             ++i;
             continue;
         }
@@ -99,10 +105,10 @@ Utf8Reading readUtf8(std::string_view bytes)
         for (std::size_t k = 1; k < length; ++k)
             code = code << 6 | (byte(i + k) & 0x3F);
         if (code >= 0x10000) {
-            reading.text.push_back(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)));
-            reading.text.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+            *out++ = static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+            *out++ = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
         } else {
-            reading.text.push_back(static_cast<char16_t>(code));
+            *out++ = static_cast<char16_t>(code);
         }
         reading.beyondTwoBytes = reading.beyondTwoBytes || length > 2;
         i += length;
@@ -135,7 +141,7 @@ void decodeUnmarked(std::string_view bytes, ExportText& file)
     if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
         file.encoding = file.format == ExportFormat::Regedit4 ? RegistryFileEncoding::Cp932
                                                               : RegistryFileEncoding::Utf8;
-        file.text.assign(bytes.begin(), bytes.end());
+        file.text = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
         return;
     }
     Utf8Reading utf8 = readUtf8(bytes);
@@ -147,7 +153,7 @@ void decodeUnmarked(std::string_view bytes, ExportText& file)
         return;
     }
     Cp932Decoder decoder;
-    std::optional<std::u16string> cp932 = decoder.decode(bytes);
+    std::optional<QString> cp932 = decoder.decode(bytes);
     if (isUtf8 && cp932) {
         const auto nonAscii =
             std::find_if(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
@@ -187,10 +193,15 @@ ExportText decodeExport(std::string_view bytes)
     ExportText file;
     if (bytes.starts_with("\xFF\xFE")) {
         bytes.remove_prefix(2);
-        file.text = unitsFromUtf16Le(bytes);
-        file.format = formatOf(file.text);
+        file.text = QString(static_cast<qsizetype>(bytes.size() / 2), Qt::Uninitialized);
+        char16_t* out = reinterpret_cast<char16_t*>(file.text.data());
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+            *out++ = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                           static_cast<unsigned char>(bytes[i + 1]) << 8);
+        const std::u16string_view text = file.view();
+        file.format = formatOf(text);
         if (bytes.size() % 2 != 0)
-            fail(lineAt(std::u16string_view(file.text), file.text.size()),
+            fail(lineAt(text, text.size()),
                  "the file ends in half a UTF-16 character: it is truncated or damaged");
     } else if (bytes.starts_with("\xEF\xBB\xBF")) {
         // Not what the registry editor writes, but what a text editor may
@@ -214,12 +225,12 @@ Cp932Decoder::Cp932Decoder()
     renew();
 }
 
-std::optional<std::u16string> Cp932Decoder::decode(std::string_view bytes)
+std::optional<QString> Cp932Decoder::decode(std::string_view bytes)
 {
-    const QString text =
+    QString text =
         decoder_->decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
     if (!decoder_->hasError())
-        return text.toStdU16String();
+        return text;
     // An error stays with a decoder, and neither resetting ICU's decoder nor
     // moving another over it gives one that reports errors again.
     renew();

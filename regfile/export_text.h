@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringDecoder>
 
 #include <optional>
@@ -25,7 +26,15 @@ struct ExportText {
     ExportFormat format = ExportFormat::Version5;
     RegistryFileEncoding encoding = RegistryFileEncoding::Utf16Le;
     bool guessed = false; // as RegistryExport::encodingGuessed
-    std::u16string text;  // with the file's line breaks
+    // With the file's line breaks. A QString, which Qt's decoder fills
+    // without a copy: the text may be large.
+    QString text;
+
+    std::u16string_view view() const
+    {
+        return {reinterpret_cast<const char16_t*>(text.utf16()),
+                static_cast<std::size_t>(text.size())};
+    }
 };
 
 ExportText decodeExport(std::string_view bytes);
@@ -37,7 +46,7 @@ public:
     Cp932Decoder(const Cp932Decoder&) = delete;
     Cp932Decoder& operator=(const Cp932Decoder&) = delete;
 
-    std::optional<std::u16string> decode(std::string_view bytes);
+    std::optional<QString> decode(std::string_view bytes);
 
 private:
     void renew();

@@ -3,6 +3,7 @@
 #include <QChar>
 
 #include <algorithm>
+#include <deque>
 #include <optional>
 #include <unordered_set>
 
@@ -76,22 +77,25 @@ std::string quotedName(std::u16string_view name)
 // The value names of one section, each found by its registryNameKey in a
 // time that does not grow with their number: an open-addressing table of
 // indexes, rebuilt from the kept hashes as it grows. A file may hold very
-// many names; a table of nodes spends most of its time waiting for memory.
+// many names, so a name is kept small and its spelling is that of its
+// mention, kept elsewhere; a table of nodes spends most of its time
+// waiting for memory.
 class NameTable {
 public:
     struct Name {
-        std::u16string spelling; // as first written
-        int line = 0;            // where first written
-        std::size_t hash = 0;    // of its registryNameKey
-        bool set = false;        // the last mention sets the value; else it deletes it
-        std::size_t slot = 0;    // in the values set, or else in those deleted
+        std::size_t hash = 0; // of its registryNameKey
+        bool set = false;     // the last mention sets the value; else it deletes it
+        std::size_t slot = 0; // of that mention, in the values set or in those deleted
     };
 
     std::size_t size() const { return names_.size(); }
 
-    // The name of this registryNameKey, written as spelling on line, and
-    // whether it is new. The pointer holds until the next call.
-    std::pair<Name*, bool> find(std::u16string_view key, std::u16string_view spelling, int line)
+    // The name of this registryNameKey, written as spelling, and whether it
+    // is new; spellingOf gives the spelling of a name already there. The
+    // pointer holds until the next call.
+    template <typename SpellingOf>
+    std::pair<Name*, bool> find(std::u16string_view key, std::u16string_view spelling,
+                                const SpellingOf& spellingOf)
     {
         if (2 * (names_.size() + 1) > table_.size())
             grow();
@@ -100,11 +104,13 @@ public:
         std::size_t at = hash & mask;
         for (; table_[at] != 0; at = (at + 1) & mask) {
             Name& name = names_[table_[at] - 1];
-            if (name.hash == hash &&
-                (name.spelling == spelling || registryNameKey(name.spelling) == key))
+            if (name.hash != hash)
+                continue;
+            const std::u16string_view known = spellingOf(name);
+            if (known == spelling || registryNameKey(known) == key)
                 return {&name, false};
         }
-        names_.push_back(Name{std::u16string(spelling), line, hash});
+        names_.push_back(Name{hash});
         table_[at] = static_cast<std::uint32_t>(names_.size());
         return {&names_.back(), true};
     }
@@ -130,7 +136,7 @@ private:
 class Parser {
 public:
     Parser(const ExportText& file, const RegistrySectionOf& sectionOf)
-        : format_(file.format), text_(file.text), sectionOf_(sectionOf)
+        : format_(file.format), text_(file.view()), sectionOf_(sectionOf)
     {
         if (format_ == ExportFormat::Regedit4)
             ansiDecoder_.emplace();
@@ -171,10 +177,11 @@ private:
         std::u16string name;
         bool cleared = false;
         NameTable names;
-        // Emptied where a later line sets the value again after deleting
-        // it, or deletes it again.
-        std::vector<std::optional<RegistryValue>> values;
-        std::vector<std::optional<std::u16string>> deleted;
+        // The last mention of each name: emptied where a later line sets
+        // the value again after deleting it, or deletes it again. Deques,
+        // which grow without moving what they hold.
+        std::deque<std::optional<RegistryValue>> values;
+        std::deque<std::optional<RegistryValue>> deleted; // without data
 
         RegistrySection result()
         {
@@ -183,10 +190,15 @@ private:
             for (std::optional<RegistryValue>& value : values)
                 if (value)
                     section.values.push_back(std::move(*value));
-            for (std::optional<std::u16string>& deletion : deleted)
+            for (std::optional<RegistryValue>& deletion : deleted)
                 if (deletion)
-                    section.deleted.push_back(std::move(*deletion));
+                    section.deleted.push_back(std::move(deletion->name));
             return section;
+        }
+
+        const RegistryValue& lastMention(const NameTable::Name& known) const
+        {
+            return *(known.set ? values : deleted)[known.slot];
         }
     };
 
@@ -345,14 +357,17 @@ private:
     static void apply(Section& section, std::u16string name, std::optional<RegistryData> data,
                       int line)
     {
-        const auto [known, added] = section.names.find(registryNameKey(name), name, line);
+        const auto [known, added] =
+            section.names.find(registryNameKey(name), name, [&](const NameTable::Name& n) {
+                return std::u16string_view(section.lastMention(n).name);
+            });
         if (added) {
             if (section.names.size() > RegistryExportMaxNames)
                 fail(line, "more than " + std::to_string(RegistryExportMaxNames) +
                                " values in one key, far more than any export of settings");
-        } else if (known->spelling != name) {
-            fail(line, "the value names " + quotedName(known->spelling) + " (line " +
-                           std::to_string(known->line) + ") and " + quotedName(name) +
+        } else if (const RegistryValue& last = section.lastMention(*known); last.name != name) {
+            fail(line, "the value names " + quotedName(last.name) + " (line " +
+                           std::to_string(last.line) + ") and " + quotedName(name) +
                            " differ only in case, so the registry holds one value for both; "
                            "keep one of them");
         } else if (data && known->set) {
@@ -360,19 +375,14 @@ private:
             value.data = std::move(*data);
             value.line = line;
             return;
-        } else if (known->set) {
-            section.values[known->slot].reset();
         } else {
-            section.deleted[known->slot].reset();
+            (known->set ? section.values : section.deleted)[known->slot].reset();
         }
         known->set = data.has_value();
-        if (data) {
-            known->slot = section.values.size();
-            section.values.push_back(RegistryValue{std::move(name), std::move(*data), line});
-        } else {
-            known->slot = section.deleted.size();
-            section.deleted.push_back(std::move(name));
-        }
+        auto& mentions = data ? section.values : section.deleted;
+        known->slot = mentions.size();
+        mentions.push_back(
+            RegistryValue{std::move(name), data ? std::move(*data) : RegistryData{}, line});
     }
 
     // hex:... or hex(type):..., with "\" continuations; the view starts after
@@ -450,8 +460,8 @@ private:
             }
         }
         if (type == RegSz && format_ == ExportFormat::Regedit4) {
-            if (auto text = ansiDecoder_->decode(bytes.substr(0, bytes.find('\0'))))
-                return std::move(*text);
+            if (const auto text = ansiDecoder_->decode(bytes.substr(0, bytes.find('\0'))))
+                return text->toStdU16String();
         }
         return RegistryOtherData{type, bytes.size()};
     }
@@ -462,7 +472,7 @@ private:
     std::optional<Cp932Decoder> ansiDecoder_; // for the texts of a REGEDIT4 file
     std::size_t next_ = 0;                    // where the next line starts; npos past the last
     int lineNumber_ = 0;                      // of the line last read
-    std::vector<Section> sections_;
+    std::deque<Section> sections_;            // which a new one leaves where they are
     std::unordered_set<std::u16string> deletedKeys_;
     Section* current_ = nullptr; // the section the value lines now set, or none
 };
