@@ -2,6 +2,7 @@
 // tovrik-settings import does, then exported and imported again.
 #include <optional>
 
+#include "cli/common/display_text.h"
 #include "fuzz/fuzz_support.h"
 #include "regfile/registry_file.h"
 #include "settings/memory_settings_store.h"
@@ -20,11 +21,13 @@ MemorySettingsStore savedStore()
     return store;
 }
 
-// One clear error: a message on one line, and a line number in the file.
+// One clear error: a message on one line as the command prints it (the
+// names it quotes from the file shown escaped), and a line number in the
+// file.
 void checkError(const RegistryFileError& error, std::size_t fileSize)
 {
     FUZZ_CHECK(!error.message.empty());
-    for (char c : error.message)
+    for (char c : messageLine(error.message))
         FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
     FUZZ_CHECK(error.line >= 0 && static_cast<std::size_t>(error.line) <= fileSize + 1);
 }
@@ -36,8 +39,17 @@ std::variant<SectionImport, RegistryFileError> chosenSection(std::string_view by
     auto parsed = parseSettingsExport(bytes);
     if (auto* error = std::get_if<RegistryFileError>(&parsed))
         return *error;
-    auto& sections = std::get<std::vector<RegistrySection>>(parsed);
+    RegistryExport& file = std::get<RegistryExport>(parsed);
+    // Only a file without a byte order mark has its encoding guessed.
+    FUZZ_CHECK(!file.encodingGuessed ||
+               !(bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xEF\xBB\xBF")));
+    auto& sections = file.sections;
     FUZZ_CHECK(!sections.empty());
+    // A text is what a program reading the registry gets: nothing past a NUL.
+    for (const RegistrySection& section : sections)
+        for (const RegistryValue& value : section.values)
+            if (const auto* text = std::get_if<std::u16string>(&value.data))
+                FUZZ_CHECK(text->find(u'\0') == std::u16string::npos);
     const std::optional<std::u16string> app =
         sections.size() > 1 ? std::optional(sections.front().name) : std::nullopt;
     return sectionImport(std::move(sections), app);

@@ -1,34 +1,28 @@
 #include "regfile/registry_file.h"
 
 #include <QChar>
-#include <QString>
-#include <QStringDecoder>
 
 #include <algorithm>
+#include <deque>
 #include <optional>
+#include <unordered_set>
 
+#include "regfile/export_text.h"
 #include "text/hex_digits.h"
 #include "text/qt_text.h"
 #include "text/utf16le.h"
 
 namespace {
 
-constexpr std::u16string_view UnicodeHeader = u"Windows Registry Editor Version 5.00";
-constexpr std::u16string_view AnsiHeader = u"REGEDIT4";
-// The Windows ANSI code page of Japanese Windows, as ICU names it.
-constexpr const char* AnsiCodePage = "windows-31j";
+constexpr std::size_t npos = std::u16string_view::npos;
 
 constexpr std::uint32_t RegSz = 1;
 constexpr std::uint32_t RegBinary = 3;
 constexpr std::uint32_t RegDword = 4;
 
-struct Failure {
-    RegistryFileError error;
-};
-
 [[noreturn]] void fail(int line, std::string message)
 {
-    throw Failure{{line, std::move(message)}};
+    throw RegistryFileError{line, std::move(message)};
 }
 
 bool isBlank(char16_t c)
@@ -66,105 +60,6 @@ bool startsWithNoCase(std::u16string_view text, std::u16string_view prefix)
            registryNameKey(text.substr(0, prefix.size())) == registryNameKey(prefix);
 }
 
-// ---- Decoding: bytes to lines ----
-
-enum class Encoding { Unicode, Ansi };
-
-struct DecodedFile {
-    Encoding encoding = Encoding::Unicode;
-    std::vector<std::u16string> lines; // without their CR LF
-};
-
-void splitLines(std::u16string_view text, std::vector<std::u16string>& lines)
-{
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = text.find(u'\n', start);
-        std::u16string_view line = text.substr(start, end == text.npos ? text.npos : end - start);
-        if (!line.empty() && line.back() == u'\r')
-            line.remove_suffix(1);
-        lines.emplace_back(line);
-        if (end == text.npos)
-            return;
-        start = end + 1;
-    }
-}
-
-std::optional<std::u16string> decodeWith(QStringDecoder& decoder, std::string_view bytes)
-{
-    const QString text =
-        decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (decoder.hasError())
-        return std::nullopt;
-    return text.toStdU16String();
-}
-
-bool isHeader(std::u16string_view line)
-{
-    line = trimmed(line);
-    return line == UnicodeHeader || line == AnsiHeader;
-}
-
-[[noreturn]] void failNotAnExport()
-{
-    fail(1, "not a registry export file: the first line is neither \"" + toUtf8(UnicodeHeader) +
-                "\" nor \"REGEDIT4\"");
-}
-
-// Splits the bytes at each line feed and decodes every line on its own, so
-// that a fault is reported with its line. A line feed is never the second
-// byte of a CP932 character, so this is sound for both byte encodings; a
-// backslash (0x5C) can be, which is why lines are decoded before they are
-// read.
-void decodeLines(std::string_view bytes, const char* codec, const char* what,
-                 std::vector<std::u16string>& lines)
-{
-    std::size_t start = 0;
-    for (int number = 1;; ++number) {
-        const std::size_t end = bytes.find('\n', start);
-        QStringDecoder decoder(codec, QStringDecoder::Flag::Stateless);
-        if (!decoder.isValid())
-            fail(0, std::string("this build of Qt cannot decode ") + what +
-                        "; export the key again in the Unicode format");
-        const auto line = decodeWith(decoder, bytes.substr(start, end - start));
-        if (!line) {
-            if (number == 1)
-                failNotAnExport();
-            fail(number, std::string("not valid ") + what + " text");
-        }
-        splitLines(*line, lines);
-        // Whatever follows a first line that is no header is not read.
-        if (number == 1 && !isHeader(lines.front()))
-            failNotAnExport();
-        if (end == bytes.npos)
-            return;
-        start = end + 1;
-    }
-}
-
-DecodedFile decode(std::string_view bytes)
-{
-    DecodedFile file;
-    if (bytes.empty())
-        fail(0, "the file is empty");
-    if (bytes.starts_with("\xFF\xFE")) {
-        bytes.remove_prefix(2);
-        if (bytes.size() % 2 != 0)
-            fail(0, "UTF-16 text with an odd number of bytes: the file is cut short or damaged");
-        splitLines(unitsFromUtf16Le(bytes), file.lines);
-    } else if (bytes.starts_with("\xEF\xBB\xBF")) {
-        // Not what the registry editor writes, but what a text editor may
-        // make of its file, and as plain in what it means.
-        decodeLines(bytes.substr(3), "UTF-8", "UTF-8", file.lines);
-    } else {
-        file.encoding = Encoding::Ansi;
-        decodeLines(bytes, AnsiCodePage, "CP932 (Shift-JIS)", file.lines);
-    }
-    if (!isHeader(file.lines.front()))
-        failNotAnExport();
-    return file;
-}
-
 // ---- Parsing: lines to sections ----
 
 std::u16string_view afterComment(std::u16string_view text)
@@ -173,32 +68,105 @@ std::u16string_view afterComment(std::u16string_view text)
     return semicolon == text.npos ? text : text.substr(0, semicolon);
 }
 
+// A value name in quotes, for a message.
+std::string quotedName(std::u16string_view name)
+{
+    return "'" + toUtf8(name) + "'";
+}
+
+// The value names of one section, each found by its registryNameKey in a
+// time that does not grow with their number: an open-addressing table of
+// indexes, rebuilt from the kept hashes as it grows. A file may hold very
+// many names, so a name is kept small and its spelling is that of its
+// mention, kept elsewhere; a table of nodes spends most of its time
+// waiting for memory.
+class NameTable {
+public:
+    struct Name {
+        std::size_t hash = 0; // of its registryNameKey
+        bool set = false;     // the last mention sets the value; else it deletes it
+        std::size_t slot = 0; // of that mention, in the values set or in those deleted
+    };
+
+    std::size_t size() const { return names_.size(); }
+
+    // The name of this registryNameKey, written as spelling, and whether it
+    // is new; spellingOf gives the spelling of a name already there. The
+    // pointer holds until the next call.
+    template <typename SpellingOf>
+    std::pair<Name*, bool> find(std::u16string_view key, std::u16string_view spelling,
+                                const SpellingOf& spellingOf)
+    {
+        if (2 * (names_.size() + 1) > table_.size())
+            grow();
+        const std::size_t hash = std::hash<std::u16string_view>{}(key);
+        const std::size_t mask = table_.size() - 1;
+        std::size_t at = hash & mask;
+        for (; table_[at] != 0; at = (at + 1) & mask) {
+            Name& name = names_[table_[at] - 1];
+            if (name.hash != hash)
+                continue;
+            const std::u16string_view known = spellingOf(name);
+            if (known == spelling || registryNameKey(known) == key)
+                return {&name, false};
+        }
+        names_.push_back(Name{hash});
+        table_[at] = static_cast<std::uint32_t>(names_.size());
+        return {&names_.back(), true};
+    }
+
+private:
+    void grow()
+    {
+        std::vector<std::uint32_t> table(std::max<std::size_t>(16, 2 * table_.size()), 0);
+        const std::size_t mask = table.size() - 1;
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            std::size_t at = names_[i].hash & mask;
+            while (table[at] != 0)
+                at = (at + 1) & mask;
+            table[at] = static_cast<std::uint32_t>(i + 1);
+        }
+        table_ = std::move(table);
+    }
+
+    std::vector<Name> names_;
+    std::vector<std::uint32_t> table_; // 1 + an index into names_, or 0 for a free place
+};
+
 class Parser {
 public:
-    Parser(DecodedFile file, const RegistrySectionOf& sectionOf)
-        : file_(std::move(file)), sectionOf_(sectionOf)
+    Parser(const ExportText& file, const RegistrySectionOf& sectionOf)
+        : format_(file.format), text_(file.view()), sectionOf_(sectionOf)
     {
+        if (format_ == ExportFormat::Regedit4)
+            ansiDecoder_.emplace();
     }
 
     std::vector<RegistrySection> run()
     {
-        // Line 1 is the header.
-        for (next_ = 1; next_ < file_.lines.size();) {
-            const std::u16string_view line = trimmed(file_.lines[next_]);
-            lineNumber_ = static_cast<int>(next_) + 1;
-            ++next_;
+        nextLine(); // the header
+        while (!atEnd()) {
+            const std::u16string_view line = trimmed(nextLine());
             if (line.empty() || line.front() == u';')
                 continue;
-            if (line.front() == u'[')
+            if (line.front() == u'[') {
                 keyLine(line);
-            else if (line.front() == u'"' || line.front() == u'@')
+            } else if (line.front() == u'"' || line.front() == u'@') {
                 valueLine(line);
-            else
+                // Every line of an export ends with a line break, so a file
+                // cut anywhere in a value line ends without one.
+                if (atEnd())
+                    fail(lineNumber_, "the file ends in this value, with no line break after it: "
+                                      "it may be truncated (a whole export ends with a line "
+                                      "break)");
+            } else {
                 fail(lineNumber_, "neither a key, a value nor a comment");
+            }
         }
         std::vector<RegistrySection> sections;
+        sections.reserve(sections_.size());
         for (Section& section : sections_)
-            sections.push_back(std::move(section.result));
+            sections.push_back(section.result());
         return sections;
     }
 
@@ -206,13 +174,72 @@ private:
     struct Section {
         std::u16string pathKey; // of the first key of the section
         std::u16string nameKey;
-        RegistrySection result;
+        std::u16string name;
+        bool cleared = false;
+        NameTable names;
+        // The last mention of each name: emptied where a later line sets
+        // the value again after deleting it, or deletes it again. Deques,
+        // which grow without moving what they hold.
+        std::deque<std::optional<RegistryValue>> values;
+        std::deque<std::optional<RegistryValue>> deleted; // without data
+
+        RegistrySection result()
+        {
+            RegistrySection section{std::move(name), cleared, {}, {}};
+            section.values.reserve(values.size());
+            for (std::optional<RegistryValue>& value : values)
+                if (value)
+                    section.values.push_back(std::move(*value));
+            for (std::optional<RegistryValue>& deletion : deleted)
+                if (deletion)
+                    section.deleted.push_back(std::move(deletion->name));
+            return section;
+        }
+
+        const RegistryValue& lastMention(const NameTable::Name& known) const
+        {
+            return *(known.set ? values : deleted)[known.slot];
+        }
     };
+
+    bool atEnd() const { return next_ == npos; }
+
+    // The next line without its line break; lines are counted from 1.
+    std::u16string_view nextLine()
+    {
+        const std::size_t end = text_.find(u'\n', next_);
+        std::u16string_view line = text_.substr(next_, end == npos ? npos : end - next_);
+        next_ = end == npos ? npos : end + 1;
+        ++lineNumber_;
+        // The empty rest after the last line break is no line of its own.
+        if (lineNumber_ > RegistryExportMaxLines && !(line.empty() && atEnd()))
+            fail(lineNumber_, "more than " + std::to_string(RegistryExportMaxLines) +
+                                  " lines, far more than any export of settings");
+        if (line.ends_with(u'\r'))
+            line.remove_suffix(1);
+        if (line.size() > RegistryExportMaxLineLength)
+            fail(lineNumber_, "a line of more than " + std::to_string(RegistryExportMaxLineLength) +
+                                  " characters, far longer than any export of settings holds");
+        // The registry editor's lines are texts, which a NUL would end.
+        if (line.find(u'\0') != npos)
+            fail(lineNumber_, "a NUL character: the file is damaged, or is not a text file");
+        return line;
+    }
 
     static bool covers(std::u16string_view keyPath, std::u16string_view path)
     {
         return path.starts_with(keyPath) &&
                (path.size() == keyPath.size() || path[keyPath.size()] == u'\\');
+    }
+
+    // Whether a deleted key covers the key of this path.
+    bool deletedAbove(std::u16string_view pathKey) const
+    {
+        for (std::size_t i = 1; i <= pathKey.size(); ++i)
+            if ((i == pathKey.size() || pathKey[i] == u'\\') &&
+                deletedKeys_.contains(std::u16string(pathKey.substr(0, i))))
+                return true;
+        return false;
     }
 
     void keyLine(std::u16string_view line)
@@ -225,11 +252,11 @@ private:
             path.remove_prefix(1);
         if (path.empty())
             fail(lineNumber_, "the key has no name");
-        const std::u16string pathKey = registryNameKey(path);
-        current_ = -1;
+        std::u16string pathKey = registryNameKey(path);
+        current_ = nullptr;
         if (deletion) {
             std::erase_if(sections_, [&](const Section& s) { return covers(pathKey, s.pathKey); });
-            deletedKeys_.push_back(pathKey);
+            deletedKeys_.insert(std::move(pathKey));
             return;
         }
 
@@ -237,22 +264,27 @@ private:
         std::optional<std::u16string> name = sectionOf_(parts);
         if (!name)
             return;
-        const std::u16string nameKey = registryNameKey(*name);
+        std::u16string nameKey = registryNameKey(*name);
         const auto found = std::find_if(sections_.begin(), sections_.end(),
                                         [&](const Section& s) { return s.nameKey == nameKey; });
         if (found != sections_.end()) {
-            current_ = static_cast<int>(found - sections_.begin());
+            current_ = &*found;
             return;
         }
-        Section section{pathKey, nameKey, {}};
-        section.result.name = std::move(*name);
-        section.result.cleared = std::any_of(deletedKeys_.begin(), deletedKeys_.end(),
-                                             [&](const auto& key) { return covers(key, pathKey); });
-        sections_.push_back(std::move(section));
-        current_ = static_cast<int>(sections_.size()) - 1;
+        if (sections_.size() >= RegistryExportMaxSections)
+            fail(lineNumber_, "the keys of more than " + std::to_string(RegistryExportMaxSections) +
+                                  " programs, far more than any export of settings");
+        Section& section = sections_.emplace_back();
+        section.cleared = deletedAbove(pathKey);
+        section.pathKey = std::move(pathKey);
+        section.nameKey = std::move(nameKey);
+        section.name = std::move(*name);
+        current_ = &section;
     }
 
-    // A quoted text from its opening quote; moves the view past the closing one.
+    // A quoted text from its opening quote; moves the view past the closing
+    // one. Besides \\ and \", Wine's registry editor writes \n and \r for
+    // the line breaks of a text.
     std::u16string quoted(std::u16string_view& text) const
     {
         std::u16string result;
@@ -260,15 +292,20 @@ private:
         for (;; ++i) {
             if (i >= text.size())
                 fail(lineNumber_, "a quoted text is not closed on its line");
-            const char16_t c = text[i];
+            char16_t c = text[i];
             if (c == u'"')
                 break;
             if (c == u'\\') {
                 ++i;
-                if (i >= text.size() || (text[i] != u'\\' && text[i] != u'"'))
-                    fail(lineNumber_, "a backslash in quotes must be followed by \\ or \"");
+                c = i < text.size() ? text[i] : u'\0';
+                if (c == u'n')
+                    c = u'\n';
+                else if (c == u'r')
+                    c = u'\r';
+                else if (c != u'\\' && c != u'"')
+                    fail(lineNumber_, "a backslash in quotes must be followed by \\, \", n or r");
             }
-            result.push_back(text[i]);
+            result.push_back(c);
         }
         text.remove_prefix(i + 1);
         return result;
@@ -312,27 +349,40 @@ private:
         } else {
             fail(lineNumber_, "unknown value type");
         }
+        if (current_)
+            apply(*current_, std::move(name), std::move(data), firstLine);
+    }
 
-        if (current_ < 0)
+    // One line's setting (or, without data, deletion) of a value.
+    static void apply(Section& section, std::u16string name, std::optional<RegistryData> data,
+                      int line)
+    {
+        const auto [known, added] =
+            section.names.find(registryNameKey(name), name, [&](const NameTable::Name& n) {
+                return std::u16string_view(section.lastMention(n).name);
+            });
+        if (added) {
+            if (section.names.size() > RegistryExportMaxNames)
+                fail(line, "more than " + std::to_string(RegistryExportMaxNames) +
+                               " values in one key, far more than any export of settings");
+        } else if (const RegistryValue& last = section.lastMention(*known); last.name != name) {
+            fail(line, "the value names " + quotedName(last.name) + " (line " +
+                           std::to_string(last.line) + ") and " + quotedName(name) +
+                           " differ only in case, so the registry holds one value for both; "
+                           "keep one of them");
+        } else if (data && known->set) {
+            RegistryValue& value = *section.values[known->slot];
+            value.data = std::move(*data);
+            value.line = line;
             return;
-        RegistrySection& section = sections_[static_cast<std::size_t>(current_)].result;
-        const std::u16string nameKey = registryNameKey(name);
-        const auto sameName = [&](std::u16string_view other) {
-            return registryNameKey(other) == nameKey;
-        };
-        const auto value = std::find_if(section.values.begin(), section.values.end(),
-                                        [&](const RegistryValue& v) { return sameName(v.name); });
-        std::erase_if(section.deleted, sameName);
-        if (!data) {
-            if (value != section.values.end())
-                section.values.erase(value);
-            section.deleted.push_back(std::move(name));
-        } else if (value != section.values.end()) {
-            value->data = std::move(*data);
-            value->line = firstLine;
         } else {
-            section.values.push_back({std::move(name), std::move(*data), firstLine});
+            (known->set ? section.values : section.deleted)[known->slot].reset();
         }
+        known->set = data.has_value();
+        auto& mentions = data ? section.values : section.deleted;
+        known->slot = mentions.size();
+        mentions.push_back(
+            RegistryValue{std::move(name), data ? std::move(*data) : RegistryData{}, line});
     }
 
     // hex:... or hex(type):..., with "\" continuations; the view starts after
@@ -358,19 +408,22 @@ private:
         std::u16string_view part = trimmed(afterComment(form));
         while (part.ends_with(u'\\')) {
             joined += part.substr(0, part.size() - 1);
-            // Comment lines may stand between continuation lines.
-            while (next_ < file_.lines.size() && trimmed(file_.lines[next_]).starts_with(u';'))
-                ++next_;
-            // A file cut after the "\" ends in a blank line or none.
-            if (next_ >= file_.lines.size() || trimmed(file_.lines[next_]).empty())
+            // Comment lines may stand between continuation lines; a file cut
+            // after the "\" ends in a blank line or none.
+            std::u16string_view next;
+            do {
+                if (atEnd())
+                    fail(firstLine, "hex data ends in '\\' with no line to continue it");
+                next = trimmed(nextLine());
+            } while (next.starts_with(u';'));
+            if (next.empty())
                 fail(firstLine, "hex data ends in '\\' with no line to continue it");
-            lineNumber_ = static_cast<int>(next_) + 1;
-            part = trimmed(afterComment(file_.lines[next_]));
-            ++next_;
+            part = trimmed(afterComment(next));
         }
         joined += part;
 
         std::string bytes;
+        bytes.reserve(joined.size() / 3 + 1);
         std::u16string_view rest = joined;
         while (!rest.empty()) {
             const std::size_t comma = rest.find(u',');
@@ -386,7 +439,10 @@ private:
         return typedData(type, bytes);
     }
 
-    RegistryData typedData(std::uint32_t type, const std::string& bytes) const
+    // A REG_SZ is what a program reading the registry sees: the text up to
+    // its first NUL, in UTF-16LE units in a Version 5.00 file and in CP932
+    // bytes in a REGEDIT4 file.
+    RegistryData typedData(std::uint32_t type, std::string_view bytes)
     {
         if (type == RegDword && bytes.size() == 4) {
             std::uint32_t value = 0;
@@ -394,31 +450,31 @@ private:
                 value = value << 8 | static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
             return static_cast<std::int32_t>(value);
         }
-        if (type == RegSz) {
-            std::string_view data = bytes;
-            if (file_.encoding == Encoding::Unicode && data.size() % 2 == 0) {
-                if (data.ends_with(std::string_view("\0\0", 2)))
-                    data.remove_suffix(2);
-                return unitsFromUtf16Le(data);
+        if (type == RegSz && format_ == ExportFormat::Version5) {
+            std::u16string units = unitsFromUtf16Le(bytes);
+            const std::size_t nul = units.find(u'\0');
+            // A last odd byte before any NUL leaves the text unknown.
+            if (nul != npos || bytes.size() % 2 == 0) {
+                units.resize(std::min(nul, units.size()));
+                return units;
             }
-            if (file_.encoding == Encoding::Ansi) {
-                if (data.ends_with('\0'))
-                    data.remove_suffix(1);
-                QStringDecoder decoder(AnsiCodePage, QStringDecoder::Flag::Stateless);
-                if (auto text = decodeWith(decoder, data))
-                    return std::move(*text);
-            }
+        }
+        if (type == RegSz && format_ == ExportFormat::Regedit4) {
+            if (const auto text = ansiDecoder_->decode(bytes.substr(0, bytes.find('\0'))))
+                return text->toStdU16String();
         }
         return RegistryOtherData{type, bytes.size()};
     }
 
-    DecodedFile file_;
-    std::size_t next_ = 0;
-    int lineNumber_ = 0;
+    const ExportFormat format_;
+    const std::u16string_view text_;
     const RegistrySectionOf& sectionOf_;
-    std::vector<Section> sections_;
-    std::vector<std::u16string> deletedKeys_;
-    int current_ = -1; // the section the value lines now set, or none
+    std::optional<Cp932Decoder> ansiDecoder_; // for the texts of a REGEDIT4 file
+    std::size_t next_ = 0;                    // where the next line starts; npos past the last
+    int lineNumber_ = 0;                      // of the line last read
+    std::deque<Section> sections_;            // which a new one leaves where they are
+    std::unordered_set<std::u16string> deletedKeys_;
+    Section* current_ = nullptr; // the section the value lines now set, or none
 };
 
 // ---- Writing ----
@@ -473,9 +529,12 @@ std::u16string hexText(std::u16string_view prefix, std::u16string_view text)
 std::u16string registryNameKey(std::u16string_view name)
 {
     std::u16string key(name);
-    for (char16_t& unit : key)
-        if (!QChar::isSurrogate(unit))
+    for (char16_t& unit : key) {
+        if (unit < 0x80) // the common case, done without a table
+            unit = unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 0x20) : unit;
+        else if (!QChar::isSurrogate(unit))
             unit = static_cast<char16_t>(QChar::toUpper(static_cast<char32_t>(unit)));
+    }
     return key;
 }
 
@@ -491,20 +550,31 @@ std::vector<std::u16string_view> keyPathParts(std::u16string_view path)
     }
 }
 
-std::variant<std::vector<RegistrySection>, RegistryFileError>
+const char* registryEncodingName(RegistryFileEncoding encoding)
+{
+    switch (encoding) {
+    case RegistryFileEncoding::Utf16Le: return "UTF-16";
+    case RegistryFileEncoding::Utf8: return "UTF-8";
+    case RegistryFileEncoding::Cp932: return "CP932 (Shift-JIS)";
+    }
+    return "";
+}
+
+std::variant<RegistryExport, RegistryFileError>
 parseRegistryExport(std::string_view bytes, const RegistrySectionOf& sectionOf)
 {
     try {
-        return Parser(decode(bytes), sectionOf).run();
-    } catch (const Failure& failure) {
-        return failure.error;
+        const ExportText file = decodeExport(bytes);
+        return RegistryExport{Parser(file, sectionOf).run(), file.encoding, file.guessed};
+    } catch (const RegistryFileError& error) {
+        return error;
     }
 }
 
 std::string writeRegistryExport(std::u16string_view keyPath, std::span<const RegistryValue> values)
 {
     std::u16string text =
-        std::u16string(UnicodeHeader) + u"\r\n\r\n[" + std::u16string(keyPath) + u"]\r\n";
+        std::u16string(Version5Header) + u"\r\n\r\n[" + std::u16string(keyPath) + u"]\r\n";
     for (const RegistryValue& value : values) {
         const std::u16string name = (value.name.empty() ? u"@" : quotedText(value.name)) + u"=";
         if (const auto* str = std::get_if<std::u16string>(&value.data)) {

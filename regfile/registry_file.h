@@ -12,9 +12,19 @@
 // Registry export files (.reg), as the Windows registry editor writes and
 // reads them.
 //
-// Two encodings exist: "Windows Registry Editor Version 5.00" files are
+// Two formats exist: "Windows Registry Editor Version 5.00" files are
 // UTF-16LE with a byte order mark, "REGEDIT4" files hold the same lines in
-// the Windows ANSI code page, here CP932 (Shift-JIS).
+// the Windows ANSI code page, here CP932 (Shift-JIS). The header names the
+// format, and with it how hex(1) data holds a text; the file's own text may
+// since have been saved in another encoding (see RegistryFileEncoding).
+
+// Limits far above any real export of a program's settings. A file beyond
+// one is refused, so that no file can make the reader slow or large.
+inline constexpr std::size_t RegistryExportMaxBytes = 16 * 1024 * 1024;
+inline constexpr int RegistryExportMaxLines = 1'000'000;
+inline constexpr std::size_t RegistryExportMaxLineLength = 1024 * 1024; // UTF-16 units
+inline constexpr std::size_t RegistryExportMaxSections = 100;
+inline constexpr std::size_t RegistryExportMaxNames = 100'000; // value names in one section
 
 // Data of a type other than a text or a 32-bit integer, or of one of those
 // two types written in a shape that cannot be read as one.
@@ -52,6 +62,25 @@ struct RegistrySection {
     std::vector<std::u16string> deleted; // names whose last mention is a deletion
 };
 
+// How the text of a file was read.
+enum class RegistryFileEncoding {
+    Utf16Le, // after its byte order mark
+    Utf8,    // after its byte order mark, or valid UTF-8 without one
+    Cp932,
+};
+
+// "UTF-16", "UTF-8" or "CP932 (Shift-JIS)".
+const char* registryEncodingName(RegistryFileEncoding encoding);
+
+struct RegistryExport {
+    std::vector<RegistrySection> sections; // in the order first named
+    RegistryFileEncoding encoding = RegistryFileEncoding::Utf16Le;
+    // The file has no byte order mark, holds bytes beyond ASCII, and was
+    // read in an encoding that its format does not have: UTF-8, or CP932
+    // in a Version 5.00 file. A text editor or iconv made it so.
+    bool encodingGuessed = false;
+};
+
 struct RegistryFileError {
     int line = 0; // counted from 1; 0 when the fault belongs to the whole file
     std::string message;
@@ -65,10 +94,21 @@ std::u16string registryNameKey(std::u16string_view name);
 // A key's path split at its backslashes.
 std::vector<std::u16string_view> keyPathParts(std::u16string_view path);
 
-// Reads a whole export file: the sections of the keys that sectionOf wants,
-// in the order first named. Every line must be well formed, whatever key it
-// belongs to.
-std::variant<std::vector<RegistrySection>, RegistryFileError>
+// Reads a whole export file: the sections of the keys that sectionOf wants.
+// Every line must be well formed, whatever key it belongs to, and end with
+// a line break if it sets a value (else the file may be cut short). A
+// section in which one value name is spelt in two ways that the registry
+// takes for one name is refused: which spelling and which value the
+// registry would keep is not what the file shows.
+//
+// A file without a byte order mark is read as UTF-8 when it is valid UTF-8,
+// else as CP932; it is refused when it is neither, or when either reading
+// could be meant (its only non-ASCII characters are two-byte UTF-8
+// sequences that are also valid CP932, such as "ü" and "ﾃｼ").
+//
+// A text ends at its first NUL, as a program reading the registry sees it;
+// a NUL character in the file's own text is refused.
+std::variant<RegistryExport, RegistryFileError>
 parseRegistryExport(std::string_view bytes, const RegistrySectionOf& sectionOf);
 
 // A "Windows Registry Editor Version 5.00" file (UTF-16LE, byte order mark,

@@ -20,15 +20,18 @@ std::string quotedName(std::u16string_view name)
     return quoted;
 }
 
-// The window's own entry for a name as the registry matches names.
+// The window's own entry for a name as the registry matches names. A file
+// may hold very many names, so the window's are folded once.
 const StoredName* storedNameOf(std::u16string_view name)
 {
-    const std::u16string key = registryNameKey(name);
-    const auto& names = storedNames();
-    const auto found = std::find_if(names.begin(), names.end(), [&](const StoredName& stored) {
-        return registryNameKey(stored.name) == key;
-    });
-    return found != names.end() ? &*found : nullptr;
+    static const auto byKey = [] {
+        std::map<std::u16string, const StoredName*, std::less<>> names;
+        for (const StoredName& stored : storedNames())
+            names.emplace(registryNameKey(stored.name), &stored);
+        return names;
+    }();
+    const auto found = byKey.find(registryNameKey(name));
+    return found != byKey.end() ? found->second : nullptr;
 }
 
 std::string typeDescription(const RegistryData& data)
@@ -81,8 +84,7 @@ std::u16string settingsKeyPath(std::u16string_view app)
            std::u16string(app) + u'\\' + std::u16string(SettingsSection);
 }
 
-std::variant<std::vector<RegistrySection>, RegistryFileError>
-parseSettingsExport(std::string_view bytes)
+std::variant<RegistryExport, RegistryFileError> parseSettingsExport(std::string_view bytes)
 {
     const std::u16string software = registryNameKey(u"Software");
     const std::u16string organization = registryNameKey(fromQ(toQ(SettingsOrganization)));
@@ -98,8 +100,7 @@ parseSettingsExport(std::string_view bytes)
         return std::u16string(parts[n - 2]);
     };
     auto parsed = parseRegistryExport(bytes, sectionOf);
-    if (const auto* sections = std::get_if<std::vector<RegistrySection>>(&parsed);
-        sections && sections->empty())
+    if (const auto* file = std::get_if<RegistryExport>(&parsed); file && file->sections.empty())
         return RegistryFileError{0, "no key ...\\Software\\" + std::string(SettingsOrganization) +
                                         "\\<NAME>\\" + toUtf8(SettingsSection) + " in the file"};
     return parsed;

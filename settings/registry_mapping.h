@@ -23,8 +23,7 @@ std::u16string settingsKeyPath(std::u16string_view app);
 // The settings sections of an export file, one for each program named, in
 // the order first named; an error for a damaged file or one without such a
 // key.
-std::variant<std::vector<RegistrySection>, RegistryFileError>
-parseSettingsExport(std::string_view bytes);
+std::variant<RegistryExport, RegistryFileError> parseSettingsExport(std::string_view bytes);
 
 // The values as an export writes them.
 std::vector<RegistryValue> registryValues(const std::vector<NamedValue>& values);

@@ -10,7 +10,7 @@
 namespace {
 
 // Larger than any settings export; a bigger file is refused unread.
-constexpr qint64 MaxImportBytes = 16 * 1024 * 1024;
+constexpr qint64 MaxImportBytes = RegistryExportMaxBytes;
 
 QByteArray readImportFile(const QString& file)
 {
@@ -83,11 +83,12 @@ public:
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         if (const auto* error = std::get_if<RegistryFileError>(&parsed))
             throw CommandFailure{fileMessage(file, error->line, error->message)};
-        auto chosen = sectionImport(std::get<std::vector<RegistrySection>>(parsed), app);
+        const RegistryExport& exported = std::get<RegistryExport>(parsed);
+        auto chosen = sectionImport(exported.sections, app);
         if (const auto* error = std::get_if<RegistryFileError>(&chosen))
             throw CommandFailure{fileMessage(file, error->line, error->message)};
         const SectionImport& import = std::get<SectionImport>(chosen);
-        refuseUntypableOwnerKey(file, import, std::get<std::vector<RegistrySection>>(parsed));
+        refuseUntypableOwnerKey(file, import, exported.sections);
 
         const std::shared_ptr<void> lock = takeWriteLock(env);
         const QString backupPath = backUp(env);
@@ -104,6 +105,10 @@ public:
         if (model.ownerKey.empty())
             warn(input, "the owner key is now empty, so anyone can work out your passwords; set "
                         "one with `tovrik-settings set-owner-key`");
+        // Without a byte order mark the bytes alone chose the encoding.
+        if (exported.encodingGuessed)
+            out << "Read " << shownPath(file) << " as " << registryEncodingName(exported.encoding)
+                << " (it has no byte order mark).\n";
         out << "Imported the settings of " << quotedDisplayText(import.app) << " from "
             << shownPath(file) << ".\n";
         out << "Owner name " << quotedDisplayText(model.ownerName) << ", owner key "

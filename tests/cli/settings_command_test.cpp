@@ -193,14 +193,37 @@ TEST_F(SettingsCommand, EitherWindowsExportImportsAndMakesItsPasswords)
                       "--length", "16", "--list", "abcdef", "--spread", "2"});
     ASSERT_EQ(lines(expected).size(), 4u);
 
-    for (const char* fixture : {"windows-unicode.reg", "windows-ansi.reg"}) {
+    // Wine's export writes its values in another order and a line break in
+    // a text as \r\n; iconv and text editors drop the byte order mark of a
+    // Version 5.00 file when they make it UTF-8.
+    const std::string unicode = fixtureBytes("windows-unicode.reg");
+    const std::string utf8 =
+        QString::fromStdU16String(unitsFromUtf16Le(std::string_view(unicode).substr(2)))
+            .toUtf8()
+            .toStdString();
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool readAsUtf8; // and says so
+    } files[] = {
+        {"windows-unicode.reg", unicode, false},
+        {"windows-ansi.reg", fixtureBytes("windows-ansi.reg"), false},
+        {"wine-reg-export.reg", fixtureBytes("wine-reg-export.reg"), false},
+        {"utf8-without-bom.reg", utf8, true},
+    };
+    for (const auto& [fixture, bytes, readAsUtf8] : files) {
         SCOPED_TRACE(fixture);
         store = MemorySettingsStore();
         store.put(u"seed1", u"from an earlier start"); // replaced
-        const Result r = run({"import", file(fixture, fixtureBytes(fixture))});
+        const std::string path = file(fixture, bytes);
+        const Result r = run({"import", path});
         ASSERT_EQ(r.status, ExitStatus::Ok) << r.err;
         EXPECT_NE(r.out.find("'Tovrik'"), std::string::npos) << r.out;
         EXPECT_NE(r.out.find("/backup-"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("Read " + path + " as UTF-8 (it has no byte order mark).\n") !=
+                      std::string::npos,
+                  readAsUtf8)
+            << r.out;
 
         std::map<std::u16string, StoredValue, std::less<>> values;
         for (const auto& [name, data] : FixtureValues)
@@ -222,7 +245,7 @@ TEST_F(SettingsCommand, ImportedValuesAreWhatTheWindowWouldLoad)
     };
     const Case cases[] = {
         {"odd values",
-         Key + u"\"user name\"=\"\u3000 x \"\n\"length\"=dword:00000078\n\"mode\"=dword:00000007\n"
+         Key + u"\"user name\"=\"\u3000 x \"\n\"mode\"=dword:00000007\n"
                u"\"complex\"=dword:fffffffb\n\"mojisetmax\"=dword:00000002\n"
                u"\"mojisetsel\"=dword:00000005\n\"MS01\"=\"zyxx\"\n\"spread\"=dword:00000007\n"
                u"\"MS05\"=\"left by a larger table\"\n\"Length\"=dword:00000001\n",
@@ -241,6 +264,13 @@ TEST_F(SettingsCommand, ImportedValuesAreWhatTheWindowWouldLoad)
         {"a deleted value reads as its default",
          Key + u"\"seed1\"=-\n\"length\"=dword:00000010\n",
          {{u"seed1", u"TANE"}, {u"length", 16}}},
+        {"a text is what the Windows program reads: up to its first NUL; Wine's escapes",
+         Key + u"\"unique key\"=hex(1):41,00,00,00,42,00,00,00\n\"seed1\"=\"a\\r\\nb\"\n",
+         {{u"unique key", u"A"}, {u"seed1", u"a\r\nb"}}},
+        {"a name that the registry does not take for the window's",
+         Key + u"\"unique \u212Aey\"=\"kelvin\"\n\"unique key\"=\"plain\"\n"
+               u"\"unique \u212Aey\"=-\n",
+         {{u"unique key", u"plain"}}},
         {"a deleted key: nothing of the store is kept",
          u"[-HKEY_CURRENT_USER\\Software\\Ostrel Applications\\Tovrik\\setting102]\n" + Key +
              u"\"length\"=dword:00000010\n",
@@ -294,6 +324,18 @@ TEST_F(SettingsCommand, ImportRefusesAndTouchesNothing)
          {},
          regFile(Key + u"\"length\"=dword:10\n\"unique key\"=\"cut\tkey\"\n"),
          {"odd.reg:5: the owner key ('unique key') holds a control character"}},
+        {"a file that ends inside a value",
+         {},
+         regFile(Key + u"\"mode\"=dword:00002431\n\"length\"=dword:000"),
+         {"odd.reg:5:", "truncated"}},
+        {"two spellings of one name",
+         {},
+         regFile(Key + u"\"unique key\"=\"a\"\n\"Unique Key\"=\"b\"\n"),
+         {"odd.reg:5:", "'unique key' (line 4)", "'Unique Key'", "case"}},
+        {"UTF-8 or CP932, no byte order mark to tell",
+         {},
+         "REGEDIT4\r\n" + toUtf8(Key) + "\"user name\"=\"M\xC3\xBCller\"\r\n",
+         {"odd.reg:3:", "UTF-8", "CP932", "Version 5.00"}},
         {"not an export", {}, "junk", {"odd.reg:1:"}},
     };
     for (const Case& c : cases) {
@@ -572,7 +614,7 @@ TEST_F(SettingsCommand, ExportWritesEveryStoredValueInTheWindowsOrder)
     QFile written(QString::fromStdString(path));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     auto parsed = parseSettingsExport(written.readAll().toStdString());
-    const auto& sections = std::get<std::vector<RegistrySection>>(parsed);
+    const auto& sections = std::get<RegistryExport>(parsed).sections;
     ASSERT_EQ(sections.size(), 1u);
     EXPECT_EQ(sections[0].name, u"Tovrik");
     const std::vector<RegistryValue> expected = {

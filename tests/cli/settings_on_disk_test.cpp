@@ -105,7 +105,12 @@ TEST_F(SettingsOnDisk, DamagedFilesLeaveTheStoreAsItWasByteForByte)
          utf16File(header + u"[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\Tovrik]\n"
                             u"\"length\"=dword:00000010\n"),
          ": no key"},
-        {"odd-byte-count.reg", unicode.substr(0, unicode.size() - 1), ": UTF-16"},
+        {"odd-byte-count.reg", unicode.substr(0, unicode.size() - 1), ":31: "},
+        // "length"=dword:000 and half of the next character.
+        {"cut-in-a-dword.reg",
+         unicode.substr(0, unicode.find(std::string("d\0w\0o\0r\0d\0:\0", 12)) + 19), ":11: "},
+        {"cut-after-a-digit.reg",
+         unicode.substr(0, unicode.find(std::string("d\0w\0o\0r\0d\0:\0", 12)) + 18), ":11: "},
         {"binary-junk.reg", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 18), ":1: "},
     };
     for (const Case& c : cases) {

@@ -5,9 +5,11 @@
 #include <QFile>
 #include <QStringEncoder>
 
+#include <map>
 #include <random>
 
 #include "tests/support/reg_fixtures.h"
+#include "text/qt_text.h"
 #include "text/utf16le.h"
 
 namespace {
@@ -41,13 +43,13 @@ Sections parsed(const std::string& bytes)
         ADD_FAILURE() << "line " << error->line << ": " << error->message;
         return {};
     }
-    return std::get<Sections>(result);
+    return std::get<RegistryExport>(result).sections;
 }
 
 RegistryFileError refused(const std::string& bytes)
 {
     auto result = parseSettingsExport(bytes);
-    if (std::holds_alternative<Sections>(result)) {
+    if (std::holds_alternative<RegistryExport>(result)) {
         ADD_FAILURE() << "accepted";
         return {};
     }
@@ -86,6 +88,17 @@ TEST(RegistryFile, BothFixturesHoldTheSameSettings)
         }
         EXPECT_EQ(section.values[1].line, 9); // "unique key"
     }
+
+    // Wine's reg export: its own order, and a text's line breaks as \r\n.
+    const Sections wine = parsed(fixtureBytes("wine-reg-export.reg"));
+    ASSERT_EQ(wine.size(), 1u);
+    std::map<std::u16string, RegistryData> expected(FixtureValues.begin(), FixtureValues.end());
+    expected[u"note"] = u"first line\r\nsecond line";
+    expected[u"window"] = RegistryOtherData{3, 28};
+    std::map<std::u16string, RegistryData> values;
+    for (const RegistryValue& value : wine[0].values)
+        values[value.name] = value.data;
+    EXPECT_EQ(values, expected);
 }
 
 TEST(RegistryFile, LinesApplyInOrderAsTheRegistryEditorWould)
@@ -99,8 +112,8 @@ TEST(RegistryFile, LinesApplyInOrderAsTheRegistryEditorWould)
     };
     const std::u16string other = u"[HKEY_CURRENT_USER\\Software\\Other\\setting102]\n";
     const Case cases[] = {
-        {"last setting wins, case-blind names, comments",
-         Key + u"\"length\"=dword:a ; ten\n  ; a comment\n\"LENGTH\" = dword:FFFFFFFF\n",
+        {"last setting wins, comments",
+         Key + u"\"length\"=dword:a ; ten\n  ; a comment\n\"length\" = dword:FFFFFFFF\n",
          false,
          {{u"length", std::int32_t{-1}}},
          {}},
@@ -147,6 +160,26 @@ TEST(RegistryFile, LinesApplyInOrderAsTheRegistryEditorWould)
           {u"b", RegistryOtherData{3, 0}},
           {u"q", RegistryOtherData{11, 8}}},
          {}},
+        {"a text ends at its first NUL, as the Windows program reads it",
+         Key + u"\"t\"=hex(1):41,00,00,00,42,00,00,00\n\"u\"=hex(1):41,00,00,00,42\n"
+               u"\"v\"=hex(1):41,00,42\n",
+         false,
+         {{u"t", u"A"}, {u"u", u"A"}, {u"v", RegistryOtherData{1, 3}}},
+         {}},
+        {"names that only the simple upper case of each unit makes one",
+         Key + u"\"\u212Aey\"=\"kelvin\"\n\"key\"=\"k\"\n\"stra\u00DFe\"=\"sharp s\"\n"
+               u"\"STRASSE\"=\"ss\"\n",
+         false,
+         {{u"\u212Aey", u"kelvin"},
+          {u"key", u"k"},
+          {u"stra\u00DFe", u"sharp s"},
+          {u"STRASSE", u"ss"}},
+         {}},
+        {"Wine's escapes for line breaks, in names too",
+         Key + u"\"a\\nb\"=\"x\\r\\ny\\\\n\"\n",
+         false,
+         {{u"a\nb", u"x\r\ny\\n"}},
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -158,10 +191,12 @@ TEST(RegistryFile, LinesApplyInOrderAsTheRegistryEditorWould)
     }
 
     // hex(1) in a REGEDIT4 file is text in the ANSI code page.
-    const Sections ansi = parsed(ansiFile(Key + u"\"t\"=hex(1):95,5c,83,5c,00\n"));
+    const Sections ansi =
+        parsed(ansiFile(Key + u"\"t\"=hex(1):95,5c,83,5c,00\n\"u\"=hex(1):95,5c,00,41,00\n"));
     ASSERT_EQ(ansi.size(), 1u);
-    ASSERT_EQ(ansi[0].values.size(), 1u);
+    ASSERT_EQ(ansi[0].values.size(), 2u);
     EXPECT_EQ(ansi[0].values[0].data, RegistryData(u"表ソ"));
+    EXPECT_EQ(ansi[0].values[1].data, RegistryData(u"表"));
 
     // Several programs under the organisation.
     const Sections two = parsed(unicodeFile(
@@ -181,6 +216,9 @@ TEST(RegistryFile, MalformedLinesAreRefusedWithTheirNumber)
         {Key + u"\"user name\"=\"cut sh", 3, "not closed"},
         {Key + u"\"user name=\"x\"\n", 3, "followed by '='"},
         {Key + u"\"k\"=\"a\\b\"\n", 3, "backslash"},
+        {Key + u"\"k\"=\"a\\0b\"\n", 3, "backslash"},
+        {Key + u"\"k\"=\"a" + std::u16string(1, u'\0') + u"b\"\n", 3, "NUL"},
+        {Key + u"; a comment" + std::u16string(1, u'\0') + u"\n", 3, "NUL"},
         {Key + u"\"length\"=dword:0000001g\n", 3, "hex digits"},
         {Key + u"\"length\"=dword:123456789\n", 3, "hex digits"},
         {Key + u"\"length\"=dword:\n", 3, "hex digits"},
@@ -196,6 +234,16 @@ TEST(RegistryFile, MalformedLinesAreRefusedWithTheirNumber)
         {u"[HKEY_CURRENT_USER\\Software\n", 2, "']'"},
         {u"[]\n", 2, "no name"},
         {Key + u"junk\n", 3, "neither"},
+        // The file ends inside a value, or may: a complete line ends with a
+        // line break.
+        {Key + u"\"length\"=dword:000", 3, "truncated"},
+        {Key + u"\"b\"=hex:01,\\\n  02", 4, "truncated"},
+        {u"\"x\"=\"in no key\"", 2, "truncated"},
+        // Two spellings of one name, however far apart.
+        {Key + u"\"a\"=\"x\"\n\"A\"=\"y\"\n", 4, "'a' (line 3) and 'A' differ only in case"},
+        {Key + u"\"a\"=-\n[HKEY_USERS\\S-1\\Software\\Ostrel Applications\\Tovrik\\setting102]\n"
+               u"\"A\"=dword:1\n",
+         5, "case"},
         {u"\n[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\Tovrik]\n\"a\"=\"b\"\n", 0,
          "no key"},
     };
@@ -209,13 +257,16 @@ TEST(RegistryFile, MalformedLinesAreRefusedWithTheirNumber)
 TEST(RegistryFile, FilesThatAreNoExportAreRefused)
 {
     const std::string v5 = unicodeFile(Key);
+    const std::string dword = unicodeFile(Key + u"\"length\"=dword:0000");
     const struct {
         std::string bytes;
         int line;
         const char* says;
     } cases[] = {
         {"", 0, "empty"},
-        {v5.substr(0, v5.size() - 1), 0, "odd number of bytes"},
+        // Cut inside the last line break, and inside a dword.
+        {v5.substr(0, v5.size() - 1), 2, "half a UTF-16 character"},
+        {dword.substr(0, dword.size() - 1), 3, "half a UTF-16 character"},
         {"Windows Registry Editor Version 5.00\r\n", 0, "no key"}, // a header without a key
         {"REGEDIT5\r\n", 1, "not a registry export"},
         {std::string("\xFF\xFE", 2) + std::string("R\0E\0G\0", 6), 1, "not a registry export"},
@@ -225,11 +276,126 @@ TEST(RegistryFile, FilesThatAreNoExportAreRefused)
          1, "not a registry export"},
         {ansiFile(Key) + "\"a\"=\"\x85\x40\"\r\n", 3, "CP932"},
         {"\xEF\xBB\xBFREGEDIT4\r\n\xC3\r\n", 2, "UTF-8"},
+        // No byte order mark: neither UTF-8 nor CP932, or either one.
+        {"Windows Registry Editor Version 5.00\r\n" + toUtf8(Key) + "\"a\"=\"\x85\xFF\"\r\n", 3,
+         "neither UTF-8 nor CP932"},
+        {"REGEDIT4\r\n" + toUtf8(Key) + "\"a\"=\"M\xC3\xBCller\"\r\n", 3, "as UTF-8 and as CP932"},
     };
     for (const auto& c : cases) {
         const RegistryFileError error = refused(c.bytes);
         EXPECT_EQ(error.line, c.line) << error.message;
         EXPECT_NE(error.message.find(c.says), std::string::npos) << error.message;
+    }
+}
+
+TEST(RegistryFile, FilesBeyondALimitAreRefusedWhereTheyPassIt)
+{
+    const std::string header = "Windows Registry Editor Version 5.00\r\n" + toUtf8(Key);
+    const auto repeated = [](std::size_t count, const auto& line) {
+        std::string lines;
+        for (std::size_t i = 0; i < count; ++i)
+            lines += line(i);
+        return lines;
+    };
+    const auto blank = [](std::size_t) { return std::string("\r\n"); };
+    const auto value = [](std::size_t i) { return "\"v" + std::to_string(i) + "\"=dword:1\r\n"; };
+    const auto program = [](std::size_t i) {
+        return "[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\p" + std::to_string(i) +
+               "\\setting102]\r\n";
+    };
+    // Comment lines of 1 KiB, this many bytes in all.
+    const auto comments = [](std::size_t bytes) {
+        const std::string line = ";" + std::string(1021, 'x') + "\r\n";
+        std::string lines;
+        lines.reserve(bytes);
+        while (lines.size() + line.size() <= bytes)
+            lines += line;
+        return lines + std::string(bytes - lines.size(), '\n');
+    };
+    const int lines = RegistryExportMaxLines;
+    const int names = static_cast<int>(RegistryExportMaxNames);
+    const int programs = static_cast<int>(RegistryExportMaxSections);
+    const struct {
+        const char* what;
+        std::string bytes;
+        int line; // 0: read
+        std::string says;
+    } cases[] = {
+        {"lines", header + repeated(lines - 2, blank), 0, ""},
+        {"lines", header + repeated(lines - 1, blank), lines + 1,
+         "more than " + std::to_string(lines) + " lines"},
+        {"line length",
+         header + "\"t\"=\"" + std::string(RegistryExportMaxLineLength - 6, 'x') + "\"\r\n", 0, ""},
+        {"line length",
+         header + "\"t\"=\"" + std::string(RegistryExportMaxLineLength - 5, 'x') + "\"\r\n", 3,
+         "more than " + std::to_string(RegistryExportMaxLineLength) + " characters"},
+        {"values", header + repeated(names, value), 0, ""},
+        {"values", header + repeated(names + 1, value), names + 3,
+         "more than " + std::to_string(names) + " values"},
+        {"programs", header + repeated(programs - 1, program), 0, ""},
+        {"programs", header + repeated(programs, program), programs + 2,
+         "more than " + std::to_string(programs) + " programs"},
+        {"bytes", header + comments(RegistryExportMaxBytes - header.size()), 0, ""},
+        {"bytes", header + comments(RegistryExportMaxBytes - header.size() + 1), 0,
+         "larger than " + std::to_string(RegistryExportMaxBytes >> 20) + " MiB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.what << ", " << c.bytes.size() << " bytes");
+        auto result = parseSettingsExport(c.bytes);
+        if (c.says.empty()) {
+            EXPECT_TRUE(std::holds_alternative<RegistryExport>(result))
+                << std::get<RegistryFileError>(result).message;
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<RegistryFileError>(result));
+        const RegistryFileError& error = std::get<RegistryFileError>(result);
+        EXPECT_EQ(error.line, c.line) << error.message;
+        EXPECT_NE(error.message.find(c.says), std::string::npos) << error.message;
+    }
+}
+
+TEST(RegistryFile, FilesWithoutAByteOrderMarkAreReadAsTheirBytesSay)
+{
+    using enum RegistryFileEncoding;
+    const auto cp932 = [](std::u16string_view text) {
+        QStringEncoder encoder("windows-31j");
+        const QByteArray bytes = encoder.encode(QString::fromStdU16String(std::u16string(text)));
+        return bytes.toStdString();
+    };
+    const std::string v5 = "Windows Registry Editor Version 5.00\r\n\r\n" + toUtf8(Key);
+    const std::string v4 = "REGEDIT4\r\n\r\n" + toUtf8(Key);
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::u16string text; // of the first value
+        RegistryFileEncoding encoding;
+        bool guessed;
+    } cases[] = {
+        {"Version 5.00 made UTF-8", v5 + "\"t\"=\"日本\"\r\n", u"日本", Utf8, true},
+        {"REGEDIT4 made UTF-8", v4 + "\"t\"=\"山田 太郎\"\r\n", u"山田 太郎", Utf8, true},
+        {"REGEDIT4 as the registry editor writes it", v4 + cp932(u"\"t\"=\"山田 太郎\"\r\n"),
+         u"山田 太郎", Cp932, false},
+        {"Version 5.00 made CP932", v5 + cp932(u"\"t\"=\"山田\"\r\n"), u"山田", Cp932, true},
+        {"two-byte UTF-8 that is not CP932", v4 + "\"t\"=\"Ā\"\r\n", u"Ā", Utf8, true},
+        // hex(1) holds UTF-16LE in a Version 5.00 file and CP932 in a
+        // REGEDIT4 file, whatever the file's own text has become.
+        {"Version 5.00 made ASCII", v5 + "\"t\"=hex(1):e5,65,2c,67,00,00\r\n", u"日本", Utf8,
+         false},
+        {"REGEDIT4 with a UTF-8 byte order mark",
+         "\xEF\xBB\xBF" + v4 + "\"t\"=hex(1):95,5c,83,5c,00\r\n\"u\"=\"é\"\r\n", u"表ソ", Utf8,
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto result = parseSettingsExport(c.bytes);
+        ASSERT_TRUE(std::holds_alternative<RegistryExport>(result))
+            << std::get<RegistryFileError>(result).message;
+        const RegistryExport& file = std::get<RegistryExport>(result);
+        EXPECT_EQ(file.encoding, c.encoding);
+        EXPECT_EQ(file.encodingGuessed, c.guessed);
+        ASSERT_EQ(file.sections.size(), 1u);
+        ASSERT_FALSE(file.sections[0].values.empty());
+        EXPECT_EQ(file.sections[0].values[0].data, RegistryData(c.text));
     }
 }
 
@@ -264,7 +430,12 @@ TEST(RegistryFile, WrittenFilesReadBackTheSameValues)
         ASSERT_EQ(sections[0].values.size(), values.size());
         for (std::size_t i = 0; i < values.size(); ++i) {
             EXPECT_EQ(sections[0].values[i].name, values[i].name);
-            EXPECT_EQ(sections[0].values[i].data, values[i].data);
+            // A text comes back as far as its first NUL, as the Windows
+            // program reads it.
+            RegistryData expected = values[i].data;
+            if (auto* str = std::get_if<std::u16string>(&expected))
+                str->resize(std::min(str->size(), str->find(u'\0')));
+            EXPECT_EQ(sections[0].values[i].data, expected);
         }
     }
 }
