@@ -1,7 +1,9 @@
 #include "settings/store_lock.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QThread>
 
 #include "settings/lock_file.h"
 #include "settings/program_names.h"
@@ -30,11 +32,21 @@ std::optional<WindowLockPlace> windowLockPlace(const QtSettingsStore& store, std
     return WindowLockPlace{nullptr, path, path};
 }
 
-WindowLock::WindowLock(WindowLockPlace place, int retryMilliseconds)
+WindowLock::WindowLock(WindowLockPlace place, int retryMilliseconds, int writerWaitMilliseconds)
     : folder_(std::move(place.folder)), path_(std::move(place.path))
 {
-    if (tryTake())
-        return;
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        const LockTry attempt = tryLockFile(path_);
+        held_ = attempt.held;
+        if (held_)
+            return;
+        const bool writing = attempt.busy && attempt.holder == toQ(SettingsProgramName);
+        if (!writing || waited.elapsed() >= writerWaitMilliseconds)
+            break;
+        QThread::msleep(20);
+    }
     retry_.setInterval(retryMilliseconds);
     QObject::connect(&retry_, &QTimer::timeout, [this] {
         if (tryTake())

@@ -29,11 +29,17 @@ std::optional<WindowLockPlace> windowLockPlace(const QtSettingsStore& store, std
 
 // Held by a window for its whole run, from before it loads the store. A
 // window started while another holds the lock starts all the same, and takes
-// the lock once the other has ended.
+// the lock once the other has ended. tovrik-settings holds the lock only for
+// one write: a window waits for that write to end (writerWaitMilliseconds at
+// most), so
+// that it loads what the write left rather than save the old values over it.
 class WindowLock {
 public:
+    static constexpr int WriterWaitMilliseconds = 5000;
+
     // Tries again every retryMilliseconds while the lock cannot be taken.
-    explicit WindowLock(WindowLockPlace place, int retryMilliseconds = 2000);
+    explicit WindowLock(WindowLockPlace place, int retryMilliseconds = 2000,
+                        int writerWaitMilliseconds = WriterWaitMilliseconds);
 
     bool held() const { return held_ != nullptr; }
 

@@ -53,9 +53,12 @@ int CVeldraApp::run()
     // From the start, so that a window ended at logout always releases its
     // lock: the dialog then ends as Esc ends it.
     const EndSignals ending;
-    QtSettingsStore store(organizationName(), applicationName());
-    const bool usable =
-        store.access() == StoreAccess::Ours || store.access() == StoreAccess::Absent;
+    std::optional<QtSettingsStore> opened;
+    opened.emplace(organizationName(), applicationName());
+    const auto isUsable = [&opened] {
+        return opened->access() == StoreAccess::Ours || opened->access() == StoreAccess::Absent;
+    };
+    bool usable = isUsable();
     // A store that is not the user's own, or that could not be read, is
     // neither trusted nor overwritten: the window starts afresh and keeps
     // its changes in memory.
@@ -66,8 +69,14 @@ int CVeldraApp::run()
     std::optional<WindowLock> lock;
     std::string why;
     if (usable)
-        if (std::optional<WindowLockPlace> place = windowLockPlace(store, why))
+        if (std::optional<WindowLockPlace> place = windowLockPlace(*opened, why)) {
             lock.emplace(std::move(*place));
+            // A write of tovrik-settings may have ended while the lock was
+            // sought: the window starts from what it left.
+            opened.emplace(organizationName(), applicationName());
+            usable = isUsable();
+        }
+    QtSettingsStore& store = *opened;
     SystemSeams seams;
     CVeldraDlg dialog(usable ? static_cast<SettingsStore&>(store) : unsaved, seams,
                       store.location());

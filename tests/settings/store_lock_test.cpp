@@ -8,6 +8,11 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 
+#include <chrono>
+
+#include <thread>
+
+#include "settings/program_names.h"
 #include "settings/qt_settings_store.h"
 #include "tests/support/config_home.h"
 #include "tests/support/window_store.h"
@@ -22,6 +27,8 @@
 #include <QFileInfo>
 #include <QLockFile>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/wait.h>
@@ -113,6 +120,44 @@ void leaveLock(const QString& path, const QByteArray& bytes, int age)
     file.close();
     const timeval then[2] = {{std::time(nullptr) - age, 0}, {std::time(nullptr) - age, 0}};
     ASSERT_EQ(::utimes(QFile::encodeName(path).constData(), then), 0);
+}
+
+// tovrik-settings holds the lock for one write only: a window that starts
+// meanwhile waits for the write to end, so that it reads what was written
+// and its saves do not undo it; a writer that does not end is not waited
+// for beyond the bound.
+TEST(StoreLock, AWindowWaitsForAWriteToEnd)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(LockFileName);
+    const WindowLockPlace place{nullptr, path, path};
+    // A writer's lock, as tovrik-settings leaves it while it writes.
+    const int writer =
+        ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    ASSERT_GE(writer, 0);
+    const QByteArray lines =
+        QByteArray::number(static_cast<qint64>(::getpid())) + '\n' +
+        QByteArray(SettingsProgramName.data(), static_cast<qsizetype>(SettingsProgramName.size())) +
+        '\n' + QSysInfo::machineHostName().toUtf8() + '\n';
+    ASSERT_EQ(::write(writer, lines.constData(), static_cast<std::size_t>(lines.size())),
+              lines.size());
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+
+    EXPECT_FALSE(WindowLock(place, 2000, 100).held());
+
+    static constexpr int WriteMilliseconds = 300;
+    std::thread write([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(WriteMilliseconds));
+        ::unlink(QFile::encodeName(path).constData());
+        ::close(writer);
+    });
+    QElapsedTimer waited;
+    waited.start();
+    const WindowLock window(place);
+    const qint64 elapsed = waited.elapsed();
+    write.join();
+    EXPECT_TRUE(window.held());
+    EXPECT_GE(elapsed, WriteMilliseconds - 50);
 }
 
 TEST(StoreLock, ALockWhoseHolderHasGoneIsTakenOverAndNoOther)
