@@ -110,7 +110,8 @@ XDG_CONFIG_HOME=$work/config WM_CLASS_FILE=$work/wm_class \
   kill "$app"
 ' 2>/dev/null
 grep -qF "\"$wm_class\"" "$work/wm_class" || fail "window class $(cat "$work/wm_class"), entry says $wm_class"
-[ -s "$work/config/Ostrel Applications/tovrik.conf" ] || fail "the installed window saved no settings"
+store=$(XDG_CONFIG_HOME=$work/config /usr/bin/tovrik-settings path)
+[ -s "$store" ] || fail "the installed window saved no settings"
 
 echo "-- removal"
 files=$(dpkg -L tovrik)

@@ -11,8 +11,9 @@ scripts/build.sh build >/dev/null
 
 config=$(mktemp -d)
 trap 'rm -rf "$config"' EXIT
-mkdir -p "$config/Ostrel Applications"
-printf '[setting102]\nspread=4\n' >"$config/Ostrel Applications/tovrik.conf"
+store=$(XDG_CONFIG_HOME=$config build/cli/tovrik-settings path)
+mkdir -p "$(dirname "$store")"
+printf '[setting102]\nspread=4\n' >"$store"
 
 XDG_CONFIG_HOME=$config QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
   xvfb-run -a -s "-screen 0 800x600x24" dbus-run-session -- bash -ec '

@@ -9,8 +9,9 @@ scripts/build.sh build >/dev/null
 mkdir -p docs
 config=$(mktemp -d)
 trap 'rm -rf "$config"' EXIT
-mkdir -p "$config/Ostrel Applications"
-cat > "$config/Ostrel Applications/tovrik.conf" <<'CONF'
+store=$(XDG_CONFIG_HOME=$config build/cli/tovrik-settings path)
+mkdir -p "$(dirname "$store")"
+cat >"$store" <<'CONF'
 [setting102]
 spread=2
 seed1=example.com
