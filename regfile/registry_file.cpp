@@ -68,12 +68,6 @@ std::u16string_view afterComment(std::u16string_view text)
     return semicolon == text.npos ? text : text.substr(0, semicolon);
 }
 
-// A value name in quotes, for a message.
-std::string quotedName(std::u16string_view name)
-{
-    return "'" + toUtf8(name) + "'";
-}
-
 // The value names of one section, each found by its registryNameKey in a
 // time that does not grow with their number: an open-addressing table of
 // indexes, rebuilt from the kept hashes as it grows. A file may hold very
@@ -366,8 +360,8 @@ private:
                 fail(line, "more than " + std::to_string(RegistryExportMaxNames) +
                                " values in one key, far more than any export of settings");
         } else if (const RegistryValue& last = section.lastMention(*known); last.name != name) {
-            fail(line, "the value names " + quotedName(last.name) + " (line " +
-                           std::to_string(last.line) + ") and " + quotedName(name) +
+            fail(line, "the value names " + quotedRegistryName(last.name) + " (line " +
+                           std::to_string(last.line) + ") and " + quotedRegistryName(name) +
                            " differ only in case, so the registry holds one value for both; "
                            "keep one of them");
         } else if (data && known->set) {
@@ -593,4 +587,14 @@ std::string writeRegistryExport(std::u16string_view keyPath, std::span<const Reg
     bytes.reserve(2 + text.size() * 2);
     appendUtf16Le(bytes, text);
     return bytes;
+}
+
+std::string quotedRegistryName(std::u16string_view name)
+{
+    // Appended piece by piece: GCC 12 warns, wrongly, about a literal
+    // joined to a temporary string in optimised builds.
+    std::string quoted = "'";
+    quoted += toUtf8(name);
+    quoted += '\'';
+    return quoted;
 }

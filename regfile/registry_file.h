@@ -91,6 +91,10 @@ struct RegistryFileError {
 // "\u212Aey" (KELVIN SIGN) and "key" are two.
 std::u16string registryNameKey(std::u16string_view name);
 
+// A name in single quotes, as UTF-8, for a message; whoever shows the
+// message escapes its control characters.
+std::string quotedRegistryName(std::u16string_view name);
+
 // A key's path split at its backslashes.
 std::vector<std::u16string_view> keyPathParts(std::u16string_view path);
 

@@ -8,18 +8,6 @@
 
 namespace {
 
-// A name in quotes, for a message; the caller shows its control
-// characters escaped.
-std::string quotedName(std::u16string_view name)
-{
-    // Appended piece by piece: GCC 12 warns, wrongly, about a literal
-    // joined to a temporary string in optimised builds.
-    std::string quoted = "'";
-    quoted += toUtf8(name);
-    quoted += '\'';
-    return quoted;
-}
-
 // The window's own entry for a name as the registry matches names. A file
 // may hold very many names, so the window's are folded once.
 const StoredName* storedNameOf(std::u16string_view name)
@@ -58,7 +46,7 @@ std::string appList(const std::vector<RegistrySection>& sections)
 {
     std::string list;
     for (const RegistrySection& section : sections)
-        list += (list.empty() ? "" : ", ") + quotedName(section.name);
+        list += (list.empty() ? "" : ", ") + quotedRegistryName(section.name);
     return list;
 }
 
@@ -129,7 +117,7 @@ sectionImport(std::vector<RegistrySection> sections, const std::optional<std::u1
                 return registryNameKey(s.name) == wanted;
             });
         if (found == sections.end())
-            return RegistryFileError{0, "no settings of " + quotedName(*app) +
+            return RegistryFileError{0, "no settings of " + quotedRegistryName(*app) +
                                             " in the file; it holds those of " + appList(sections)};
         chosen = static_cast<std::size_t>(found - sections.begin());
     } else if (sections.size() > 1) {
@@ -151,8 +139,9 @@ sectionImport(std::vector<RegistrySection> sections, const std::optional<std::u1
         else if (!isText && std::holds_alternative<std::int32_t>(value.data))
             import.values[stored->name] = std::get<std::int32_t>(value.data);
         else
-            return RegistryFileError{value.line, "the value " + quotedName(stored->name) + " is " +
-                                                     typeDescription(value.data) + "; it must be " +
+            return RegistryFileError{value.line, "the value " + quotedRegistryName(stored->name) +
+                                                     " is " + typeDescription(value.data) +
+                                                     "; it must be " +
                                                      (isText ? "a text" : "a dword")};
     }
     for (const std::u16string& name : section.deleted)
