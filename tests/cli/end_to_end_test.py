@@ -16,8 +16,9 @@ import subprocess
 import sys
 import tempfile
 
-gen, fixture = sys.argv[1], sys.argv[2]
-settings = sys.argv[3] if len(sys.argv) > 3 else None
+# Absolute, as some cases run the programs from another folder.
+gen, fixture = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+settings = os.path.abspath(sys.argv[3]) if len(sys.argv) > 3 else None
 STORE_FOLDER, STORE_FILE = os.path.split(
     os.path.relpath(glob.glob(os.path.join(fixture, "*", "*"))[0], fixture))
 NOBODY = 65534
