@@ -38,7 +38,10 @@ std::optional<std::u16string> QtSettingsStore::readText(std::u16string_view name
 
 std::optional<std::int32_t> QtSettingsStore::readInt(std::u16string_view name) const
 {
-    return intOf(read(name));
+    const QVariant value = read(name);
+    if (backend_->typed() && value.typeId() == QMetaType::QString)
+        return std::nullopt;
+    return intOf(value);
 }
 
 void QtSettingsStore::writeText(std::u16string_view name, std::u16string_view value)
@@ -61,7 +64,9 @@ bool QtSettingsStore::flush()
     // then cost a look at the store and no write.
     backend_->refresh();
     const bool unchanged = std::all_of(written_.begin(), written_.end(), [this](const auto& entry) {
-        return holdsExactly(backend_->value(entry.first), entry.second);
+        const QVariant stored = backend_->value(entry.first);
+        return holdsExactly(stored, entry.second) &&
+               (!backend_->typed() || stored.typeId() == entry.second.typeId());
     });
     const bool stored = unchanged ? backend_->keep() : backend_->write(written_);
     if (stored)

@@ -10,8 +10,9 @@
 
 // The per-user store on QSettings, section "setting102": on Linux the INI
 // file <config dir>/<organization>/<application>.conf (XDG_CONFIG_HOME
-// honoured, read when the store is made), elsewhere the native store (the
-// registry under HKEY_CURRENT_USER\Software on Windows).
+// honoured, read when the store is made), on Windows the registry key
+// HKEY_CURRENT_USER\Software\<organization>\<application>, elsewhere the
+// platform's native store.
 //
 // The store is read when it is made, and only when it is the user's own
 // (access() and problem() tell); reads never create anything. Writes are

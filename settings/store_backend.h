@@ -25,7 +25,8 @@ using StoredValues = std::map<QString, QVariant>;
 
 // Where the per-user store lives on this platform and how a save reaches it.
 // One implementation per platform, chosen in CMake: ini_backend_posix.cpp (an
-// INI file that must be the user's own) on Linux, native_backend.cpp (the
+// INI file that must be the user's own) on Linux, registry_backend_windows.cpp
+// (the registry, REG_SZ and REG_DWORD) on Windows, native_backend.cpp (the
 // platform's own store through QSettings) elsewhere.
 class StoreBackend {
 public:
@@ -40,6 +41,10 @@ public:
 
     // The value as the store holds it, or an invalid QVariant.
     virtual QVariant value(const QString& key) const = 0;
+    // True when values carry their own type, as in the registry: a text
+    // there is no number, even "10", and a save replaces it with one. An
+    // INI file holds every value as text.
+    virtual bool typed() const { return false; }
     // Brings value() up to date with changes made by other programs since
     // the last read or write.
     virtual void refresh() = 0;
