@@ -8,9 +8,6 @@
 
 namespace {
 
-// The Windows ANSI code page of Japanese Windows, as ICU names it.
-constexpr const char* AnsiCodePage = "windows-31j";
-
 [[noreturn]] void fail(int line, std::string message)
 {
     throw RegistryFileError{line, std::move(message)};
@@ -218,31 +215,4 @@ ExportText decodeExport(std::string_view bytes)
         decodeUnmarked(bytes, file);
     }
     return file;
-}
-
-Cp932Decoder::Cp932Decoder()
-{
-    renew();
-}
-
-std::optional<QString> Cp932Decoder::decode(std::string_view bytes)
-{
-    QString text =
-        decoder_->decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (!decoder_->hasError())
-        return text;
-    // An error stays with a decoder, and neither resetting ICU's decoder nor
-    // moving another over it gives one that reports errors again.
-    renew();
-    return std::nullopt;
-}
-
-void Cp932Decoder::renew()
-{
-    // Stateless: each text is decoded afresh, and one that ends inside a
-    // character is an error.
-    decoder_.emplace(AnsiCodePage, QStringDecoder::Flag::Stateless);
-    if (!decoder_->isValid())
-        fail(0, "this build of Qt cannot decode CP932 (Shift-JIS); export the key again in the "
-                "Unicode format");
 }

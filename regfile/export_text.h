@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,10 +40,13 @@ struct ExportText {
 
 ExportText decodeExport(std::string_view bytes);
 
-// The text of CP932 bytes, or nothing for bytes that are not CP932.
+// The text of CP932 bytes, or nothing for bytes that are not CP932. One
+// implementation per platform, chosen in CMake: cp932_decoder_qt.cpp (Qt's
+// codec from ICU), cp932_decoder_windows.cpp (the system's code page).
 class Cp932Decoder {
 public:
     Cp932Decoder();
+    ~Cp932Decoder();
     Cp932Decoder(const Cp932Decoder&) = delete;
     Cp932Decoder& operator=(const Cp932Decoder&) = delete;
 
@@ -51,5 +55,5 @@ public:
 private:
     void renew();
 
-    std::optional<QStringDecoder> decoder_;
+    std::unique_ptr<QStringDecoder> decoder_; // Qt's, where Qt decodes CP932
 };

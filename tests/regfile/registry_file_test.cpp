@@ -5,6 +5,10 @@
 #include <QFile>
 #include <QStringEncoder>
 
+#ifdef _WIN32
+#include "platform/windows_api.h"
+#endif
+
 #include <map>
 #include <random>
 
@@ -22,14 +26,30 @@ std::string unicodeFile(std::u16string_view lines)
     return utf16File(u"Windows Registry Editor Version 5.00\n" + std::u16string(lines));
 }
 
+// Text in CP932: through Qt's codec from ICU, or on Windows, whose Qt has
+// no ICU, through the system's code page.
+std::string cp932(std::u16string_view text)
+{
+#ifdef _WIN32
+    const std::wstring wide = QString::fromStdU16String(std::u16string(text)).toStdWString();
+    const int size =
+        WideCharToMultiByte(932, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(std::size_t(size > 0 ? size : 0), '\0');
+    WideCharToMultiByte(932, 0, wide.data(), int(wide.size()), bytes.data(), size, nullptr,
+                        nullptr);
+    return bytes;
+#else
+    QStringEncoder encoder("windows-31j");
+    const QByteArray bytes = encoder.encode(QString::fromStdU16String(std::u16string(text)));
+    return bytes.toStdString();
+#endif
+}
+
 // A REGEDIT4 file of these lines, in CP932.
 std::string ansiFile(std::u16string_view lines)
 {
-    QStringEncoder encoder("windows-31j");
-    const QByteArray bytes =
-        encoder.encode(QString::fromStdU16String(u"REGEDIT4\n" + std::u16string(lines))
-                           .replace(QStringLiteral("\n"), QStringLiteral("\r\n")));
-    return bytes.toStdString();
+    return cp932(fromQ(QString::fromStdU16String(u"REGEDIT4\n" + std::u16string(lines))
+                           .replace(QStringLiteral("\n"), QStringLiteral("\r\n"))));
 }
 
 const std::u16string& Key = SettingsKey;
@@ -357,11 +377,6 @@ TEST(RegistryFile, FilesBeyondALimitAreRefusedWhereTheyPassIt)
 TEST(RegistryFile, FilesWithoutAByteOrderMarkAreReadAsTheirBytesSay)
 {
     using enum RegistryFileEncoding;
-    const auto cp932 = [](std::u16string_view text) {
-        QStringEncoder encoder("windows-31j");
-        const QByteArray bytes = encoder.encode(QString::fromStdU16String(std::u16string(text)));
-        return bytes.toStdString();
-    };
     const std::string v5 = "Windows Registry Editor Version 5.00\r\n\r\n" + toUtf8(Key);
     const std::string v4 = "REGEDIT4\r\n\r\n" + toUtf8(Key);
     const struct {

@@ -1,0 +1,39 @@
+// CP932 through Qt's codecs, which take it from ICU.
+
+#include "regfile/export_text.h"
+
+namespace {
+
+// The Windows ANSI code page of Japanese Windows, as ICU names it.
+constexpr const char* AnsiCodePage = "windows-31j";
+
+} // namespace
+
+Cp932Decoder::Cp932Decoder()
+{
+    renew();
+}
+
+Cp932Decoder::~Cp932Decoder() = default;
+
+std::optional<QString> Cp932Decoder::decode(std::string_view bytes)
+{
+    QString text =
+        decoder_->decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (!decoder_->hasError())
+        return text;
+    // An error stays with a decoder, and neither resetting ICU's decoder nor
+    // moving another over it gives one that reports errors again.
+    renew();
+    return std::nullopt;
+}
+
+void Cp932Decoder::renew()
+{
+    // Stateless: each text is decoded afresh, and one that ends inside a
+    // character is an error.
+    decoder_ = std::make_unique<QStringDecoder>(AnsiCodePage, QStringDecoder::Flag::Stateless);
+    if (!decoder_->isValid())
+        throw RegistryFileError{0, "this build of Qt cannot decode CP932 (Shift-JIS); export the "
+                                   "key again in the Unicode format"};
+}
