@@ -15,4 +15,6 @@ struct Console {
     bool outputIsTerminal = false;
 };
 
+// Also readies std::cout and std::cerr, unsynchronised with C's stdio: on a
+// Windows console they write UTF-16, elsewhere the bytes they are given.
 Console openConsole(int argc, char** argv);

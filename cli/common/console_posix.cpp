@@ -2,11 +2,13 @@
 
 #include <clocale>
 #include <cstring>
+#include <iostream>
 #include <langinfo.h>
 #include <unistd.h>
 
 Console openConsole(int argc, char** argv)
 {
+    std::ios::sync_with_stdio(false);
     Console console;
     console.arguments.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
     std::setlocale(LC_CTYPE, "");

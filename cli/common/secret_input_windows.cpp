@@ -1,14 +1,8 @@
 #include "cli/common/secret_input.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/windows_api.h"
 
-#include <cstdio>
+#include <iostream>
 
 namespace {
 
@@ -29,8 +23,8 @@ public:
         const bool console = GetConsoleMode(in, &mode) != 0;
         if (console)
             SetConsoleMode(in, mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
-        std::fwrite(prompt.data(), 1, prompt.size(), stderr);
-        std::fflush(stderr);
+        // Through std::cerr, which writes UTF-16 to a console (openConsole).
+        std::cerr << prompt << std::flush;
         std::wstring line;
         bool ended = false;
         while (true) {
@@ -47,7 +41,7 @@ public:
         }
         if (console)
             SetConsoleMode(in, mode);
-        std::fputs("\n", stderr);
+        std::cerr << '\n' << std::flush;
         if (ended)
             return std::nullopt;
         const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),

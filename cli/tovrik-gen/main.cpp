@@ -8,7 +8,6 @@ int main(int argc, char** argv)
 {
     disableCoreDumps();
     const Console console = openConsole(argc, argv);
-    std::ios::sync_with_stdio(false);
     const std::unique_ptr<SecretInput> input = systemSecretInput();
     GenEnvironment env = systemGenEnvironment(*input);
     env.argumentsAreUtf8 = console.argumentsAreUtf8;

@@ -14,7 +14,6 @@ int main(int argc, char** argv)
     const Console console = openConsole(argc, argv);
     // Names this process in the lock file that it takes while it writes.
     QCoreApplication::setApplicationName(toQ(SettingsProgramName));
-    std::ios::sync_with_stdio(false);
     const std::unique_ptr<SecretInput> input = systemSecretInput();
     SettingsEnvironment env = systemSettingsEnvironment(*input);
     env.argumentsAreUtf8 = console.argumentsAreUtf8;
