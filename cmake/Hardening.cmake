@@ -1,6 +1,7 @@
-# Compiler and linker hardening for every target: stack protector, fortified
-# libc calls, stack clash protection, position-independent executables, and
-# relocations made read-only at start (full RELRO). Each flag is used only
+# Compiler and linker hardening for every target, chosen per toolchain. On
+# Linux: stack protector, fortified libc calls, stack clash protection,
+# position-independent executables, and relocations made read-only at start
+# (full RELRO). Each flag is used only
 # where the toolchain takes it. -fcf-protection marks our own code, but on
 # Debian 12 the linked programs carry no IBT/SHSTK property: the C library's
 # start files lack it, and the linker keeps only what every object has.
@@ -14,6 +15,31 @@ if(MSVC)
   check_linker_flag(CXX /CETCOMPAT TOVRIK_HAVE_CETCOMPAT)
   if(TOVRIK_HAVE_CETCOMPAT)
     add_link_options(/CETCOMPAT)
+  endif()
+  return()
+endif()
+
+# MinGW-w64: executables that the loader may place anywhere in the 64-bit
+# address space (ASLR with high entropy) and whose data never runs (DEP),
+# with the stack protector, which there lives in libssp, and fortified calls,
+# which use it too. GCC 12 for MinGW fails with an internal error under
+# -fstack-clash-protection, and -fcf-protection and RELRO have no meaning
+# for PE executables, so none of those is used there.
+if(MINGW)
+  foreach(flag -fstack-protector-strong)
+    string(MAKE_C_IDENTIFIER "TOVRIK_HAVE${flag}" have)
+    check_cxx_compiler_flag(${flag} ${have})
+    if(${have})
+      add_compile_options(${flag})
+      add_link_options(${flag})
+    endif()
+  endforeach()
+  if(NOT TOVRIK_SANITIZE)
+    add_compile_options($<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>)
+  endif()
+  check_linker_flag(CXX "LINKER:--dynamicbase,--high-entropy-va,--nxcompat" TOVRIK_HAVE_PE_ASLR)
+  if(TOVRIK_HAVE_PE_ASLR)
+    add_link_options("LINKER:--dynamicbase,--high-entropy-va,--nxcompat")
   endif()
   return()
 endif()

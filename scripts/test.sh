@@ -2,7 +2,8 @@
 # Installs what is missing, checks the formatting, then builds and runs every
 # test: a normal build, its window tests once more on Wayland, one build
 # under AddressSanitizer and UBSan, the package, the web page, the
-# benchmarks, the hardening and the fuzz targets; CI runs this. With --quick,
+# benchmarks, the hardening, the fuzz targets, and the Windows build under
+# Wine; CI runs this. With --quick,
 # only the normal build and its tests, for daily work.
 # Usage: test.sh [--quick]
 set -euo pipefail
@@ -54,3 +55,6 @@ scripts/check-hardening.sh build
 
 echo "== fuzz targets, briefly"
 scripts/fuzz.sh 10
+
+echo "== the Windows build, its tests under Wine, the zip and the installer"
+scripts/windows.sh

@@ -33,6 +33,7 @@ options=(
   -DQT_BUILD_BENCHMARKS=OFF
   -DFEATURE_tabletevent=OFF
   -DFEATURE_opengl=OFF
+  -DFEATURE_dynamicgl=OFF
   -DFEATURE_vulkan=OFF
   -DFEATURE_dbus=OFF
   -DFEATURE_network=OFF
@@ -89,20 +90,27 @@ if [ -f "$prefix/tovrik-stamp" ] && [ "$(cat "$prefix/tovrik-stamp")" = "$stamp_
   exit 0
 fi
 
-rm -rf source build
-dpkg-source --no-check -x "$dsc" source >/dev/null
-
+# A build that stopped (a machine that went down, a full disk) goes on from
+# where it was when its source and options are the same.
 trap 'echo "windows-qt: failed; the end of $work/build.log:" >&2; tail -n 40 "$work/build.log" >&2' ERR
 start=$(date +%s)
-cmake -S source -B build -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DQT_HOST_PATH=/usr \
-  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-  -DCMAKE_INSTALL_PREFIX="$prefix" \
-  "${options[@]}" >build.log
+if [ "$(cat build/tovrik-stamp 2>/dev/null)" != "$stamp_text" ]; then
+  rm -rf source build
+  dpkg-source --no-check -x "$dsc" source >/dev/null
+  cmake -S source -B build -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+    -DQT_HOST_PATH=/usr \
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DCMAKE_INSTALL_PREFIX="$prefix" \
+    "${options[@]}" >build.log
+  printf '%s\n' "$stamp_text" >build/tovrik-stamp
+fi
 cmake --build build >>build.log
 rm -rf "$prefix"
 cmake --install build >>build.log
+# Qt stays in its own DLLs under the LGPL; its licence texts travel with them.
+mkdir -p "$prefix/licenses"
+cp source/LICENSES/*.txt "$prefix/licenses/" 2>/dev/null || cp source/LICENSE.* "$prefix/licenses/"
 printf '%s\n' "$stamp_text" >"$prefix/tovrik-stamp"
 echo "windows-qt: built in $(($(date +%s) - start)) s" >&2
 rm -rf source build

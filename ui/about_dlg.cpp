@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "engine/version.h"
+#include "ui/app_icon.h"
 #include "ui/dialog_units.h"
 #include "ui/one_line_edit.h"
 
@@ -20,7 +21,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 
     auto* iconLabel = new QLabel(this);
     iconLabel->setGeometry(du.rect(11, 11, 20, 20));
-    iconLabel->setPixmap(QIcon(QStringLiteral(":/tovrik.svg")).pixmap(iconLabel->size()));
+    iconLabel->setPixmap(appIcon().pixmap(iconLabel->size()));
 
     templateLabel(this, du, QStringLiteral("Version ") + QLatin1StringView(TovrikVersion),
                   QRect(15, 37, 101, 9));

@@ -3,7 +3,7 @@
 #include <QWidget>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
+#include "platform/windows_api.h"
 #endif
 
 bool appendAboutItemToSystemMenu(QWidget* window, const QString& text)

@@ -20,6 +20,7 @@
 #include "settings/load_save.h"
 #include "text/qt_text.h"
 #include "ui/about_dlg.h"
+#include "ui/app_icon.h"
 #include "ui/dialog_units.h"
 #include "ui/one_line_edit.h"
 #include "ui/result_layout.h"
@@ -64,7 +65,7 @@ CVeldraDlg::CVeldraDlg(SettingsStore& store, UiSeams& seams, QString storeLocati
     : QDialog(parent), store_(store), seams_(seams), storeLocation_(std::move(storeLocation))
 {
     initResources();
-    icon_ = QIcon(QStringLiteral(":/tovrik.svg"));
+    icon_ = appIcon();
     buildTemplate();
     nameObjects();
 }

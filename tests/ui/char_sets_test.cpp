@@ -227,6 +227,12 @@ TEST_F(CharSetTest, ClosedSelectorTellsNumberedSetsApart)
         const QString shown = combo->shownText();
         EXPECT_TRUE(shown.endsWith(full.right(2))) << shown.toStdString();
         EXPECT_TRUE(shown.startsWith(full.left(2))) << shown.toStdString();
+#ifdef Q_OS_WIN
+        // Qt's offscreen platform on Windows finds no fonts and draws no
+        // text, so the pictures would all be alike.
+        if (QGuiApplication::platformName() == u"offscreen")
+            continue;
+#endif
         drawn.push_back(combo->grab().toImage());
         for (int j = 0; j < k; ++j)
             EXPECT_NE(drawn[j], drawn[k]) << j << " and " << k << " look alike";

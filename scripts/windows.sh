@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Cross-builds Tovrik for 64-bit Windows with MinGW-w64, runs its tests under
+# Wine, and makes the portable zip and the installer. Installs what is
+# missing, and builds Qt and GoogleTest for Windows into the cache folder
+# first when they are not there (scripts/windows-qt.sh). Prints the paths of
+# the zip and the installer as its last two lines.
+# Usage: windows.sh [BUILD_DIR]   (default build-windows)
+# Environment: TOVRIK_WERROR=ON makes warnings errors, as in CI.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=$root/${1:-build-windows}
+
+scripts/install-deps.sh windows
+qt=$(scripts/windows-qt.sh | tail -n 1)
+
+# GoogleTest from Debian's own source package, built with the same toolchain
+# and kept beside Qt.
+cache=$(dirname "$qt")
+gtest_version=$(dpkg-query -W -f='${Version}' googletest)
+gtest=$cache/googletest-${gtest_version%%-*}-mingw64
+if [ ! -f "$gtest/tovrik-stamp" ]; then
+  rm -rf "$gtest" "$cache/googletest-build"
+  cmake -S /usr/src/googletest -B "$cache/googletest-build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$gtest" -Dgtest_disable_pthreads=ON >/dev/null
+  cmake --build "$cache/googletest-build" >/dev/null
+  cmake --install "$cache/googletest-build" >/dev/null
+  echo "$gtest_version" >"$gtest/tovrik-stamp"
+  rm -rf "$cache/googletest-build"
+fi
+
+cmake -S . -B "$build" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_PREFIX_PATH="$qt;$gtest" -DCMAKE_FIND_ROOT_PATH="$qt;$gtest" \
+  -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+  -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
+  -DCMAKE_BUILD_TYPE=Release \
+  -DTOVRIK_BENCH=OFF \
+  -DTOVRIK_WERROR="${TOVRIK_WERROR:-OFF}" >/dev/null
+cmake --build "$build"
+scripts/check-hardening.sh "$build"
+
+# Wine in a prefix of its own, made afresh on every run so that no registry
+# value of an earlier run is read; without Mono, Gecko or a debugger.
+export WINEPREFIX=$build/wine-prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+rm -rf "$WINEPREFIX"
+wineboot --init >/dev/null 2>&1
+wineserver --wait
+# One X server for the tests that need a real window (the rest run on the
+# offscreen platform), and for Wine's clipboard.
+run_x() { xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" "$@"; }
+status=0
+run_x ctest --test-dir "$build" --output-on-failure -j 1 || status=1
+
+cpack --config "$build/CPackConfig.cmake" -B "$build/packages" >/dev/null
+zip=$(ls "$build"/packages/tovrik-*-win64.zip)
+setup=$(ls "$build"/packages/tovrik-*-win64-setup.exe)
+# The zip as a user unpacks it, against the Linux build's passwords, and the
+# installer run silently into a folder of the prefix.
+scripts/build.sh build >/dev/null
+run_x python3 tests/packaging/windows_zip_test.py "$zip" build || status=1
+tests/packaging/windows_installer_test.sh "$setup" || status=1
+wineserver --kill || true
+[ $status -eq 0 ] || { echo "windows: tests failed" >&2; exit 1; }
+echo "$zip"
+echo "$setup"

@@ -1,0 +1,197 @@
+#!/usr/bin/env python3
+"""The Windows zip as a user unpacks and runs it under Wine, checked against
+the Linux build in the same run: the same passwords, the window reading and
+writing the registry key of the Windows program on an X server, and settings
+carried both ways between Wine's registry tools and tovrik-settings on Linux.
+
+Usage: windows_zip_test.py ZIP LINUX_BUILD_DIR
+Needs DISPLAY (an X server for the window, and for Wine's clipboard),
+xdotool and xclip, and a WINEPREFIX of the test's own.
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+import zipfile
+
+zip_path, linux_build = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+linux_gen = os.path.join(linux_build, "cli", "tovrik-gen")
+linux_settings = os.path.join(linux_build, "cli", "tovrik-settings")
+KEY = r"HKEY_CURRENT_USER\Software\Ostrel Applications\tovrik\setting102"
+failures = []
+
+
+def check(name, condition, detail=""):
+    if not condition:
+        failures.append(f"{name}: {detail}"[:2000])
+
+
+def wine(args, **kwargs):
+    return subprocess.run(["wine"] + args, capture_output=True, timeout=120, **kwargs)
+
+
+def linux(program, args, config, **kwargs):
+    env = dict(os.environ, XDG_CONFIG_HOME=config, LC_ALL="C.UTF-8")
+    return subprocess.run([program] + args, capture_output=True, env=env, timeout=30, **kwargs)
+
+
+def exported_values(path):
+    """The values of the settings key in a file that `reg export` wrote,
+    as (type, text) by name."""
+    data = open(path, "rb").read()
+    text = data.decode("utf-16") if data[:2] == b"\xff\xfe" else data.decode("utf-8")
+    values, inside = {}, False
+    for line in text.splitlines():
+        if line.startswith("["):
+            inside = line.strip("[]").lower() == KEY.lower()
+        elif inside and line.startswith('"'):
+            name, _, value = line.partition('"=')
+            name = name[1:]
+            if value.startswith("dword:"):
+                values[name] = ("dword", int(value[6:], 16))
+            elif value.startswith('"'):
+                values[name] = ("sz", value[1:-1].replace('\\"', '"').replace("\\\\", "\\"))
+            else:
+                values[name] = ("other", value)
+    return values
+
+
+def reg_export(folder, name):
+    path = os.path.join(folder, name)
+    result = wine(["reg", "export", KEY, path, "/y"])
+    check("reg export", result.returncode == 0, result.stderr)
+    return path
+
+
+with tempfile.TemporaryDirectory() as top:
+    with zipfile.ZipFile(zip_path) as archive:
+        archive.extractall(top)
+    folder = os.path.join(top, os.path.basename(zip_path)[: -len(".zip")])
+    exe = {name: os.path.join(folder, name + ".exe")
+           for name in ("tovrik", "tovrik-gen", "tovrik-settings")}
+    for name, path in exe.items():
+        check(f"the zip holds {name}.exe", os.path.isfile(path))
+    empty_config = os.path.join(top, "linux-config")
+    os.mkdir(empty_config)
+
+    # 1. The same passwords as the Linux build, Japanese arguments included.
+    cases = [
+        ["--seed", "TANE"],
+        ["--seed", "日本語のたね", "--owner-name", "山田太郎", "--owner-key", "鍵🔑"],
+        ["--numbers", "1-2-3-4-5-6-99999", "--complex", "--length", "20"],
+        ["--numbers", "0-0-0-0-0-0-0", "--length", "4"],
+        ["--list", "!#$%&()*+-/=?@[]^_{|}~abcXYZ123", "--complex", "--spread", "4"],
+        ["--list", "あいうえおカキクケコ漢字", "--seed", "@String(x)", "--length", "32"],
+        ["--owner-name", "@ByteArray(a)", "--seed", "", "--spread", "2"],
+    ]
+    for args in cases:
+        windows = wine([exe["tovrik-gen"], "--no-store"] + args)
+        expected = linux(linux_gen, ["--no-store"] + args, empty_config)
+        check(f"tovrik-gen.exe {args}",
+              windows.returncode == expected.returncode and windows.stdout == expected.stdout,
+              f"{windows.returncode} {windows.stdout[:300]!r} {windows.stderr[:300]!r} "
+              f"vs {expected.stdout[:300]!r}")
+    golden = wine([exe["tovrik-gen"], "--no-store", "--seed", "TANE"]).stdout.decode().split("\n")
+    check("golden passwords", golden[0] == "rGhrZfcW(." and golden[15] == "$9!EE7tD*+", golden)
+
+    # 2. The window on the Windows program's key. Texts that begin with "@"
+    # stay as they are; a REG_SZ length reads as the default and is
+    # rewritten as REG_DWORD.
+    wine(["reg", "delete", KEY.rsplit("\\", 1)[0], "/f"])
+    for name, kind, value in [("user name", "REG_SZ", "@String(山田)"),
+                              ("seed1", "REG_SZ", "@ByteArray(tane)"),
+                              ("unique key", "REG_SZ", "長い鍵 long key"),
+                              ("length", "REG_SZ", "20")]:
+        result = wine(["reg", "add", KEY, "/v", name, "/t", kind, "/d", value, "/f"])
+        check(f"reg add {name}", result.returncode == 0, result.stderr)
+    subprocess.run(["xclip", "-selection", "clipboard", "-i", "/dev/null"], timeout=10)
+    window = subprocess.Popen(["wine", exe["tovrik"]], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+    found = None
+    for _ in range(120):
+        search = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "さん用"],
+                                capture_output=True, text=True)
+        if search.stdout.strip():
+            found = search.stdout.split()[0]
+            break
+        time.sleep(0.5)
+    check("the window appears", found is not None)
+    title = subprocess.run(["xdotool", "getwindowname", found or "0"], capture_output=True,
+                           text=True).stdout.strip()
+    check("the window's Japanese title", title == "トヴリク (@String(山田)さん用)", title)
+    report = ""
+    if found:
+        # No window manager runs: the focus is set directly, and the keys
+        # come through XTEST as a keyboard's would.
+        time.sleep(1)
+        subprocess.run(["xdotool", "windowfocus", found], timeout=10)
+        subprocess.run(["xdotool", "key", "Return"], timeout=10)
+        for _ in range(40):
+            time.sleep(0.5)
+            report = subprocess.run(["xclip", "-selection", "clipboard", "-o"],
+                                    capture_output=True, timeout=10).stdout.decode("utf-8", "replace")
+            if report:
+                break
+        subprocess.run(["xdotool", "windowfocus", found], timeout=10)
+        subprocess.run(["xdotool", "key", "Escape"], timeout=10)
+    try:
+        window.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        window.kill()
+        check("Esc ends the window", False)
+    expected = linux(linux_gen, ["--no-store", "--owner-name", "@String(山田)", "--owner-key",
+                                 "長い鍵 long key", "--seed", "@ByteArray(tane)", "--length",
+                                 "10"], empty_config).stdout.decode().split()
+    check("the report reaches the clipboard with the Linux build's passwords",
+          len(expected) == 16 and all(p in report for p in expected), repr(report[:600]))
+
+    exported = exported_values(reg_export(top, "window.reg"))
+    check("texts kept exactly", exported.get("user name") == ("sz", "@String(山田)") and
+          exported.get("seed1") == ("sz", "@ByteArray(tane)"), exported)
+    check("the length rewritten as REG_DWORD 10", exported.get("length") == ("dword", 10),
+          exported.get("length"))
+    check("integers are REG_DWORD", exported.get("mode", ("", 0))[0] == "dword", exported)
+    from_registry = wine([exe["tovrik-gen"]]).stdout.decode().split()
+    check("tovrik-gen.exe reads the window's key", from_registry == expected, from_registry)
+
+    # 3. reg export, imported on Linux, gives the same passwords.
+    config = os.path.join(top, "imported")
+    os.mkdir(config)
+    result = linux(linux_settings, ["import", os.path.join(top, "window.reg")], config)
+    check("tovrik-settings imports Wine's export", result.returncode == 0, result.stderr)
+    on_linux = linux(linux_gen, [], config).stdout.decode().split()
+    check("the same passwords on Linux after the import", on_linux == expected, on_linux)
+
+    # 4. What tovrik-settings exports on Linux, Wine's reg import loads with
+    # the same values and types.
+    linux(linux_settings, ["set-owner-key"], config, input=b"another long key 2\n")
+    linux_file = os.path.join(top, "from-linux.reg")
+    result = linux(linux_settings, ["export", linux_file], config)
+    check("tovrik-settings export", result.returncode == 0, result.stderr)
+    wine(["reg", "delete", KEY, "/f"])
+    result = wine(["reg", "import", linux_file])
+    check("reg import of our export", result.returncode == 0, result.stderr)
+    back = exported_values(reg_export(top, "back.reg"))
+    check("reg import keeps the values and types", back == exported_values(linux_file),
+          f"{back} vs {exported_values(linux_file)}")
+    check("tovrik-gen.exe after reg import",
+          wine([exe["tovrik-gen"]]).stdout == linux(linux_gen, [], config).stdout)
+
+    # 5. tovrik-settings.exe takes a new key from a pipe, and tovrik-gen.exe
+    # uses it.
+    result = wine([exe["tovrik-settings"], "set-owner-key"], input=b"piped owner key 7\r\n")
+    check("set-owner-key from a pipe", result.returncode == 0, result.stderr)
+    linux(linux_settings, ["set-owner-key"], config, input=b"piped owner key 7\n")
+    check("the piped key is used",
+          wine([exe["tovrik-gen"]]).stdout == linux(linux_gen, [], config).stdout)
+
+    # Output to a pipe is UTF-8 with LF line ends.
+    result = wine([exe["tovrik-gen"], "--version"])
+    check("--version to a pipe", result.returncode == 0 and b"\r" not in result.stdout,
+          result.stdout)
+
+for failure in failures:
+    print("FAIL:", failure)
+print(f"windows_zip_test: {len(failures)} failures")
+sys.exit(1 if failures else 0)
