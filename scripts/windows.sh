@@ -59,10 +59,11 @@ cpack --config "$build/CPackConfig.cmake" -B "$build/packages" >/dev/null
 zip=$(ls "$build"/packages/tovrik-*-win64.zip)
 setup=$(ls "$build"/packages/tovrik-*-win64-setup.exe)
 # The zip as a user unpacks it, against the Linux build's passwords, and the
-# installer run silently into a folder of the prefix.
+# installer opened as an archive.
 scripts/build.sh build >/dev/null
 run_x python3 tests/packaging/windows_zip_test.py "$zip" build || status=1
-tests/packaging/windows_installer_test.sh "$setup" || status=1
+tests/packaging/windows_installer_test.sh "$setup" \
+  "$build/packages/_CPack_Packages/win64/NSIS/project.nsi" || status=1
 wineserver --kill || true
 [ $status -eq 0 ] || { echo "windows: tests failed" >&2; exit 1; }
 echo "$zip"
