@@ -6,7 +6,7 @@ carried both ways between Wine's registry tools and tovrik-settings on Linux.
 
 Usage: windows_zip_test.py ZIP LINUX_BUILD_DIR
 Needs DISPLAY (an X server for the window, and for Wine's clipboard),
-xdotool and xclip, and a WINEPREFIX of the test's own.
+xdotool, xclip and tmux, and a WINEPREFIX of the test's own.
 """
 import os
 import subprocess
@@ -186,6 +186,39 @@ with tempfile.TemporaryDirectory() as top:
     check("set-owner-key from a pipe", result.returncode == 0, result.stderr)
     linux(linux_settings, ["set-owner-key"], config, input=b"piped owner key 7\n")
     check("the piped key is used",
+          wine([exe["tovrik-gen"]]).stdout == linux(linux_gen, [], config).stdout)
+
+    # 6. On a console (Wine's, on a terminal that tmux holds), the key is
+    # asked twice with echo off, Japanese included.
+    key = "console typed key 日本 42"
+    server = ["tmux", "-L", "tovrik-windows-test"]
+    subprocess.run(server + ["new-session", "-d", "-x", "120", "-y", "20", "-e",
+                             "WINEPREFIX=" + os.environ["WINEPREFIX"], "-e", "WINEDEBUG=-all",
+                             f"wine '{exe['tovrik-settings']}' set-owner-key; echo EXIT=$?; "
+                             "sleep 60"], check=True, timeout=30)
+    screen = ""
+    try:
+        for prompt in ("Owner key:", "Owner key again:"):
+            for _ in range(60):
+                screen = subprocess.run(server + ["capture-pane", "-p"], capture_output=True,
+                                        text=True, timeout=10).stdout
+                if prompt in screen:
+                    break
+                time.sleep(0.5)
+            subprocess.run(server + ["send-keys", key, "Enter"], timeout=10)
+        for _ in range(60):
+            screen = subprocess.run(server + ["capture-pane", "-p"], capture_output=True,
+                                    text=True, timeout=10).stdout
+            if "EXIT=" in screen:
+                break
+            time.sleep(0.5)
+    finally:
+        subprocess.run(server + ["kill-server"], timeout=10)
+    check("set-owner-key on a console", "EXIT=0" in screen and "Owner key again:" in screen,
+          screen)
+    check("the key is not echoed", key not in screen and "日本" not in screen, screen)
+    linux(linux_settings, ["set-owner-key"], config, input=(key + "\n").encode())
+    check("the key typed on the console is used",
           wine([exe["tovrik-gen"]]).stdout == linux(linux_gen, [], config).stdout)
 
     # Output to a pipe is UTF-8 with LF line ends.
