@@ -1,8 +1,7 @@
 # Compiler and linker hardening for every target, chosen per toolchain. On
 # Linux: stack protector, fortified libc calls, stack clash protection,
 # position-independent executables, and relocations made read-only at start
-# (full RELRO). Each flag is used only
-# where the toolchain takes it. -fcf-protection marks our own code, but on
+# (full RELRO). Each flag is used only where the toolchain takes it. -fcf-protection marks our own code, but on
 # Debian 12 the linked programs carry no IBT/SHSTK property: the C library's
 # start files lack it, and the linker keeps only what every object has.
 include(CheckCXXCompilerFlag)
@@ -26,14 +25,11 @@ endif()
 # -fstack-clash-protection, and -fcf-protection and RELRO have no meaning
 # for PE executables, so none of those is used there.
 if(MINGW)
-  foreach(flag -fstack-protector-strong)
-    string(MAKE_C_IDENTIFIER "TOVRIK_HAVE${flag}" have)
-    check_cxx_compiler_flag(${flag} ${have})
-    if(${have})
-      add_compile_options(${flag})
-      add_link_options(${flag})
-    endif()
-  endforeach()
+  check_cxx_compiler_flag(-fstack-protector-strong TOVRIK_HAVE_STACK_PROTECTOR)
+  if(TOVRIK_HAVE_STACK_PROTECTOR)
+    add_compile_options(-fstack-protector-strong)
+    add_link_options(-fstack-protector-strong) # links libssp
+  endif()
   if(NOT TOVRIK_SANITIZE)
     add_compile_options($<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>)
   endif()

@@ -16,11 +16,6 @@
 
 namespace {
 
-std::wstring wide(const QString& text)
-{
-    return text.toStdWString();
-}
-
 // Closes the key when it goes out of scope.
 class Key {
 public:
@@ -60,8 +55,8 @@ public:
         : programKey_(QStringLiteral("Software\\") + organization + u'\\' + application)
     {
         Key key;
-        const LSTATUS opened =
-            RegOpenKeyExW(HKEY_CURRENT_USER, wide(programKey_).c_str(), 0, KEY_READ, key.out());
+        const LSTATUS opened = RegOpenKeyExW(HKEY_CURRENT_USER, programKey_.toStdWString().c_str(),
+                                             0, KEY_READ, key.out());
         if (opened == ERROR_SUCCESS)
             access_ = StoreAccess::Ours;
         else if (opened == ERROR_FILE_NOT_FOUND)
@@ -93,32 +88,26 @@ public:
         if (RegOpenKeyExW(HKEY_CURRENT_USER, sectionKey(path.section).c_str(), 0, KEY_QUERY_VALUE,
                           section.out()) != ERROR_SUCCESS)
             return {};
-        const std::wstring name = wide(path.name);
+        const std::wstring name = path.name.toStdWString();
         DWORD type = 0;
         DWORD size = 0;
         if (RegQueryValueExW(section.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
             ERROR_SUCCESS)
             return {};
-        if (type == REG_DWORD) {
-            DWORD number = 0;
-            DWORD numberSize = sizeof number;
-            if (RegQueryValueExW(section.get(), name.c_str(), nullptr, &type,
-                                 reinterpret_cast<BYTE*>(&number), &numberSize) != ERROR_SUCCESS ||
-                type != REG_DWORD || numberSize != sizeof number)
-                return {};
-            return QVariant(static_cast<int>(static_cast<std::int32_t>(number)));
-        }
-        if (type != REG_SZ)
-            return {};
-        // Room for the data and a terminating NUL, which a value set by
-        // another program may lack; the text ends at its first NUL.
-        std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, L'\0');
-        DWORD dataSize = static_cast<DWORD>((data.size() - 1) * sizeof(wchar_t));
+        // A NUL more than the data, which a text set by another program may
+        // lack; the text ends at its first NUL.
+        std::vector<wchar_t> data(size / sizeof(wchar_t) + 2, L'\0');
         if (RegQueryValueExW(section.get(), name.c_str(), nullptr, &type,
-                             reinterpret_cast<BYTE*>(data.data()), &dataSize) != ERROR_SUCCESS ||
-            type != REG_SZ)
+                             reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
             return {};
-        return QString::fromWCharArray(data.data());
+        if (type == REG_DWORD && size == sizeof(DWORD)) {
+            std::int32_t number = 0;
+            std::memcpy(&number, data.data(), sizeof number);
+            return QVariant(static_cast<int>(number));
+        }
+        if (type == REG_SZ)
+            return QString::fromWCharArray(data.data());
+        return {};
     }
 
     void refresh() override {}
@@ -138,10 +127,10 @@ public:
                                 REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, section.out(),
                                 nullptr) != ERROR_SUCCESS)
                 return false;
-            const std::wstring name = wide(path.name);
+            const std::wstring name = path.name.toStdWString();
             LSTATUS set = ERROR_INVALID_DATA;
             if (value.typeId() == QMetaType::QString) {
-                const std::wstring text = wide(value.toString());
+                const std::wstring text = value.toString().toStdWString();
                 set = RegSetValueExW(section.get(), name.c_str(), 0, REG_SZ,
                                      reinterpret_cast<const BYTE*>(text.c_str()),
                                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
@@ -160,7 +149,7 @@ public:
 private:
     std::wstring sectionKey(const QString& section) const
     {
-        return wide(programKey_ + u'\\' + section);
+        return (programKey_ + u'\\' + section).toStdWString();
     }
 
     QString programKey_;

@@ -30,11 +30,6 @@
 #include "ui/up_down.h"
 #include "ui/window_title.h"
 
-static void initResources()
-{
-    Q_INIT_RESOURCE(tovrik);
-}
-
 namespace {
 
 // The template's height and the result group's rectangle, in dialog units;
@@ -64,7 +59,6 @@ QLineEdit* digitsOnlyEdit(QWidget* parent)
 CVeldraDlg::CVeldraDlg(SettingsStore& store, UiSeams& seams, QString storeLocation, QWidget* parent)
     : QDialog(parent), store_(store), seams_(seams), storeLocation_(std::move(storeLocation))
 {
-    initResources();
     icon_ = appIcon();
     buildTemplate();
     nameObjects();

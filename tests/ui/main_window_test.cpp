@@ -439,6 +439,23 @@ TEST_F(WindowTest, ARefusedGenerationLeavesTheHeldFieldsForTheNextSave)
     EXPECT_EQ(seams.messages.size(), 2u);
 }
 
+// The icon comes from the resources in the form that the platform's Qt
+// reads (an SVG, or on Windows an ICO), for the window and the about box.
+TEST_F(WindowTest, TheWindowAndTheAboutBoxCarryTheIcon)
+{
+    CVeldraDlg& d = start();
+    EXPECT_FALSE(d.icon().isNull());
+    EXPECT_FALSE(d.icon().pixmap(32).isNull());
+    bool aboutShowsIt = false;
+    seams.modalScripts.push_back([&aboutShowsIt](QDialog& opened) {
+        for (const QLabel* label : opened.findChildren<QLabel*>())
+            aboutShowsIt = aboutShowsIt || !label->pixmap().isNull();
+        return int(QDialog::Rejected);
+    });
+    d.onSysCommand(0x0010);
+    EXPECT_TRUE(aboutShowsIt);
+}
+
 TEST_F(WindowTest, TheTitleShowsTheOwnerNameAsGiven)
 {
     store.writeText(u"user name", u"a[*]b");
