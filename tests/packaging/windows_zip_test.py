@@ -191,7 +191,8 @@ with tempfile.TemporaryDirectory() as top:
     # 6. On a console (Wine's, on a terminal that tmux holds), the key is
     # asked twice with echo off, Japanese included.
     key = "console typed key 日本 42"
-    server = ["tmux", "-L", "tovrik-windows-test"]
+    # A socket of this run's own, so that two runs on one machine stay apart.
+    server = ["tmux", "-L", f"tovrik-windows-test-{os.getpid()}"]
     subprocess.run(server + ["new-session", "-d", "-x", "120", "-y", "20", "-e",
                              "WINEPREFIX=" + os.environ["WINEPREFIX"], "-e", "WINEDEBUG=-all",
                              f"wine '{exe['tovrik-settings']}' set-owner-key; echo EXIT=$?; "
