@@ -322,6 +322,14 @@ void CVeldraDlg::showAboutBox()
     saveAll();
 }
 
+void CVeldraDlg::done(int result)
+{
+    // Before the window goes: a display server takes a new selection only
+    // from a window that has the focus.
+    seams_.renewClipboard();
+    QDialog::done(result);
+}
+
 bool CVeldraDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
 {
     if (const auto command = systemCommandOf(eventType, message)) {

@@ -45,6 +45,8 @@ public:
 
     // The first show runs the start-up sequence, before the window appears.
     void setVisible(bool visible) override;
+    // Esc and the close box end the window.
+    void done(int result) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

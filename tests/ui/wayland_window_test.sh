@@ -137,6 +137,10 @@ has_parent() { # CHILD_TITLE PARENT_TITLE
 }
 finish() {
   tap $ESC
+  finish_ended
+}
+# Waits for the window to end, which must be with status 0 and no warning.
+finish_ended() {
   local status=0
   wait "$app" || status=$?
   app=
@@ -146,6 +150,14 @@ finish() {
     fail "the window printed warnings:"
     grep -v -E '^\[ *[0-9]+\.[0-9]+\] ' "$work/wayland.log"
   fi
+}
+
+# The clipboard once the window has ended, as Weston keeps it: a report of
+# $1 passwords.
+after_end_report() {
+  local out
+  out=$(timeout 5 wl-paste --no-newline -t text/plain 2>/dev/null) &&
+    [ "$(grep -c '^生成パスワード(' <<<"$out")" = "$1" ]
 }
 
 echo "== a first start, the clipboard, 割, the window menu and the about box"
@@ -270,6 +282,26 @@ if [ "$(timeout 5 wl-paste --list-types 2>&1)" = text/plain ] &&
 else
   fail "after the window ended the clipboard offers: $(timeout 5 wl-paste --list-types 2>&1 | tr '\n' ' ')"
 fi
+
+echo "== a report, then Esc at once: the report stays once the window is gone"
+rm -rf "$XDG_CONFIG_HOME"
+mkdir -p "$XDG_CONFIG_HOME"
+start
+focused_main || true
+tap $ENTER $ESC
+finish_ended
+after_end_report 1 && pass "Enter then Esc at once leave the report" ||
+  fail "Enter then Esc at once left no report"
+# A second generation's report replaces the first, also when Esc follows it.
+start
+focused_main || true
+hold $ENTER
+wait_report 1 || fail "no report after 生成"
+click $LEFT $SPREAD_X $SPREAD_Y
+tap $ESC
+finish_ended
+after_end_report 2 && pass "割 then Esc at once leave the report of 割" ||
+  fail "割 then Esc at once did not leave the report of 割"
 
 echo "== a store that cannot be saved: the warning over the window"
 rm -rf "$XDG_CONFIG_HOME"
