@@ -332,6 +332,23 @@ void CVeldraDlg::done(int result)
     QDialog::done(result);
 }
 
+// A click on the main window may bring it over the modal dialog it opened
+// (Wayland compositors know no modality); the dialog comes back on top,
+// once the toolkit has done its own part of the activation.
+void CVeldraDlg::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow())
+        return;
+    QTimer::singleShot(0, this, [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (isActiveWindow() && modal != nullptr && modal != this && modal->isVisible()) {
+            modal->raise();
+            modal->activateWindow();
+        }
+    });
+}
+
 bool CVeldraDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
 {
     if (const auto command = systemCommandOf(eventType, message)) {

@@ -60,6 +60,7 @@ public:
     {
         ++modalRuns;
         dialog.setResult(QDialog::Rejected);
+        dialog.setWindowModality(Qt::ApplicationModal); // as exec() makes it
         dialog.show();
         int result = QDialog::Rejected;
         if (!modalScripts.empty()) {

@@ -98,4 +98,22 @@ TEST_F(WindowTest, MaximisedOrFullScreenTheWindowsLiveAndComeBackToTheirSize)
     EXPECT_EQ(seams.modalRuns, 2);
 }
 
+// A click on the main window while a modal dialog is open gives the focus
+// back to the dialog.
+TEST_F(WindowTest, ActivatingTheMainWindowRaisesItsModalDialogAgain)
+{
+    if (onWaylandPlatform())
+        GTEST_SKIP() << "a Wayland client cannot take the focus itself";
+    CVeldraDlg& d = start();
+    seams.modalScripts.push_back([&d](QDialog& about) {
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&about));
+        d.activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &about; }))
+            << "the main window kept the focus";
+        return QDialog::Rejected;
+    });
+    d.onSysCommand(0x0010);
+    EXPECT_EQ(seams.modalRuns, 1);
+}
+
 } // namespace
