@@ -2,8 +2,11 @@
 
 #include <QEvent>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
+
+#include <utility>
 
 #include "ui/wayland_platform.h"
 
@@ -35,9 +38,18 @@ protected:
             watch(window_.windowHandle());
         // The compositor's word on the state comes as a spontaneous event;
         // the window's own request changes the state before it is granted.
+        // The size it gives with it comes next: the fixed size goes back
+        // once that is in place, or it would be taken for the fixed one,
+        // unless the window has asked for a large state meanwhile.
         else if (watched == native_ && event->type() == QEvent::WindowStateChange &&
-                 event->spontaneous() && !(native_->windowStates() & LargeStates))
-            restore();
+                 event->spontaneous()) {
+            restorePending_ = !(native_->windowStates() & LargeStates);
+            if (restorePending_)
+                QTimer::singleShot(0, this, [this] {
+                    if (std::exchange(restorePending_, false))
+                        restore();
+                });
+        }
         return QObject::eventFilter(watched, event);
     }
 
@@ -62,6 +74,7 @@ private:
 
     void lift()
     {
+        restorePending_ = false;
         if (lifted_)
             return;
         lifted_ = true;
@@ -81,6 +94,7 @@ private:
     QPointer<QWindow> native_;
     QSize size_;
     bool lifted_ = false;
+    bool restorePending_ = false;
 };
 
 } // namespace
