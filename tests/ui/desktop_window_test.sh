@@ -10,22 +10,8 @@
 set -euo pipefail
 tovrik=$1
 ui_tests=$2
-work=$(mktemp -d)
-app=
-cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null && wait "$app" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME=$work/config
+. "$(dirname "$0")/window_test_common.sh"
 mkdir -p "$XDG_CONFIG_HOME"
-
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-pass() { echo "ok: $*"; }
 ESC=1 ENTER=28
 seat() { [ -n "${TOVRIK_TEST_SEAT_FIFO:-}" ] && echo "$*" >"$TOVRIK_TEST_SEAT_FIFO"; }
 hold() {
@@ -80,9 +66,9 @@ else
   [ "$status" -eq 0 ] && pass "the window ended with status 0" ||
     fail "the window ended with status $status"
 fi
-if grep -v -E '^\[ *[0-9]+\.[0-9]+\] ' "$work/wayland.log" | grep -q .; then
+if warnings_in "$work/wayland.log" | grep -q .; then
   fail "the window printed warnings:"
-  grep -v -E '^\[ *[0-9]+\.[0-9]+\] ' "$work/wayland.log"
+  warnings_in "$work/wayland.log"
 else
   pass "no warning"
 fi

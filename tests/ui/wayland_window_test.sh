@@ -11,23 +11,9 @@ set -euo pipefail
 tovrik=$1
 desktop_file=$2
 store_in_config=$3
-work=$(mktemp -d)
-app=
-cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null && wait "$app" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME=$work/config
+. "$(dirname "$0")/window_test_common.sh"
 store="$XDG_CONFIG_HOME/$store_in_config"
 store_dir=$(dirname "$store")
-
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-pass() { echo "ok: $*"; }
 
 # Evdev key and button codes.
 ESC=1 TAB=15 ENTER=28 LEFTSHIFT=42 F10=68 END=107 MENU=127 T=20 E=18 S=31
@@ -147,9 +133,9 @@ finish_ended() {
   app=
   [ "$status" -eq 0 ] || fail "the window ended with status $status"
   # Qt's own warnings, without the protocol log.
-  if grep -v -E '^\[ *[0-9]+\.[0-9]+\] ' "$work/wayland.log" | grep -q .; then
+  if warnings_in "$work/wayland.log" | grep -q .; then
     fail "the window printed warnings:"
-    grep -v -E '^\[ *[0-9]+\.[0-9]+\] ' "$work/wayland.log"
+    warnings_in "$work/wayland.log"
   fi
 }
 
