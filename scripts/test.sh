@@ -32,7 +32,7 @@ $quick && exit 0
 # Only the normal build: Weston loads a test module that a sanitizer build
 # would instrument, and LeakSanitizer reports what libwayland-client leaves
 # allocated at exit.
-echo "== the window's tests on Wayland, under a headless Weston"
+echo "== the window's tests on Wayland, under headless Weston, mutter and KWin"
 scripts/wayland-tests.sh build
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"

@@ -7,6 +7,7 @@
 #include "engine/version.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_units.h"
+#include "ui/fixed_window_size.h"
 #include "ui/one_line_edit.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
@@ -17,7 +18,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("トヴリクのバージョン情報"));
     if (parent)
         setFont(parent->font());
-    setFixedSize(du.px(191), du.py(61));
+    setFixedWindowSize(*this, QSize(du.px(191), du.py(61)));
 
     auto* iconLabel = new QLabel(this);
     iconLabel->setGeometry(du.rect(11, 11, 20, 20));

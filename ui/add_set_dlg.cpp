@@ -12,6 +12,7 @@
 #include "charsets/white_space.h"
 #include "engine/version.h"
 #include "ui/dialog_units.h"
+#include "ui/fixed_window_size.h"
 #include "ui/one_line_edit.h"
 #include "ui/plain_text.h"
 #include "ui/ui_seams.h"
@@ -23,7 +24,7 @@ DLGaddset::DLGaddset(UiSeams& seams, QWidget* parent) : QDialog(parent), seams_(
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("文字セットの追加"));
     setFont(templateFont(QStringLiteral("MS Shell Dlg"), 8));
-    setFixedSize(du.px(297), du.py(111));
+    setFixedWindowSize(*this, QSize(du.px(297), du.py(111)));
 
     auto* registerButton = new QPushButton(QStringLiteral("登録"), this);
     registerButton->setGeometry(du.rect(170, 86, 50, 14));

@@ -6,25 +6,30 @@
 QMimeData* makeSecretTextMimeData(const QString& text)
 {
     auto* data = new QMimeData;
-    data->setText(text);
+    setSecretText(*data, text);
+    return data;
+}
+
+void setSecretText(QMimeData& data, const QString& text)
+{
+    data.setText(text);
 #if defined(Q_OS_WIN)
     // Registered clipboard formats read by the clipboard history and cloud sync.
     const QByteArray zeroDword(4, '\0');
-    data->setData(QStringLiteral("application/x-qt-windows-mime;"
-                                 "value=\"ExcludeClipboardContentFromMonitorProcessing\""),
-                  zeroDword);
-    data->setData(
+    data.setData(QStringLiteral("application/x-qt-windows-mime;"
+                                "value=\"ExcludeClipboardContentFromMonitorProcessing\""),
+                 zeroDword);
+    data.setData(
         QStringLiteral("application/x-qt-windows-mime;value=\"CanIncludeInClipboardHistory\""),
         zeroDword);
-    data->setData(
+    data.setData(
         QStringLiteral("application/x-qt-windows-mime;value=\"CanUploadToCloudClipboard\""),
         zeroDword);
 #elif defined(Q_OS_MACOS)
-    data->setData(QStringLiteral("application/x-nspasteboard-concealed-type"), QByteArray());
+    data.setData(QStringLiteral("application/x-nspasteboard-concealed-type"), QByteArray());
 #else
-    data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
+    data.setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
 #endif
-    return data;
 }
 
 bool hasSecretHint(const QMimeData& data)

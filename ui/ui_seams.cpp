@@ -5,7 +5,6 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QTimer>
 
 #include <ctime>
 #include <memory>
@@ -13,7 +12,9 @@
 
 #include "engine/local_time.h"
 #include "settings/system_entropy.h"
+#include "ui/report_selection.h"
 #include "ui/secret_clipboard.h"
+#include "ui/wayland_platform.h"
 
 QMessageBox* buildMessageBox(QMessageBox::Icon icon, QWidget* owner, const QString& caption,
                              const QString& text)
@@ -43,51 +44,36 @@ int SystemSeams::runModal(QDialog& dialog)
     return dialog.exec();
 }
 
-SystemSeams::SystemSeams() : clipboardTimer_(std::make_unique<QTimer>())
+SystemSeams::SystemSeams()
 {
-    clipboardTimer_->setSingleShot(true);
-    clipboardTimer_->setInterval(ClipboardSettleTime);
-    QObject::connect(clipboardTimer_.get(), &QTimer::timeout, [this] { flushClipboard(); });
+    if (onWaylandPlatform())
+        reports_ = std::make_unique<ReportSelection>();
 }
 
-SystemSeams::~SystemSeams()
-{
-    flushClipboard();
-}
+SystemSeams::~SystemSeams() = default;
 
-// On Wayland a selection carries the serial of an input event, and a
-// compositor may refuse one whose serial is not newer than that of the
-// selection it holds (Weston does). Qt gives the serial of the latest input
-// it has read, not that of the input being handled, and lets go of its
-// previous selection at once. So two reports for input read together (quick
-// clicks on 割 while a generation saves or the window resizes) can carry one
-// serial: the second is refused and the first withdrawn, which leaves the
-// clipboard empty or, on Weston, with the compositor's copy of an older
-// report and without its secret mark. There the report waits until no other
-// has followed it for a moment, by when Qt has handled the input it read,
-// and only the last one goes out.
 bool SystemSeams::putOnClipboard(const QString& text)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (clipboard == nullptr)
         return false;
-    if (QGuiApplication::platformName() != u"wayland") {
+    if (reports_)
+        reports_->put(text);
+    else
         clipboard->setMimeData(makeSecretTextMimeData(text));
-        return true;
-    }
-    waiting_ = text;
-    clipboardTimer_->start();
     return true;
 }
 
-void SystemSeams::flushClipboard()
+void SystemSeams::renewClipboard()
 {
-    clipboardTimer_->stop();
-    if (!waiting_)
-        return;
-    const QString text = *std::exchange(waiting_, std::nullopt);
-    if (QClipboard* clipboard = QGuiApplication::clipboard())
-        clipboard->setMimeData(makeSecretTextMimeData(text));
+    if (reports_)
+        reports_->renew();
+}
+
+void SystemSeams::serveClipboard()
+{
+    if (reports_)
+        reports_->serve();
 }
 
 std::optional<std::tm> SystemSeams::localTime()

@@ -3,15 +3,14 @@
 #include <QMessageBox>
 #include <QString>
 
-#include <chrono>
 #include <ctime>
 #include <memory>
 #include <optional>
 
 #include "settings/load_save.h"
 
+class ReportSelection;
 class QDialog;
-class QTimer;
 class QWidget;
 
 // Everything the window asks of the platform beyond its own widgets: message
@@ -29,6 +28,9 @@ public:
     virtual int runModal(QDialog& dialog) = 0;
     // Puts Unicode text on the clipboard; false when the clipboard cannot be had.
     virtual bool putOnClipboard(const QString& text) = 0;
+    // The window is ending, and still has the focus: on Wayland the last
+    // report is put on the clipboard once more (see ReportSelection).
+    virtual void renewClipboard() = 0;
     virtual std::optional<std::tm> localTime() = 0;
     virtual SeedEntropy seedEntropy() = 0;
 };
@@ -41,22 +43,19 @@ QMessageBox* buildMessageBox(QMessageBox::Icon icon, QWidget* owner, const QStri
 class SystemSeams : public UiSeams {
 public:
     SystemSeams();
-    ~SystemSeams() override; // puts a waiting report on the clipboard
+    ~SystemSeams() override;
 
     void warning(QWidget* owner, const QString& text) override;
     void stop(QWidget* owner, const QString& caption, const QString& text) override;
     int runModal(QDialog& dialog) override;
-    // On Wayland the text goes to the clipboard once no other has followed
-    // it for ClipboardSettleTime, the last one of several.
+    // On Wayland through a ReportSelection.
     bool putOnClipboard(const QString& text) override;
-    // Puts a waiting text on the clipboard now.
-    void flushClipboard();
+    void renewClipboard() override;
+    // Before the program ends: lets a Wayland compositor take the last report.
+    void serveClipboard();
     std::optional<std::tm> localTime() override;
     SeedEntropy seedEntropy() override;
 
-    static constexpr std::chrono::milliseconds ClipboardSettleTime{100};
-
 private:
-    std::unique_ptr<QTimer> clipboardTimer_;
-    std::optional<QString> waiting_;
+    std::unique_ptr<ReportSelection> reports_; // on Wayland only
 };

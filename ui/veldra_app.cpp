@@ -88,5 +88,6 @@ int CVeldraApp::run()
                           unusableStoreMessage(store.access(), store.location(), store.problem()));
         });
     dialog.exec();
+    seams.serveClipboard();
     return 0;
 }

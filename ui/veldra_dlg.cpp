@@ -22,6 +22,7 @@
 #include "ui/about_dlg.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_units.h"
+#include "ui/fixed_window_size.h"
 #include "ui/one_line_edit.h"
 #include "ui/result_layout.h"
 #include "ui/set_combo.h"
@@ -94,7 +95,7 @@ void CVeldraDlg::buildTemplate()
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("トヴリク (○○さん用)"));
     setFont(templateFont(QStringLiteral("MS UI Gothic"), 9));
-    setFixedSize(du.px(TemplateWidth), du.py(TemplateHeight));
+    setFixedWindowSize(*this, QSize(du.px(TemplateWidth), du.py(TemplateHeight)));
 
     auto place = [&](QWidget* w, int x, int y, int width, int height) {
         w->setGeometry(du.rect(x, y, width, height));
@@ -295,7 +296,8 @@ void CVeldraDlg::layoutResults(int level)
     const std::optional<ResultLayout> layout = resultLayoutOf(level);
     if (!layout)
         return;
-    setFixedSize(width(), UiGothic9.py(TemplateHeight) + layout->growth);
+    setFixedWindowSize(
+        *this, QSize(UiGothic9.px(TemplateWidth), UiGothic9.py(TemplateHeight) + layout->growth));
     const QRect group = UiGothic9.rect(ResultGroupArea.x(), ResultGroupArea.y(),
                                        ResultGroupArea.width(), ResultGroupArea.height());
     resultGroup->setGeometry(group.adjusted(0, 0, 0, layout->growth));
@@ -320,6 +322,31 @@ void CVeldraDlg::showAboutBox()
     model_.ownerName = fromQ(about.ownerName);
     setWindowTitle(literalTitle(makeWindowTitle(model_.ownerName)));
     saveAll();
+}
+
+void CVeldraDlg::done(int result)
+{
+    // Before the window goes: a display server takes a new selection only
+    // from a window that has the focus.
+    seams_.renewClipboard();
+    QDialog::done(result);
+}
+
+// A click on the main window may bring it over the modal dialog it opened
+// (Wayland compositors know no modality); the dialog comes back on top,
+// once the toolkit has done its own part of the activation.
+void CVeldraDlg::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow())
+        return;
+    QTimer::singleShot(0, this, [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (isActiveWindow() && modal != nullptr && modal != this && modal->isVisible()) {
+            modal->raise();
+            modal->activateWindow();
+        }
+    });
 }
 
 bool CVeldraDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)

@@ -45,9 +45,12 @@ public:
 
     // The first show runs the start-up sequence, before the window appears.
     void setVisible(bool visible) override;
+    // Esc and the close box end the window.
+    void done(int result) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;

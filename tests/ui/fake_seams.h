@@ -27,6 +27,7 @@ public:
     int modalRuns = 0;
     std::vector<QString> clipboard;
     bool clipboardAvailable = true;
+    std::function<void()> onClipboardRenewal = [] {};
     std::optional<std::tm> now;
     SeedEntropy entropy{1234567, 4242, std::u16string(u"HOST")};
 
@@ -59,6 +60,7 @@ public:
     {
         ++modalRuns;
         dialog.setResult(QDialog::Rejected);
+        dialog.setWindowModality(Qt::ApplicationModal); // as exec() makes it
         dialog.show();
         int result = QDialog::Rejected;
         if (!modalScripts.empty()) {
@@ -76,6 +78,7 @@ public:
         clipboard.push_back(text);
         return true;
     }
+    void renewClipboard() override { onClipboardRenewal(); }
     std::optional<std::tm> localTime() override { return now; }
 
     static bool shown(const QWidget* owner) { return owner && owner->window()->isVisible(); }

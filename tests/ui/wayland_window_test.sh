@@ -11,34 +11,21 @@ set -euo pipefail
 tovrik=$1
 desktop_file=$2
 store_in_config=$3
-work=$(mktemp -d)
-app=
-cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null && wait "$app" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME=$work/config
+. "$(dirname "$0")/window_test_common.sh"
 store="$XDG_CONFIG_HOME/$store_in_config"
 store_dir=$(dirname "$store")
 
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-pass() { echo "ok: $*"; }
-
 # Evdev key and button codes.
-ESC=1 TAB=15 ENTER=28 LEFTSHIFT=42 F10=68 MENU=127 T=20 E=18 S=31
+ESC=1 TAB=15 ENTER=28 LEFTSHIFT=42 F10=68 END=107 MENU=127 T=20 E=18 S=31
 LEFT=272 RIGHT=273
 # Qt draws the title bar itself on Weston: the window's content starts 3
 # pixels right of and 30 below the top left corner of its surface.
 LEFT_MARGIN=3 TOP_MARGIN=30
 # Points of the content, in pixels: the dialog's own surface left of the
-# first group box, and the middle of "割".
+# first group box, the middle of "割" and that of the set selector.
 SURFACE_X=5 SURFACE_Y=5
 SPREAD_X=382 SPREAD_Y=256
+COMBO_X=359 COMBO_Y=37
 
 seat() { echo "$*" >"$TOVRIK_TEST_SEAT_FIFO"; }
 # Keys that open a popup are held until it is there, as a hand holds them
@@ -137,15 +124,27 @@ has_parent() { # CHILD_TITLE PARENT_TITLE
 }
 finish() {
   tap $ESC
+  finish_ended
+}
+# Waits for the window to end, which must be with status 0 and no warning.
+finish_ended() {
   local status=0
   wait "$app" || status=$?
   app=
   [ "$status" -eq 0 ] || fail "the window ended with status $status"
   # Qt's own warnings, without the protocol log.
-  if grep -v -E '^\[ *[0-9]+\.[0-9]+\] ' "$work/wayland.log" | grep -q .; then
+  if warnings_in "$work/wayland.log" | grep -q .; then
     fail "the window printed warnings:"
-    grep -v -E '^\[ *[0-9]+\.[0-9]+\] ' "$work/wayland.log"
+    warnings_in "$work/wayland.log"
   fi
+}
+
+# The clipboard once the window has ended, as Weston keeps it: a report of
+# $1 passwords.
+after_end_report() {
+  local out
+  out=$(timeout 5 wl-paste --no-newline -t text/plain 2>/dev/null) &&
+    [ "$(grep -c '^生成パスワード(' <<<"$out")" = "$1" ]
 }
 
 echo "== a first start, the clipboard, 割, the window menu and the about box"
@@ -270,6 +269,89 @@ if [ "$(timeout 5 wl-paste --list-types 2>&1)" = text/plain ] &&
 else
   fail "after the window ended the clipboard offers: $(timeout 5 wl-paste --list-types 2>&1 | tr '\n' ' ')"
 fi
+
+echo "== a report, then Esc at once: the report stays once the window is gone"
+rm -rf "$XDG_CONFIG_HOME"
+mkdir -p "$XDG_CONFIG_HOME"
+start
+focused_main || true
+tap $ENTER $ESC
+finish_ended
+after_end_report 1 && pass "Enter then Esc at once leave the report" ||
+  fail "Enter then Esc at once left no report"
+# A second generation's report replaces the first, also when Esc follows it.
+start
+focused_main || true
+hold $ENTER
+wait_report 1 || fail "no report after 生成"
+click $LEFT $SPREAD_X $SPREAD_Y
+tap $ESC
+finish_ended
+after_end_report 2 && pass "割 then Esc at once leave the report of 割" ||
+  fail "割 then Esc at once did not leave the report of 割"
+
+echo "== the title bar's maximise button, on each window"
+rm -rf "$XDG_CONFIG_HOME"
+mkdir -p "$XDG_CONFIG_HOME"
+start
+focused_main || true
+maximise() { # TITLE_PATTERN: clicks the maximise button of the focused window
+  local width
+  width=$(windows | awk -F'\t' -v t="$1" '$1 == "xdg_toplevel" && $2 ~ t && $6 == 1 { print $4 }')
+  # Qt's title bar: 30 pixels high, the maximise button's middle 40 pixels
+  # left of the window's right edge.
+  seat click $LEFT $((width - 40)) 15
+}
+width_of() { windows | awk -F'\t' -v t="$1" '$1 == "xdg_toplevel" && $2 ~ t { print $4 }'; }
+normal_width=$(width_of '^トヴリク \\(')
+maximise '^トヴリク \\('
+if wait_windows $'^xdg_toplevel\tトヴリク \\(.*\t1024\t7[0-9][0-9]\t1$'; then
+  pass "the main window maximised"
+else
+  fail "the main window did not maximise"
+fi
+hold $ENTER
+wait_report 1 || fail "no report from the maximised window"
+click $LEFT $SPREAD_X $SPREAD_Y
+wait_stored spread 1 || fail "割 did nothing in the maximised window"
+maximise '^トヴリク \\('
+for _ in $(seq 50); do
+  [ "$(width_of '^トヴリク \\(')" = "$normal_width" ] && break
+  sleep 0.05
+done
+[ "$(width_of '^トヴリク \\(')" = "$normal_width" ] && pass "and came back to its size" ||
+  fail "the main window is $(width_of '^トヴリク \\(') wide, not $normal_width, after a second click"
+# The about box, from the window menu. A click on the window first: the
+# pointer's entering it again after the last click would give Qt a serial
+# that is not one of a key or a button, for which Weston opens no popup.
+focused_main || true
+click $LEFT $SURFACE_X $SURFACE_Y
+press_until_popup $LEFTSHIFT $F10
+wait_windows '^xdg_popup' || fail "Shift+F10 opens no menu"
+hold $ENTER
+if wait_windows $'^xdg_toplevel\tトヴリクのバージョン情報\t.*\t1$'; then
+  maximise '^トヴリクのバージョン情報'
+  wait_windows $'^xdg_toplevel\tトヴリクのバージョン情報\t.*\t1024\t7[0-9][0-9]\t1$' &&
+    pass "the about box maximised" || fail "the about box did not maximise"
+  tap $ESC
+  focused_main || fail "Esc did not close the maximised about box"
+else
+  fail "no about box"
+fi
+# The add dialog, from the set selector's last entry.
+click $LEFT $COMBO_X $COMBO_Y
+wait_windows '^xdg_popup' || fail "the set selector did not open"
+tap $END $ENTER
+if wait_windows $'^xdg_toplevel\t文字セットの追加\t.*\t1$'; then
+  maximise '^文字セットの追加'
+  wait_windows $'^xdg_toplevel\t文字セットの追加\t.*\t1024\t7[0-9][0-9]\t1$' &&
+    pass "the add dialog maximised" || fail "the add dialog did not maximise"
+  tap $ESC
+  focused_main || fail "Esc did not close the maximised add dialog"
+else
+  fail "no add dialog"
+fi
+finish
 
 echo "== a store that cannot be saved: the warning over the window"
 rm -rf "$XDG_CONFIG_HOME"

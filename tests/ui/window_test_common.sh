@@ -1,0 +1,20 @@
+# Sourced by the scripts that drive the real window: a work folder, which
+# goes at the end with the window if it still runs ($app), a configuration
+# folder of the test's own, and the count of failures.
+work=$(mktemp -d)
+app=
+cleanup() {
+  [ -n "$app" ] && kill "$app" 2>/dev/null && wait "$app" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_CONFIG_HOME=$work/config
+
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+pass() { echo "ok: $*"; }
+# What the window printed besides its Wayland log: Qt's warnings.
+warnings_in() { grep -v -E '^\[ *[0-9]+\.[0-9]+\] ' "$1"; }
