@@ -5,10 +5,10 @@
 set -euo pipefail
 
 declare -A groups
-# The build (zxcvbn estimates owner keys), the tests, the benchmarks and the
-# window under Xvfb.
+# The build (zxcvbn estimates owner keys; lupdate and lrelease make the
+# window's translations), the tests, the benchmarks and the window under Xvfb.
 groups[build]="cmake ninja-build g++ pkg-config
-  qt6-base-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n libxcb1-dev
+  qt6-base-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n qt6-l10n-tools libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev libzxcvbn-dev
   clang-format
   fonts-ipafont-gothic fonts-noto-cjk
@@ -26,7 +26,7 @@ groups[screenreader]="python3-pyatspi at-spi2-core dbus-daemon xvfb xauth xdotoo
 # the tests, NSIS for the installer and 7-Zip to open it, zip, the icon
 # renderers, and the tools that drive the window and the console under Wine.
 groups[windows]="g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 librsvg2-bin imagemagick xdotool python3
-  cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools
+  cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-l10n-tools
   googletest wine wine64 nsis p7zip-full zip unzip xvfb xauth xclip tmux fonts-ipafont-gothic qt6-translations-l10n"
 # scripts/wayland-tests.sh: the window on a headless Weston, Qt's Wayland
 # plugin, the Weston headers for the test seat module, and wl-paste.
