@@ -37,7 +37,8 @@ usr/share/doc/tovrik/copyright
 usr/share/icons/hicolor/scalable/apps/$app_id.svg
 usr/share/man/man1/tovrik-gen.1.gz
 usr/share/man/man1/tovrik.1.gz
-usr/share/metainfo/$app_id.metainfo.xml"
+usr/share/metainfo/$app_id.metainfo.xml
+usr/share/tovrik/translations/tovrik_en.qm"
 for size in 16 32 48 64 128 256; do
   expected+=$'\n'"usr/share/icons/hicolor/${size}x$size/apps/$app_id.png"
 done
@@ -103,7 +104,7 @@ XDG_CONFIG_HOME=$work/config WM_CLASS_FILE=$work/wm_class \
   /usr/bin/tovrik &
   app=$!
   for _ in $(seq 100); do
-    win=$(xdotool search --name "トヴリク" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
+    win=$(xdotool search --name "^(トヴリク|Tovrik) \\(" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
     sleep 0.1
   done
   xprop -id "$win" WM_CLASS >"$WM_CLASS_FILE"
@@ -112,6 +113,22 @@ XDG_CONFIG_HOME=$work/config WM_CLASS_FILE=$work/wm_class \
 grep -qF "\"$wm_class\"" "$work/wm_class" || fail "window class $(cat "$work/wm_class"), entry says $wm_class"
 store=$(XDG_CONFIG_HOME=$work/config /usr/bin/tovrik-settings path)
 [ -s "$store" ] || fail "the installed window saved no settings"
+
+# The installed window finds its English texts, as a user whose language is
+# not Japanese meets it.
+# shellcheck disable=SC2016 # the script expands its variables itself
+title=$(XDG_CONFIG_HOME=$work/config LANGUAGE=en xvfb-run -a env -u QT_QPA_PLATFORM bash -ec '
+  cd /
+  /usr/bin/tovrik &
+  app=$!
+  for _ in $(seq 100); do
+    win=$(xdotool search --name "^Tovrik \\(" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
+    sleep 0.1
+  done
+  xdotool getwindowname "$win"
+  kill "$app"
+' 2>/dev/null) || true
+[ "$title" = "Tovrik (for ○○)" ] || fail "the installed window in English is titled '$title'"
 
 echo "-- removal"
 files=$(dpkg -L tovrik)
