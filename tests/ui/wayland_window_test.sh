@@ -19,6 +19,8 @@ cleanup() {
 }
 trap cleanup EXIT
 export XDG_CONFIG_HOME=$work/config
+# The window's titles below are its Japanese ones, whatever the caller's language.
+export LANGUAGE=ja
 store="$XDG_CONFIG_HOME/$store_in_config"
 store_dir=$(dirname "$store")
 
