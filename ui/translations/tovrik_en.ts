@@ -9,7 +9,7 @@
     </message>
     <message>
         <source>さん用トヴリク</source>
-        <translation>’s Tovrik</translation>
+        <translation>&apos;s Tovrik</translation>
     </message>
     <message>
         <source>使用者名</source>
@@ -91,11 +91,11 @@
     </message>
     <message>
         <source>文字数を増やす</source>
-        <translation>Longer</translation>
+        <translation>Increase length</translation>
     </message>
     <message>
         <source>文字数を減らす</source>
-        <translation>Shorter</translation>
+        <translation>Decrease length</translation>
     </message>
     <message>
         <source>種の文字列</source>
