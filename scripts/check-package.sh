@@ -92,32 +92,15 @@ done
 
 # The desktop entry's icon and window class: the icon is in the theme, and
 # the installed window carries the class the entry names. It also keeps its
-# settings in the store the build's programs use.
+# settings in the store the build's programs use, and finds its English
+# texts, started as a user whose language is not Japanese starts it.
 icon=$(sed -n 's/^Icon=//p' "/usr/share/applications/$app_id.desktop")
 wm_class=$(sed -n 's/^StartupWMClass=//p' "/usr/share/applications/$app_id.desktop")
 [ -e "/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "icon $icon is not installed"
 mkdir -p "$work/config"
 # shellcheck disable=SC2016 # the script expands its variables itself
-XDG_CONFIG_HOME=$work/config WM_CLASS_FILE=$work/wm_class \
+XDG_CONFIG_HOME=$work/config WINDOW_FILE=$work/window LANGUAGE=en \
   xvfb-run -a env -u QT_QPA_PLATFORM bash -ec '
-  cd /
-  /usr/bin/tovrik &
-  app=$!
-  for _ in $(seq 100); do
-    win=$(xdotool search --name "^(トヴリク|Tovrik) \\(" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
-    sleep 0.1
-  done
-  xprop -id "$win" WM_CLASS >"$WM_CLASS_FILE"
-  kill "$app"
-' 2>/dev/null
-grep -qF "\"$wm_class\"" "$work/wm_class" || fail "window class $(cat "$work/wm_class"), entry says $wm_class"
-store=$(XDG_CONFIG_HOME=$work/config /usr/bin/tovrik-settings path)
-[ -s "$store" ] || fail "the installed window saved no settings"
-
-# The installed window finds its English texts, as a user whose language is
-# not Japanese meets it.
-# shellcheck disable=SC2016 # the script expands its variables itself
-title=$(XDG_CONFIG_HOME=$work/config LANGUAGE=en xvfb-run -a env -u QT_QPA_PLATFORM bash -ec '
   cd /
   /usr/bin/tovrik &
   app=$!
@@ -125,10 +108,13 @@ title=$(XDG_CONFIG_HOME=$work/config LANGUAGE=en xvfb-run -a env -u QT_QPA_PLATF
     win=$(xdotool search --name "^Tovrik \\(" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
     sleep 0.1
   done
-  xdotool getwindowname "$win"
+  { xdotool getwindowname "$win"; xprop -id "$win" WM_CLASS; } >"$WINDOW_FILE"
   kill "$app"
-' 2>/dev/null) || true
-[ "$title" = "Tovrik (for ○○)" ] || fail "the installed window in English is titled '$title'"
+' 2>/dev/null
+grep -qF "\"$wm_class\"" "$work/window" || fail "window class $(cat "$work/window"), entry says $wm_class"
+grep -qxF "Tovrik (for ○○)" "$work/window" || fail "the installed window in English: $(cat "$work/window")"
+store=$(XDG_CONFIG_HOME=$work/config /usr/bin/tovrik-settings path)
+[ -s "$store" ] || fail "the installed window saved no settings"
 
 echo "-- removal"
 files=$(dpkg -L tovrik)
