@@ -153,7 +153,7 @@ Double-click the character list or press F2, and type some characters.</translat
     </message>
     <message>
         <source>default は 削除できません</source>
-        <translation>The set “default” cannot be deleted.</translation>
+        <translation>The set &quot;default&quot; cannot be deleted.</translation>
     </message>
     <message>
         <source>トヴリク (%1さん用)</source>
