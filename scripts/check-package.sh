@@ -37,7 +37,8 @@ usr/share/doc/tovrik/copyright
 usr/share/icons/hicolor/scalable/apps/$app_id.svg
 usr/share/man/man1/tovrik-gen.1.gz
 usr/share/man/man1/tovrik.1.gz
-usr/share/metainfo/$app_id.metainfo.xml"
+usr/share/metainfo/$app_id.metainfo.xml
+usr/share/tovrik/translations/tovrik_en.qm"
 for size in 16 32 48 64 128 256; do
   expected+=$'\n'"usr/share/icons/hicolor/${size}x$size/apps/$app_id.png"
 done
@@ -91,25 +92,27 @@ done
 
 # The desktop entry's icon and window class: the icon is in the theme, and
 # the installed window carries the class the entry names. It also keeps its
-# settings in the store the build's programs use.
+# settings in the store the build's programs use, and finds its English
+# texts, started as a user whose language is not Japanese starts it.
 icon=$(sed -n 's/^Icon=//p' "/usr/share/applications/$app_id.desktop")
 wm_class=$(sed -n 's/^StartupWMClass=//p' "/usr/share/applications/$app_id.desktop")
 [ -e "/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "icon $icon is not installed"
 mkdir -p "$work/config"
 # shellcheck disable=SC2016 # the script expands its variables itself
-XDG_CONFIG_HOME=$work/config WM_CLASS_FILE=$work/wm_class \
+XDG_CONFIG_HOME=$work/config WINDOW_FILE=$work/window LANGUAGE=en \
   xvfb-run -a env -u QT_QPA_PLATFORM bash -ec '
   cd /
   /usr/bin/tovrik &
   app=$!
   for _ in $(seq 100); do
-    win=$(xdotool search --name "トヴリク" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
+    win=$(xdotool search --name "^Tovrik \\(" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
     sleep 0.1
   done
-  xprop -id "$win" WM_CLASS >"$WM_CLASS_FILE"
+  { xdotool getwindowname "$win"; xprop -id "$win" WM_CLASS; } >"$WINDOW_FILE"
   kill "$app"
 ' 2>/dev/null
-grep -qF "\"$wm_class\"" "$work/wm_class" || fail "window class $(cat "$work/wm_class"), entry says $wm_class"
+grep -qF "\"$wm_class\"" "$work/window" || fail "window class $(cat "$work/window"), entry says $wm_class"
+grep -qxF "Tovrik (for ○○)" "$work/window" || fail "the installed window in English: $(cat "$work/window")"
 store=$(XDG_CONFIG_HOME=$work/config /usr/bin/tovrik-settings path)
 [ -s "$store" ] || fail "the installed window saved no settings"
 

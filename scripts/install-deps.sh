@@ -5,10 +5,10 @@
 set -euo pipefail
 
 declare -A groups
-# The build (zxcvbn estimates owner keys), the tests, the benchmarks and the
-# window under Xvfb.
+# The build (zxcvbn estimates owner keys; lupdate and lrelease make the
+# window's translations), the tests, the benchmarks and the window under Xvfb.
 groups[build]="cmake ninja-build g++ pkg-config
-  qt6-base-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n libxcb1-dev
+  qt6-base-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n qt6-l10n-tools libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev libzxcvbn-dev
   clang-format
   fonts-ipafont-gothic fonts-noto-cjk
@@ -24,10 +24,12 @@ groups[screenreader]="python3-pyatspi at-spi2-core dbus-daemon xvfb xauth xdotoo
 # The Windows build: MinGW-w64, the host Qt tools of the same version as the
 # Qt built for Windows, the tools that build Qt's source package, Wine to run
 # the tests, NSIS for the installer and 7-Zip to open it, zip, the icon
-# renderers, and the tools that drive the window and the console under Wine.
+# renderers, the tools that drive the window and the console under Wine, and
+# the Japanese and English locales that Wine takes a user's language from.
 groups[windows]="g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 librsvg2-bin imagemagick xdotool python3
-  cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools
-  googletest wine wine64 nsis p7zip-full zip unzip xvfb xauth xclip tmux fonts-ipafont-gothic qt6-translations-l10n"
+  cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-l10n-tools
+  googletest wine wine64 nsis p7zip-full zip unzip xvfb xauth xclip tmux fonts-ipafont-gothic qt6-translations-l10n
+  locales-all"
 # scripts/wayland-tests.sh: the window on a headless Weston, Qt's Wayland
 # plugin, the Weston headers for the test seat module, and wl-paste.
 groups[wayland]="weston libweston-10-dev qt6-wayland wl-clipboard"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Takes docs/window.png: the window under Xvfb with a fresh store, after one
-# generation at spread level 2 (four passwords shown).
+# Takes docs/window.png and docs/window-en.png: the window in Japanese and in
+# English under Xvfb with a fresh store, after one generation at spread
+# level 2 (four passwords shown).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -17,17 +18,20 @@ spread=2
 seed1=example.com
 CONF
 
-XDG_CONFIG_HOME=$config xvfb-run -a -s "-screen 0 800x600x24" bash -ec '
-  build/ui/tovrik &
-  app=$!
-  for _ in $(seq 50); do
-    win=$(xdotool search --name "トヴリク" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
-    sleep 0.1
-  done
-  sleep 0.5
-  xdotool key --window "$win" Return
-  sleep 0.5
-  import -window "$win" docs/window.png
-  kill $app
-'
-echo "wrote docs/window.png"
+for shot in ja:docs/window.png en:docs/window-en.png; do
+  LANGUAGE=${shot%%:*} PICTURE=${shot#*:} XDG_CONFIG_HOME=$config \
+    xvfb-run -a -s "-screen 0 800x600x24" bash -ec '
+    build/ui/tovrik &
+    app=$!
+    for _ in $(seq 50); do
+      win=$(xdotool search --name "^(トヴリク|Tovrik) \\(" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
+      sleep 0.1
+    done
+    sleep 0.5
+    xdotool key --window "$win" Return
+    sleep 0.5
+    import -window "$win" "$PICTURE"
+    kill $app
+  '
+  echo "wrote ${shot#*:}"
+done

@@ -15,7 +15,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     const DialogUnits& du = UiGothic9;
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("トヴリクのバージョン情報"));
+    setWindowTitle(tr("トヴリクのバージョン情報"));
     if (parent)
         setFont(parent->font());
     setFixedWindowSize(*this, QSize(du.px(191), du.py(61)));
@@ -31,14 +31,14 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     ok->setGeometry(du.rect(120, 33, 25, 15));
     ok->setDefault(true);
 
-    templateLabel(this, du, QStringLiteral("さん用トヴリク"), QRect(90, 14, 78, 12))
+    templateLabel(this, du, tr("さん用トヴリク"), QRect(90, 14, 78, 12))
         ->setTextFormat(Qt::PlainText);
 
     nameEdit = new OneLineEdit(this);
     nameEdit->setGeometry(du.rect(38, 11, 50, 15));
-    nameEdit->setAccessibleName(QStringLiteral("使用者名"));
+    nameEdit->setAccessibleName(tr("使用者名"));
 
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    auto* cancel = new QPushButton(tr("キャンセル"), this);
     cancel->setGeometry(du.rect(148, 33, 36, 15));
 
     connect(ok, &QPushButton::clicked, this, &CAboutDlg::accept);

@@ -22,15 +22,15 @@ DLGaddset::DLGaddset(UiSeams& seams, QWidget* parent) : QDialog(parent), seams_(
     const DialogUnits& du = ShellDlg8;
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("文字セットの追加"));
+    setWindowTitle(tr("文字セットの追加"));
     setFont(templateFont(QStringLiteral("MS Shell Dlg"), 8));
     setFixedWindowSize(*this, QSize(du.px(297), du.py(111)));
 
-    auto* registerButton = new QPushButton(QStringLiteral("登録"), this);
+    auto* registerButton = new QPushButton(tr("登録"), this);
     registerButton->setGeometry(du.rect(170, 86, 50, 14));
     registerButton->setDefault(true);
     registerButton_ = registerButton;
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    auto* cancel = new QPushButton(tr("キャンセル"), this);
     cancel->setGeometry(du.rect(230, 86, 50, 14));
 
     listEdit = new QPlainTextEdit(this);
@@ -40,9 +40,8 @@ DLGaddset::DLGaddset(UiSeams& seams, QWidget* parent) : QDialog(parent), seams_(
     listEdit->document()->setDocumentMargin(1);
     listEdit->installEventFilter(this);
 
-    templateLabel(this, du, QStringLiteral("文字リスト"), QRect(7, 43, 33, 8))->setBuddy(listEdit);
-    QLabel* nameLabel =
-        templateLabel(this, du, QStringLiteral("文字セット名"), QRect(7, 10, 50, 8));
+    templateLabel(this, du, tr("文字リスト"), QRect(7, 43, 33, 8))->setBuddy(listEdit);
+    QLabel* nameLabel = templateLabel(this, du, tr("文字セット名"), QRect(7, 10, 50, 8));
     nameEdit = new OneLineEdit(this);
     nameEdit->setGeometry(du.rect(11, 20, 136, 14));
     nameLabel->setBuddy(nameEdit);
@@ -89,8 +88,8 @@ void DLGaddset::accept()
     setName = QString::fromStdU16String(trimWhiteSpace(setName.toStdU16String()));
     exchangeData(false);
     if (setName.toStdU16String() == AddEntryName) {
-        seams_.stop(this, QStringLiteral("トヴリク ") + QLatin1StringView(TovrikVersion),
-                    QStringLiteral("指定されたセット名は予約語のため登録できません"));
+        seams_.stop(this, tr("トヴリク %1").arg(QLatin1StringView(TovrikVersion)),
+                    tr("指定されたセット名は予約語のため登録できません"));
         return;
     }
     exchangeData(true);

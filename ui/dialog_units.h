@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QAbstractButton>
+#include <QCheckBox>
 #include <QFont>
 #include <QLabel>
 #include <QRect>
+#include <QStyleOptionButton>
 
 #include <cmath>
 
@@ -56,4 +59,34 @@ inline QLabel* templateLabel(QWidget* parent, const DialogUnits& du, const QStri
     label->setGeometry(r);
     label->setAlignment(align | Qt::AlignTop);
     return label;
+}
+
+// Where a check box or radio button draws its text: beside its indicator.
+inline int textRoom(const QAbstractButton& button)
+{
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    option.text = button.text();
+    const QStyle::SubElement contents = qobject_cast<const QCheckBox*>(&button)
+                                            ? QStyle::SE_CheckBoxContents
+                                            : QStyle::SE_RadioButtonContents;
+    return button.style()->subElementRect(contents, &option, &button).width();
+}
+
+// A check box or radio button placed at its template rectangle never clips
+// its text either: where the text is wider than the room beside the
+// indicator, the button grows on its text's side (leftwards for a box
+// whose text stands left of it), into the template's free space.
+inline void growToText(QAbstractButton& button)
+{
+    const int missing =
+        button.fontMetrics().size(Qt::TextShowMnemonic, button.text()).width() - textRoom(button);
+    if (missing <= 0)
+        return;
+    QRect r = button.geometry();
+    if (button.layoutDirection() == Qt::RightToLeft)
+        r.setLeft(r.left() - missing);
+    else
+        r.setWidth(r.width() + missing);
+    button.setGeometry(r);
 }

@@ -68,6 +68,17 @@ void OneLineEdit::cutText()
     del();
 }
 
+namespace {
+
+// A text of Qt's own standard menu, as Qt's translation gives it (through
+// a variable, so that lupdate leaves it to Qt's translation).
+QString qtMenuText(const char* text)
+{
+    return QLineEdit::tr(text);
+}
+
+} // namespace
+
 QMenu* OneLineEdit::createContextMenu()
 {
     QMenu* menu = createStandardContextMenu();
@@ -75,11 +86,11 @@ QMenu* OneLineEdit::createContextMenu()
     for (QAction* action : menu->actions()) {
         const QString label = action->text().section(u'\t', 0, 0);
         void (OneLineEdit::*handler)() = nullptr;
-        if (label == QLineEdit::tr("&Paste"))
+        if (label == qtMenuText("&Paste"))
             handler = &OneLineEdit::pasteFirstLine;
-        else if (secret_ && label == QLineEdit::tr("&Copy"))
+        else if (secret_ && label == qtMenuText("&Copy"))
             handler = &OneLineEdit::copyText;
-        else if (secret_ && label == QLineEdit::tr("Cu&t"))
+        else if (secret_ && label == qtMenuText("Cu&t"))
             handler = &OneLineEdit::cutText;
         if (handler == nullptr)
             continue;

@@ -1,8 +1,8 @@
 #include "ui/veldra_app.h"
 
 #include <QFileInfo>
+#include <QLocale>
 #include <QTimer>
-#include <QTranslator>
 
 #include <optional>
 #include <string>
@@ -13,7 +13,6 @@
 #include "settings/store_lock.h"
 #include "text/qt_text.h"
 #include "ui/end_signals.h"
-#include "ui/qt_translation.h"
 #include "ui/ui_seams.h"
 #include "ui/veldra_dlg.h"
 
@@ -26,26 +25,25 @@ QString unusableStoreMessage(StoreAccess access, const QString& location, const 
 {
     const QString reason =
         access == StoreAccess::Refused
-            ? QStringLiteral(
+            ? CVeldraApp::tr(
                   "設定ファイルが安全ではないため使いません（ほかのユーザーのもの、"
-                  "ほかのユーザーが書き込めるもの、または通常のファイルではありません）。")
-            : QStringLiteral("設定ファイルを読み込めません。");
-    return reason + QStringLiteral("設定は読み込まず、保存もしません。\n\n保存先: ") + location +
+                  "ほかのユーザーが書き込めるもの、または通常のファイルではありません）。"
+                  "設定は読み込まず、保存もしません。")
+            : CVeldraApp::tr("設定ファイルを読み込めません。設定は読み込まず、保存もしません。");
+    return reason + QStringLiteral("\n\n") + CVeldraDlg::tr("保存先: %1").arg(location) +
            QStringLiteral("\n\n") + problem;
 }
 
 } // namespace
 
-CVeldraApp::CVeldraApp(int& argc, char** argv) : QApplication(argc, argv)
+CVeldraApp::CVeldraApp(int& argc, char** argv)
+    : QApplication(argc, argv), translation_(uiLanguageOf(QLocale::system().uiLanguages()))
 {
     setOrganizationName(toQ(SettingsOrganization));
     // The store's application level is the executable's base name.
     setApplicationName(QFileInfo(applicationFilePath()).completeBaseName());
     // Docks find the desktop entry, and with it the icon, by this name.
     setDesktopFileName(QStringLiteral(TOVRIK_APP_ID));
-    auto* qtTexts = new QTranslator(this);
-    if (loadQtJapanese(*qtTexts))
-        installTranslator(qtTexts);
 }
 
 int CVeldraApp::run()

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include "ui/qt_translation.h"
+
 // The application object: names the settings store and runs the main
 // dialog modally; the program ends with the dialog.
 class CVeldraApp : public QApplication {
@@ -10,4 +12,8 @@ public:
     CVeldraApp(int& argc, char** argv);
 
     int run();
+
+private:
+    // The window's language, and Qt's own texts in it, for the whole run.
+    UiTranslation translation_;
 };

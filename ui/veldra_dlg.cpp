@@ -18,6 +18,7 @@
 #include <QTimer>
 
 #include "settings/load_save.h"
+#include "settings/setting_table.h"
 #include "text/qt_text.h"
 #include "ui/about_dlg.h"
 #include "ui/app_icon.h"
@@ -38,13 +39,16 @@ namespace {
 constexpr int TemplateWidth = 274, TemplateHeight = 199;
 constexpr QRect ResultGroupArea(11, 148, 252, 42);
 
-const QString AboutItemText = QStringLiteral("バージョン情報 (&A)...");
+const char* const AboutItemText = QT_TRANSLATE_NOOP("CVeldraDlg", "バージョン情報 (&A)...");
+// The one-character buttons: delete the set, and spread the results.
+const char* const DeleteLabel = QT_TRANSLATE_NOOP("CVeldraDlg", "削");
+const char* const SpreadLabel = QT_TRANSLATE_NOOP("CVeldraDlg", "割");
 
 // Qt reads "[*]" in a title as the place of the modified marker and drops
 // it; doubled, it shows once, so the title shows the owner name as given.
-QString literalTitle(std::u16string_view title)
+QString literalTitle(QString title)
 {
-    return toQ(title).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    return title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
 }
 
 QLineEdit* digitsOnlyEdit(QWidget* parent)
@@ -93,7 +97,8 @@ void CVeldraDlg::buildTemplate()
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("トヴリク (○○さん用)"));
+    setWindowTitle(literalTitle(
+        makeWindowTitle(toQ(std::get<std::u16string_view>(Setting::OwnerName.fallback)))));
     setFont(templateFont(QStringLiteral("MS UI Gothic"), 9));
     setFixedWindowSize(*this, QSize(du.px(TemplateWidth), du.py(TemplateHeight)));
 
@@ -126,12 +131,14 @@ void CVeldraDlg::buildTemplate()
     listEdit->setTabChangesFocus(true);
     listEdit->document()->setDocumentMargin(1);
 
-    stringSeedRadio = new QRadioButton(QStringLiteral("文字列"), this);
+    stringSeedRadio = new QRadioButton(tr("文字列"), this);
     place(stringSeedRadio, 22, 102, 33, 10);
-    numericSeedRadio = new QRadioButton(QStringLiteral("数字"), this);
+    numericSeedRadio = new QRadioButton(tr("数字"), this);
     place(numericSeedRadio, 22, 119, 30, 10);
-    for (QRadioButton* radio : {stringSeedRadio, numericSeedRadio})
+    for (QRadioButton* radio : {stringSeedRadio, numericSeedRadio}) {
         radio->setFocusPolicy(Qt::ClickFocus);
+        growToText(*radio);
+    }
 
     seedTextEdit = new OneLineEdit(this);
     place(seedTextEdit, 65, 99, 188, 15);
@@ -140,26 +147,27 @@ void CVeldraDlg::buildTemplate()
         place(seedNumberEdits[i], 65 + 27 * i, 117, 26, 15);
     }
 
-    resultGroup = group(QStringLiteral("生成パスワード"), ResultGroupArea.x(), ResultGroupArea.y(),
+    resultGroup = group(tr("生成パスワード"), ResultGroupArea.x(), ResultGroupArea.y(),
                         ResultGroupArea.width(), ResultGroupArea.height());
-    QGroupBox* basicGroup = group(QStringLiteral("基本設定"), 11, 6, 252, 74);
-    QGroupBox* seedGroup = group(QStringLiteral("種モード"), 11, 87, 252, 53);
+    QGroupBox* basicGroup = group(tr("基本設定"), 11, 6, 252, 74);
+    QGroupBox* seedGroup = group(tr("種モード"), 11, 87, 252, 53);
 
-    generateButton = new QPushButton(QStringLiteral("生成"), this);
+    generateButton = new QPushButton(tr("生成"), this);
     place(generateButton, 231, 163, 26, 16);
     generateButton->setDefault(true);
 
-    label(QStringLiteral("文字数"), 22, 20, 22, 8)->setBuddy(lengthEdit);
-    complexityCheck = new QCheckBox(QStringLiteral("複雑性"), this);
+    label(tr("文字数"), 22, 20, 22, 8)->setBuddy(lengthEdit);
+    complexityCheck = new QCheckBox(tr("複雑性"), this);
     place(complexityCheck, 96, 18, 36, 13);
     complexityCheck->setLayoutDirection(Qt::RightToLeft);
+    growToText(*complexityCheck);
     setCombo = new SetCombo(this);
     place(setCombo, 179, 18, 58, 13);
-    label(QStringLiteral("文字セット"), 147, 21, 28, 8, Qt::AlignRight)->setBuddy(setCombo);
-    label(QStringLiteral("文字リスト"), 22, 35, 28, 8)->setBuddy(listEdit);
-    deleteButton = new QPushButton(QStringLiteral("削"), this);
+    label(tr("文字セット"), 147, 21, 28, 8, Qt::AlignRight)->setBuddy(setCombo);
+    label(tr("文字リスト"), 22, 35, 28, 8)->setBuddy(listEdit);
+    deleteButton = new QPushButton(tr(DeleteLabel), this);
     place(deleteButton, 240, 17, 17, 15);
-    spreadButton = new QPushButton(QStringLiteral("割"), this);
+    spreadButton = new QPushButton(tr(SpreadLabel), this);
     place(spreadButton, 213, 163, 16, 15);
 
     for (int i = 0; i < PasswordCount; ++i) {
@@ -206,16 +214,25 @@ void CVeldraDlg::buildTemplate()
 // and no label: every control that takes input or acts has a name.
 void CVeldraDlg::nameControls()
 {
-    lengthSpin->setAccessibleNames(QStringLiteral("文字数"), QStringLiteral("文字数を増やす"),
-                                   QStringLiteral("文字数を減らす"));
-    seedTextEdit->setAccessibleName(QStringLiteral("種の文字列"));
+    lengthSpin->setAccessibleNames(tr("文字数"), tr("文字数を増やす"), tr("文字数を減らす"));
+    seedTextEdit->setAccessibleName(tr("種の文字列"));
     for (std::size_t i = 0; i < SeedNumberCount; ++i)
-        seedNumberEdits[i]->setAccessibleName(QStringLiteral("数字 %1").arg(i + 1));
+        seedNumberEdits[i]->setAccessibleName(tr("数字 %1").arg(i + 1));
     for (int i = 0; i < PasswordCount; ++i)
-        resultEdits[i]->setAccessibleName(QStringLiteral("生成パスワード %1").arg(i + 1));
-    deleteButton->setAccessibleDescription(QStringLiteral("選択中の文字セットを削除します"));
+        resultEdits[i]->setAccessibleName(tr("生成パスワード %1").arg(i + 1));
+    deleteButton->setAccessibleDescription(tr("選択中の文字セットを削除します"));
     spreadButton->setAccessibleDescription(
-        QStringLiteral("表示するパスワードを 1、2、4、8、16 個と増やして生成します"));
+        tr("表示するパスワードを 1、2、4、8、16 個と増やして生成します"));
+    // A translation abbreviates the one-character buttons' labels; there
+    // they have a name of their own, and show what they do on hover.
+    const auto explain = [](QPushButton* button, const char* label, const QString& name) {
+        if (button->text() == QString::fromUtf8(label))
+            return;
+        button->setAccessibleName(name);
+        button->setToolTip(button->accessibleDescription());
+    };
+    explain(deleteButton, DeleteLabel, tr("文字セットを削除"));
+    explain(spreadButton, SpreadLabel, tr("表示数を切り替え"));
 }
 
 // Where the window manager owns the window menu, the about item lives in a
@@ -235,7 +252,8 @@ void CVeldraDlg::addWindowMenuKeys()
 void CVeldraDlg::showWindowMenu(QPoint globalPos, bool fromKeyboard)
 {
     QMenu menu(this);
-    QAction* about = menu.addAction(AboutItemText, this, [this] { onSysCommand(AboutCommandId); });
+    QAction* about =
+        menu.addAction(tr(AboutItemText), this, [this] { onSysCommand(AboutCommandId); });
     if (fromKeyboard) // Enter then chooses the item, as in a native menu
         menu.setActiveAction(about);
     menu.exec(globalPos);
@@ -257,7 +275,7 @@ void CVeldraDlg::setVisible(bool visible)
 
 bool CVeldraDlg::onInitDialog()
 {
-    nativeAboutItem_ = appendAboutItemToSystemMenu(this, AboutItemText);
+    nativeAboutItem_ = appendAboutItemToSystemMenu(this, tr(AboutItemText));
     if (!nativeAboutItem_)
         addWindowMenuKeys();
     setWindowIcon(icon_);
@@ -268,7 +286,7 @@ bool CVeldraDlg::onInitDialog()
     restoreSpreadLayout(spreadToRestore);
     lengthSpin->setRange(MinPasswordLength, MaxPasswordLength);
     lengthSpin->setPosition(model_.length);
-    setWindowTitle(literalTitle(makeWindowTitle(model_.ownerName)));
+    setWindowTitle(literalTitle(makeWindowTitle(toQ(model_.ownerName))));
     restoreStartupFields(model_);
     enableSeedEdits();
     listEdit->setEnabled(false);
@@ -320,7 +338,7 @@ void CVeldraDlg::showAboutBox()
     if (seams_.runModal(about) != QDialog::Accepted)
         return;
     model_.ownerName = fromQ(about.ownerName);
-    setWindowTitle(literalTitle(makeWindowTitle(model_.ownerName)));
+    setWindowTitle(literalTitle(makeWindowTitle(toQ(model_.ownerName))));
     saveAll();
 }
 

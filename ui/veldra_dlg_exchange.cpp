@@ -19,12 +19,13 @@
 
 namespace {
 
-const QString NotANumberMessage = QStringLiteral("正の整数を入力してください。");
-const QString OutOfRangeMessage =
-    QStringLiteral("0 から %1 までの整数を入力してください。").arg(MaxSeedNumber);
-const QString EmptyListMessage =
-    QStringLiteral("文字リストが空のため、パスワードを生成できません。\n"
-                   "文字リストをダブルクリックするか F2 キーを押して、文字を入力してください。");
+const char* const NotANumberMessage =
+    QT_TRANSLATE_NOOP("CVeldraDlg", "正の整数を入力してください。");
+const char* const OutOfRangeMessage =
+    QT_TRANSLATE_NOOP("CVeldraDlg", "0 から %1 までの整数を入力してください。");
+const char* const EmptyListMessage = QT_TRANSLATE_NOOP(
+    "CVeldraDlg", "文字リストが空のため、パスワードを生成できません。\n"
+                  "文字リストをダブルクリックするか F2 キーを押して、文字を入力してください。");
 
 // A Windows edit shows new text from its first character; QLineEdit would
 // leave the cursor, and with it the view, at the end of a long text.
@@ -102,17 +103,17 @@ bool CVeldraDlg::readSeedNumber(std::size_t index)
         if (ptr != end || (ec != std::errc() && ec != std::errc::result_out_of_range) ||
             edit->text().size() != text.size()) {
             failed = true;
-            message = NotANumberMessage;
+            message = tr(NotANumberMessage);
         } else if (ec == std::errc::result_out_of_range || value > 0xFFFFFFFFu) {
             failed = true; // beyond what the field can hold: reported, not kept
-            message = OutOfRangeMessage;
+            message = tr(OutOfRangeMessage).arg(MaxSeedNumber);
         }
     }
     if (!failed) {
         model_.seedNumbers[index] = static_cast<std::uint32_t>(value);
         if (value > MaxSeedNumber) {
             failed = true;
-            message = OutOfRangeMessage;
+            message = tr(OutOfRangeMessage).arg(MaxSeedNumber);
         }
     }
     if (failed) {
@@ -146,10 +147,10 @@ void CVeldraDlg::saveAll()
 
 void CVeldraDlg::showSaveFailure()
 {
-    QString text = QStringLiteral("設定を保存できませんでした。文字セットや設定の変更は、"
-                                  "このままでは次回の起動時に失われます。");
+    QString text = tr("設定を保存できませんでした。文字セットや設定の変更は、"
+                      "このままでは次回の起動時に失われます。");
     if (!storeLocation_.isEmpty())
-        text += QStringLiteral("\n\n保存先: ") + storeLocation_;
+        text += QStringLiteral("\n\n") + tr("保存先: %1").arg(storeLocation_);
     seams_.warning(this, text);
 }
 
@@ -159,7 +160,7 @@ void CVeldraDlg::GenerateCommand()
     // Refused before the held fields take the typed values: a later save
     // must not store a length or a seed that no generation used.
     if (model_.currentList.empty()) {
-        seams_.warning(this, EmptyListMessage);
+        seams_.warning(this, tr(EmptyListMessage));
         return;
     }
     model_.length = lengthSpin->position();

@@ -20,8 +20,11 @@
 void CVeldraDlg::fillSetCombo()
 {
     setCombo->clear();
-    for (const std::u16string& entry : selectorEntries(model_.sets))
-        setCombo->addItem(toQ(entry));
+    for (const std::u16string& entry : selectorEntries(model_.sets)) {
+        // The add entry speaks the window's language; the name that no set
+        // may take stays AddEntryName, the same in every language.
+        setCombo->addItem(entry == AddEntryName ? tr("（追加）") : toQ(entry));
+    }
     setCombo->setCurrentIndex(model_.sets.currentSet);
 }
 
@@ -176,7 +179,7 @@ void CVeldraDlg::addSet()
             fillSetCombo();
             return;
         }
-        seams_.warning(this, QStringLiteral("同一名がすでに存在します"));
+        seams_.warning(this, tr("同一名がすでに存在します"));
     }
     fillSetCombo();
     refreshCurrentList();
@@ -185,7 +188,7 @@ void CVeldraDlg::addSet()
 void CVeldraDlg::onDeleteSet()
 {
     if (!deleteCurrentSet(model_.sets)) {
-        seams_.warning(this, QStringLiteral("default は 削除できません"));
+        seams_.warning(this, tr("default は 削除できません"));
         return;
     }
     fillSetCombo();

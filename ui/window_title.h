@@ -1,13 +1,10 @@
 #pragma once
 
-#include <string>
-#include <string_view>
+#include <QCoreApplication>
+#include <QString>
 
 // "トヴリク (" + name + "さん用)": the title names whose passwords these are.
-inline std::u16string makeWindowTitle(std::u16string_view ownerName)
+inline QString makeWindowTitle(const QString& ownerName)
 {
-    std::u16string title = u"トヴリク (";
-    title += ownerName;
-    title += u"さん用)";
-    return title;
+    return QCoreApplication::translate("CVeldraDlg", "トヴリク (%1さん用)").arg(ownerName);
 }

@@ -10,6 +10,24 @@
   const Field = { ownerName: 0, ownerKey: 1, seedText: 2, listText: 3 };
 
   const $ = (id) => document.getElementById(id);
+
+  // The page speaks Japanese to a browser whose first language is Japanese
+  // and English to every other, as the window does. A text is looked up by
+  // its Japanese; %1, %2 ... stand for the arguments.
+  const firstLanguage = (navigator.languages && navigator.languages[0]) || navigator.language || 'ja';
+  const english = !/^ja(-|$)/i.test(firstLanguage);
+  const texts = english ? JSON.parse($('texts-en').textContent) : {};
+  const t = (text, ...args) =>
+    (texts[text] ?? text).replace(/%([1-9])/g, (marker, n) => String(args[n - 1]));
+  if (english) {
+    document.documentElement.lang = 'en';
+    document.title = t(document.title);
+    const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
+    for (let node = walker.nextNode(); node; node = walker.nextNode()) {
+      const text = node.nodeValue.trim();
+      if (Object.hasOwn(texts, text)) node.nodeValue = node.nodeValue.replace(text, () => texts[text]);
+    }
+  }
   const form = $('inputs');
   const generateButton = $('generate');
   const reportButton = $('report');
@@ -51,10 +69,10 @@
     text.id = `password-${k}`;
     const copy = document.createElement('button');
     copy.type = 'button';
-    copy.textContent = 'コピー';
-    copy.setAttribute('aria-label', `パスワード ${k} をコピー`);
+    copy.textContent = t('コピー');
+    copy.setAttribute('aria-label', t('パスワード %1 をコピー', k));
     copy.addEventListener('click', () =>
-      copyText(text.textContent, `パスワード ${k} をコピーしました。`));
+      copyText(text.textContent, t('パスワード %1 をコピーしました。', k)));
     item.append(number, text, copy);
     results.append(item);
     passwordItems.push({ item, text });
@@ -169,7 +187,7 @@
     const length = parseWhole(lengthInput.value, MaxLength);
     let lengthError = '';
     if (length === null || length < MinLength) {
-      lengthError = `文字数は ${MinLength} から ${MaxLength} までの整数で入力してください。`;
+      lengthError = t('文字数は %1 から %2 までの整数で入力してください。', MinLength, MaxLength);
       fail(lengthInput, lengthError);
     }
     setFieldError([lengthInput], $('length-error'), lengthError);
@@ -178,7 +196,7 @@
     listInput.value = listDisplay(listInput.value);
     let listError = '';
     if (listInput.value.replace(/[\r\n]/g, '') === '') {
-      listError = '文字リストが空のため、パスワードを生成できません。文字リストに文字を入力してください。';
+      listError = t('文字リストが空のため、パスワードを生成できません。文字リストに文字を入力してください。');
       fail(listInput, listError);
     }
     setFieldError([listInput], $('char-list-error'), listError);
@@ -197,13 +215,14 @@
     });
     let numbersError = '';
     if (badNumbers.length) {
-      numbersError = `数字 ${badNumbers.join('、')}: 0 から ${MaxSeedNumber} までの整数を入力してください。`;
+      numbersError = t('数字 %1: 0 から %2 までの整数を入力してください。',
+                       badNumbers.join(t('、')), MaxSeedNumber);
       fail(seedNumbers[badNumbers[0] - 1], numbersError);
     }
     $('seed-numbers-error').textContent = numbersError;
     $('seed-numbers-note').textContent = largeNumbers.length && !badNumbers.length
-      ? `数字 ${largeNumbers.join('、')} は ${WindowMaxSeedNumber} を超えています。` +
-        `このまま生成しますが、ウィンドウで入力できるのは ${WindowMaxSeedNumber} までです。`
+      ? t('数字 %1 は %2 を超えています。このまま生成しますが、ウィンドウで入力できるのは %2 までです。',
+          largeNumbers.join(t('、')), WindowMaxSeedNumber)
       : '';
 
     message.textContent = errors.join('\n');
@@ -298,7 +317,7 @@
       }
     }
     if (!copied) copied = copyThroughEvent(text);
-    copyStatus.textContent = copied ? done : 'コピーできませんでした。';
+    copyStatus.textContent = copied ? done : t('コピーできませんでした。');
   }
 
   // ---- wiring ------------------------------------------------------------
@@ -314,7 +333,7 @@
       generate();
     } catch (error) {
       clearResults();
-      message.textContent = `パスワードを生成できませんでした (${error.message})。`;
+      message.textContent = t('パスワードを生成できませんでした (%1)。', error.message);
     }
   }
 
@@ -335,7 +354,7 @@
     if (engine && shownLevel >= 0) generateSafely();
   });
   reportButton.addEventListener('click', () => {
-    if (shownLevel >= 0) copyText(reportText(), 'レポートをコピーしました。');
+    if (shownLevel >= 0) copyText(reportText(), t('レポートをコピーしました。'));
   });
 
   followSeedMode();
@@ -345,6 +364,6 @@
     globalThis.tovrikEngine = Object.freeze({ generatePasswords });
     generateButton.disabled = false;
   }, (error) => {
-    message.textContent = `このブラウザではパスワードを生成できません (${error.message})。`;
+    message.textContent = t('このブラウザではパスワードを生成できません (%1)。', error.message);
   });
 })();

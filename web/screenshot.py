@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Takes a picture of the offline page after a generation, in headless
-Chromium: the whole page at the given width in CSS pixels.
+Chromium: the whole page at the given width in CSS pixels, in the browser
+languages given (as in Accept-Language; the page follows the first).
 
-Usage: screenshot.py PAGE.html OUT.png [WIDTH]   (default width 720)
+Usage: screenshot.py PAGE.html OUT.png [WIDTH [LANGUAGES]]   (default 720 ja)
 """
 import base64
 import pathlib
@@ -15,7 +16,7 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
 
-def main(page, out, width):
+def main(page, out, width=720, languages="ja"):
     profile = tempfile.TemporaryDirectory(prefix="tovrik-shot-")
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
@@ -26,6 +27,9 @@ def main(page, out, width):
         options.add_argument(arg)
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
     try:
+        driver.execute_cdp_cmd("Emulation.setUserAgentOverride", {
+            "userAgent": driver.execute_script("return navigator.userAgent"),
+            "acceptLanguage": languages})
         driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
             "width": width, "height": 800, "deviceScaleFactor": 1, "mobile": width < 500})
         driver.get(pathlib.Path(page).resolve().as_uri())
@@ -47,6 +51,7 @@ def main(page, out, width):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) not in (3, 4):
+    if len(sys.argv) not in (3, 4, 5):
         sys.exit(__doc__)
-    main(sys.argv[1], sys.argv[2], int(sys.argv[3]) if len(sys.argv) == 4 else 720)
+    main(sys.argv[1], sys.argv[2], *[int(sys.argv[3])] if len(sys.argv) > 3 else [],
+         *sys.argv[4:])

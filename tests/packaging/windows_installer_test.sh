@@ -17,7 +17,7 @@ trap 'rm -rf "$top"' EXIT
 7z x -y -o"$top" "$setup" >/dev/null || fail "7z cannot open the installer"
 for file in tovrik.exe tovrik-gen.exe tovrik-settings.exe Uninstall.exe Qt6Core.dll \
   Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll \
-  translations/qtbase_ja.qm LICENSE README.md; do
+  translations/qtbase_ja.qm translations/qtbase_en.qm translations/tovrik_en.qm LICENSE README.md; do
   [ -f "$top/$file" ] || fail "the installer lacks $file"
 done
 first=$(wine "$top/tovrik-gen.exe" --no-store --seed TANE 2>/dev/null | head -n 1)

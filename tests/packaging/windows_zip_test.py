@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The Windows zip as a user unpacks and runs it under Wine, checked against
 the Linux build in the same run: the same passwords, the window reading and
-writing the registry key of the Windows program on an X server, and settings
+writing the registry key of the Windows program on an X server, in Japanese
+or English by the user's language (LANG, under Wine), and settings
 carried both ways between Wine's registry tools and tovrik-settings on Linux.
 
 Usage: windows_zip_test.py ZIP LINUX_BUILD_DIR
@@ -29,6 +30,39 @@ def check(name, condition, detail=""):
 
 def wine(args, **kwargs):
     return subprocess.run(["wine"] + args, capture_output=True, timeout=120, **kwargs)
+
+
+def in_language(lang):
+    """The environment of a Windows program whose user's language Wine takes
+    from LANG."""
+    env = {k: v for k, v in os.environ.items() if k not in ("LC_ALL", "LC_MESSAGES", "LANGUAGE")}
+    return dict(env, LANG=lang)
+
+
+def find_window(name_pattern):
+    for _ in range(120):
+        search = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name_pattern],
+                                capture_output=True, text=True)
+        if search.stdout.strip():
+            return search.stdout.split()[0]
+        time.sleep(0.5)
+    return None
+
+
+def window_title(window_id):
+    return subprocess.run(["xdotool", "getwindowname", window_id or "0"], capture_output=True,
+                          text=True).stdout.strip()
+
+
+def end_window(window, window_id):
+    if window_id:
+        subprocess.run(["xdotool", "windowfocus", window_id], timeout=10)
+        subprocess.run(["xdotool", "key", "Escape"], timeout=10)
+    try:
+        window.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        window.kill()
+        check("Esc ends the window", False)
 
 
 def linux(program, args, config, **kwargs):
@@ -72,6 +106,8 @@ with tempfile.TemporaryDirectory() as top:
            for name in ("tovrik", "tovrik-gen", "tovrik-settings")}
     for name, path in exe.items():
         check(f"the zip holds {name}.exe", os.path.isfile(path))
+    for name in ("tovrik_en.qm", "qtbase_en.qm", "qtbase_ja.qm"):
+        check(f"the zip holds {name}", os.path.isfile(os.path.join(folder, "translations", name)))
     empty_config = os.path.join(top, "linux-config")
     os.mkdir(empty_config)
 
@@ -107,18 +143,10 @@ with tempfile.TemporaryDirectory() as top:
         check(f"reg add {name}", result.returncode == 0, result.stderr)
     subprocess.run(["xclip", "-selection", "clipboard", "-i", "/dev/null"], timeout=10)
     window = subprocess.Popen(["wine", exe["tovrik"]], stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL)
-    found = None
-    for _ in range(120):
-        search = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "さん用"],
-                                capture_output=True, text=True)
-        if search.stdout.strip():
-            found = search.stdout.split()[0]
-            break
-        time.sleep(0.5)
+                              stderr=subprocess.DEVNULL, env=in_language("ja_JP.UTF-8"))
+    found = find_window("さん用")
     check("the window appears", found is not None)
-    title = subprocess.run(["xdotool", "getwindowname", found or "0"], capture_output=True,
-                           text=True).stdout.strip()
+    title = window_title(found)
     check("the window's Japanese title", title == "トヴリク (@String(山田)さん用)", title)
     report = ""
     if found:
@@ -133,13 +161,7 @@ with tempfile.TemporaryDirectory() as top:
                                     capture_output=True, timeout=10).stdout.decode("utf-8", "replace")
             if report:
                 break
-        subprocess.run(["xdotool", "windowfocus", found], timeout=10)
-        subprocess.run(["xdotool", "key", "Escape"], timeout=10)
-    try:
-        window.wait(timeout=30)
-    except subprocess.TimeoutExpired:
-        window.kill()
-        check("Esc ends the window", False)
+    end_window(window, found)
     expected = linux(linux_gen, ["--no-store", "--owner-name", "@String(山田)", "--owner-key",
                                  "長い鍵 long key", "--seed", "@ByteArray(tane)", "--length",
                                  "10", "--spread", "0"], empty_config).stdout.decode().split()
@@ -147,6 +169,14 @@ with tempfile.TemporaryDirectory() as top:
     check("the report reaches the clipboard with the Linux build's password",
           len(expected) == 1 and f"生成パスワード( 1): {expected[0]}\n" in report,
           repr(report[:600]))
+
+    # A user whose language is not Japanese meets the window in English.
+    window = subprocess.Popen(["wine", exe["tovrik"]], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, env=in_language("de_DE.UTF-8"))
+    found = find_window("^Tovrik ")
+    check("the window in English under LANG=de_DE.UTF-8",
+          window_title(found) == "Tovrik (for @String(山田))", window_title(found))
+    end_window(window, found)
 
     exported = exported_values(reg_export(top, "window.reg"))
     check("texts kept exactly", exported.get("user name") == ("sz", "@String(山田)") and

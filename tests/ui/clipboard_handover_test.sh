@@ -19,7 +19,7 @@ xvfb-run -a -s "-screen 0 800x600x24" bash -ec '
   "$3" &
   app=$!
   for _ in $(seq 100); do
-    win=$(xdotool search --name "トヴリク \\(" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
+    win=$(xdotool search --name "^(トヴリク|Tovrik) \\(" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
     sleep 0.1
   done
   sleep 0.3

@@ -181,7 +181,7 @@ TEST(QtJapanese, QtsOwnTextsAreTranslated)
     };
     const QString untranslated = cancelText();
     QTranslator translator;
-    ASSERT_TRUE(loadQtJapanese(translator));
+    ASSERT_TRUE(loadQtTexts(translator, UiLanguage::Japanese));
     QCoreApplication::installTranslator(&translator);
     const QString translated = cancelText();
     QCoreApplication::removeTranslator(&translator);

@@ -9,6 +9,9 @@ cleanup() {
 }
 trap cleanup EXIT
 export XDG_CONFIG_HOME=$work/config
+# The windows' titles that the scripts look for are the Japanese ones,
+# whatever the caller's language.
+export LANGUAGE=ja
 
 failures=0
 fail() {

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Drives the built offline page in headless Chromium through its element
-ids and checks it against tovrik-gen run in the same test run.
+ids and checks it against tovrik-gen run in the same test run. The browser
+speaks Japanese unless a test says otherwise.
 
 Usage: page_test.py PAGE.html TOVRIK_GEN
 Prints "N passed, N failed"; the exit status is 1 when a test failed.
@@ -11,6 +12,7 @@ import subprocess
 import sys
 import tempfile
 import traceback
+import xml.etree.ElementTree as ET
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -21,6 +23,8 @@ from selenium.webdriver.support.ui import Select, WebDriverWait
 PAGE = pathlib.Path(sys.argv[1]).resolve()
 GEN = sys.argv[2]
 URL = PAGE.as_uri()
+WINDOW_TRANSLATION = pathlib.Path(__file__).resolve().parents[2] / "ui/translations/tovrik_en.ts"
+JAPANESE = re.compile("[\u3000-\u30ff\u4e00-\u9fff\uff00-\uffef]")
 
 # Inputs of one case, as a user types them; None keeps the page's value.
 # "numbers" switches to the numeric seed mode.
@@ -88,7 +92,15 @@ def start_browser(profile):
         "offline": True, "latency": 0, "downloadThroughput": 0, "uploadThroughput": 0})
     driver.execute_cdp_cmd("Browser.grantPermissions", {
         "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+    set_language(driver, "ja")
     return driver
+
+
+def set_language(driver, languages):
+    """The browser's languages, first one first, as in Accept-Language."""
+    driver.execute_cdp_cmd("Emulation.setUserAgentOverride", {
+        "userAgent": driver.execute_script("return navigator.userAgent"),
+        "acceptLanguage": languages})
 
 
 class Page:
@@ -243,6 +255,61 @@ def test_every_control_has_a_visible_label(driver):
     unlabelled = [c for c in unlabelled if not c.startswith("<button")]
     check(unlabelled == [], f"controls without a visible label: {unlabelled}")
     check(driver.find_element(By.TAG_NAME, "html").get_attribute("lang") == "ja", "lang=ja")
+
+
+def window_english():
+    """The window's English texts by their Japanese."""
+    return {m.findtext("source"): m.findtext("translation")
+            for m in ET.parse(WINDOW_TRANSLATION).getroot().iter("message")}
+
+
+def test_english_for_every_language_but_japanese(driver):
+    try:
+        for languages in ("de-DE,de", "fr,en"):
+            set_language(driver, languages)
+            page = Page(driver)
+            check(page.js("return document.documentElement.lang") == "en", f"{languages}: lang")
+        set_language(driver, "en-US")
+        page = Page(driver)
+        # The texts the page shares with the window are the window's.
+        english = window_english()
+        for id_, source in (("generate", "生成"), ("results-title", "生成パスワード"),
+                            ("mode-string-label", "文字列"), ("mode-numeric-label", "数字")):
+            check(page.el(id_).text == english[source], f"{id_}: {page.el(id_).text!r}")
+        check(page.js("return document.querySelector('label[for=length]').textContent")
+              == english["文字数"], "the length's label is the window's")
+
+        def no_japanese(what):
+            texts = page.js("""
+                return [document.title, document.body.innerText,
+                        ...[...document.querySelectorAll('[aria-label]')].map(
+                            (e) => e.getAttribute('aria-label'))];""")
+            for text in texts:
+                check(not JAPANESE.search(text), f"{what}: Japanese in {text!r}")
+
+        no_japanese("the page as it opens")
+        # The same passwords, and every message in English.
+        page.el("generate").click()
+        check(page.shown_passwords() == expected_passwords({}), "passwords as tovrik-gen's")
+        page.el("report").click()
+        driver.find_element(By.CSS_SELECTOR, "#results li:nth-child(2) button").click()
+        check(page.el("copy-status").text == "Password 2 copied.", page.el("copy-status").text)
+        no_japanese("after a generation and a copy")
+        for inputs, words in ((dict(length="3"), "4 to 99"), (dict(char_list="\n"), "empty"),
+                              (dict(numbers=["1", "2", "3", "4", "5", "6", "-1"]), "Number 7")):
+            page = Page(driver)
+            page.fill(inputs)
+            page.el("generate").click()
+            check(words in page.el("message").text, f"{inputs}: {page.el('message').text!r}")
+            no_japanese(f"the message for {inputs}")
+        page = Page(driver)
+        page.fill(dict(numbers=["100000", "2", "3", "4", "5", "6", "7"]))
+        page.el("generate").click()
+        check(page.el("seed-numbers-note").text.startswith("Number 1: above 99999."),
+              page.el("seed-numbers-note").text)
+        no_japanese("the note on large numbers")
+    finally:
+        set_language(driver, "ja")
 
 
 def test_phone_width(driver):
