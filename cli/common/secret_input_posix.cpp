@@ -61,10 +61,9 @@ bool inBackground()
     return foreground != -1 && foreground != ::getpgrp();
 }
 
-// The handler of the ending signals, which are blocked while it runs: the
-// signal raised here ends the program, by its default action, as soon as
-// the handler returns.
-void restoreTerminalAndReraise(int signal)
+// Within a handler: the terminal as it was before the prompt, and the
+// signal's default action, for it to be raised again.
+void restoreTerminalAndDefault(int signal)
 {
     if (!inBackground())
         ::tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
@@ -72,6 +71,14 @@ void restoreTerminalAndReraise(int signal)
     byDefault.sa_handler = SIG_DFL;
     sigemptyset(&byDefault.sa_mask);
     ::sigaction(signal, &byDefault, nullptr);
+}
+
+// The handler of the ending signals, which are blocked while it runs: the
+// signal raised here ends the program, by its default action, as soon as
+// the handler returns.
+void restoreTerminalAndReraise(int signal)
+{
+    restoreTerminalAndDefault(signal);
     ::raise(signal);
 }
 
@@ -97,13 +104,7 @@ struct sigaction stoppingAction()
 void stopWithTerminalRestored(int signal)
 {
     const int savedErrno = errno;
-    if (!inBackground())
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
-
-    struct sigaction stop = {};
-    stop.sa_handler = SIG_DFL;
-    sigemptyset(&stop.sa_mask);
-    ::sigaction(signal, &stop, nullptr);
+    restoreTerminalAndDefault(signal);
     sigset_t only;
     sigemptyset(&only);
     sigaddset(&only, signal);
