@@ -2,7 +2,9 @@
 // accepts, as the import reads it: every line parsed, then the window's
 // section chosen. The file is made of many programs' settings keys, each
 // with as many value names as a key may hold, so that the cost of looking
-// names up shows; the target is under one second for each encoding.
+// names up shows; the target is under one second for each encoding. Then
+// a file of key paths as deep and long as the registry allows, with the
+// same target, and a key path far deeper than that, which is refused.
 #include <benchmark/benchmark.h>
 
 #include <QString>
@@ -109,12 +111,43 @@ std::string largeExport(Kind kind)
     return {};
 }
 
-void ReadLargeExport(benchmark::State& state, Kind kind)
+// Key paths as deep and as long as the registry allows, each the window's
+// key of one more program below the same long path, and deletions of keys
+// that share that path: every key line costs as much as the reader can be
+// made to spend on one. Version 5.00 text saved as UTF-8, so that the most
+// lines fit.
+std::string deepKeysExport()
 {
-    static std::string files[3];
-    std::string& bytes = files[static_cast<int>(kind)];
-    if (bytes.empty())
-        bytes = largeExport(kind);
+    std::string below = "HKEY_CURRENT_USER";
+    const std::string name(RegistryKeyNameMaxLength, 'k');
+    for (std::size_t level = 1; level < RegistryKeyMaxDepth - 4; ++level)
+        below += '\\' + name;
+    std::string text = "Windows Registry Editor Version 5.00\r\n\r\n";
+    for (std::size_t program = 0;; ++program) {
+        const std::string line = program < RegistryExportMaxSections
+                                     ? "[" + below + "\\Software\\Ostrel Applications\\p" +
+                                           std::to_string(program) +
+                                           "\\setting102]\r\n\"v\"=dword:00000001\r\n"
+                                     : "[-" + below + "\\Software\\Ostrel Applications\\q" +
+                                           std::to_string(program) + "]\r\n";
+        if (text.size() + line.size() > RegistryExportMaxBytes)
+            return text;
+        text += line;
+    }
+}
+
+// The file is refused: one line of a megabyte of backslashes before the
+// window's key, far deeper than the registry allows.
+std::string backslashesExport()
+{
+    return "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER" +
+           std::string(RegistryExportMaxLineLength - 100, '\\') +
+           "Software\\Ostrel Applications\\tovrik\\setting102]\r\n\"v\"=dword:00000001\r\n";
+}
+
+// Parses the file and chooses the section of the program app.
+void ReadExport(benchmark::State& state, const std::string& bytes, std::u16string_view app)
+{
     if (bytes.size() > RegistryExportMaxBytes) {
         state.SkipWithError("the generated file is too large");
         return;
@@ -130,7 +163,7 @@ void ReadLargeExport(benchmark::State& state, Kind kind)
         values = 0;
         for (const RegistrySection& section : file->sections)
             values += section.values.size() + section.deleted.size();
-        auto chosen = sectionImport(std::move(file->sections), u"program 0");
+        auto chosen = sectionImport(std::move(file->sections), std::u16string(app));
         benchmark::DoNotOptimize(chosen);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
@@ -138,11 +171,41 @@ void ReadLargeExport(benchmark::State& state, Kind kind)
     state.counters["values"] = static_cast<double>(values);
 }
 
+void ReadLargeExport(benchmark::State& state, Kind kind)
+{
+    static std::string files[3];
+    std::string& bytes = files[static_cast<int>(kind)];
+    if (bytes.empty())
+        bytes = largeExport(kind);
+    ReadExport(state, bytes, u"program 0");
+}
+
+void ReadDeepKeys(benchmark::State& state)
+{
+    static const std::string bytes = deepKeysExport();
+    ReadExport(state, bytes, u"p0");
+}
+
 BENCHMARK_CAPTURE(ReadLargeExport, version_5_00_utf16, Kind::Unicode)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ReadLargeExport, version_5_00_utf8_without_bom, Kind::Utf8WithoutMark)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ReadLargeExport, regedit4_cp932, Kind::Ansi)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadDeepKeys)->Unit(benchmark::kMillisecond);
+
+void RefuseMegabyteOfBackslashes(benchmark::State& state)
+{
+    const std::string bytes = backslashesExport();
+    for (auto _ : state) {
+        auto parsed = parseSettingsExport(bytes);
+        if (!std::holds_alternative<RegistryFileError>(parsed)) {
+            state.SkipWithError("the file was read, not refused");
+            return;
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+}
+BENCHMARK(RefuseMegabyteOfBackslashes)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

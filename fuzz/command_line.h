@@ -17,8 +17,8 @@
 class NoInput : public SecretInput {
 public:
     bool isTerminal() override { return false; }
-    std::optional<std::string> readHidden(std::string_view) override { return std::nullopt; }
-    std::optional<std::string> readLine() override { return std::nullopt; }
+    SecretRead readHidden(std::string_view) override { return ReadFailure::InputEnded; }
+    SecretRead readLine() override { return ReadFailure::InputEnded; }
 };
 
 inline std::vector<std::string> argumentsOf(std::string_view bytes)

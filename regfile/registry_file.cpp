@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <deque>
 #include <optional>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "regfile/export_text.h"
 #include "text/hex_digits.h"
@@ -127,6 +127,66 @@ private:
     std::vector<std::uint32_t> table_; // 1 + an index into names_, or 0 for a free place
 };
 
+// The key paths that the file deletes or keeps a section in, as a tree of
+// their parts, each part as the registry compares it. A path is walked down
+// once, part by part, so that whether a key lies below another costs the
+// length of its path, however many parts it shares with the keys before it;
+// copies of every prefix would cost its square.
+class KeyTree {
+public:
+    using Node = std::uint32_t;
+
+    // The nodes of a path's parts, made where missing, below the tree's
+    // root: the root first, then the node of part d at index d + 1.
+    std::vector<Node> walk(std::span<const std::u16string_view> partKeys)
+    {
+        std::vector<Node> nodes;
+        nodes.reserve(partKeys.size() + 1);
+        nodes.push_back(Root);
+        for (const std::u16string_view part : partKeys) {
+            const auto found = children_.find(Child{nodes.back(), part});
+            if (found != children_.end()) {
+                nodes.push_back(found->second);
+                continue;
+            }
+            const auto node = static_cast<Node>(deleted_.size());
+            const std::u16string& name = names_.emplace_back(part);
+            children_.emplace(Child{nodes.back(), name}, node);
+            deleted_.push_back(false);
+            nodes.push_back(node);
+        }
+        return nodes;
+    }
+
+    void markDeleted(Node node) { deleted_[node] = true; }
+
+    // Whether a key on this walk, the walk's own key included, is deleted.
+    bool deletedOn(std::span<const Node> nodes) const
+    {
+        return std::any_of(nodes.begin(), nodes.end(), [&](Node n) { return deleted_[n]; });
+    }
+
+private:
+    static constexpr Node Root = 0;
+
+    struct Child {
+        Node parent;
+        std::u16string_view name; // held by names_
+        bool operator==(const Child&) const = default;
+    };
+    struct ChildHash {
+        std::size_t operator()(const Child& child) const
+        {
+            return std::hash<std::u16string_view>{}(child.name) ^
+                   std::hash<Node>{}(child.parent) * 0x9E3779B97F4A7C15u;
+        }
+    };
+
+    std::unordered_map<Child, Node, ChildHash> children_;
+    std::deque<std::u16string> names_;    // which a new one leaves where they are
+    std::vector<bool> deleted_ = {false}; // by node, the root's first
+};
+
 class Parser {
 public:
     Parser(const ExportText& file, const RegistrySectionOf& sectionOf)
@@ -166,7 +226,7 @@ public:
 
 private:
     struct Section {
-        std::u16string pathKey; // of the first key of the section
+        std::vector<KeyTree::Node> pathNodes; // of the first key of the section
         std::u16string nameKey;
         std::u16string name;
         bool cleared = false;
@@ -220,20 +280,26 @@ private:
         return line;
     }
 
-    static bool covers(std::u16string_view keyPath, std::u16string_view path)
+    // Whether the key of these nodes is the section's key or lies above it.
+    static bool covers(std::span<const KeyTree::Node> keyNodes, const Section& section)
     {
-        return path.starts_with(keyPath) &&
-               (path.size() == keyPath.size() || path[keyPath.size()] == u'\\');
+        const std::size_t depth = keyNodes.size() - 1;
+        return depth < section.pathNodes.size() && section.pathNodes[depth] == keyNodes.back();
     }
 
-    // Whether a deleted key covers the key of this path.
-    bool deletedAbove(std::u16string_view pathKey) const
+    // The parts of a key's path, refused beyond what the registry holds.
+    std::vector<std::u16string_view> checkedPathParts(std::u16string_view path) const
     {
-        for (std::size_t i = 1; i <= pathKey.size(); ++i)
-            if ((i == pathKey.size() || pathKey[i] == u'\\') &&
-                deletedKeys_.contains(std::u16string(pathKey.substr(0, i))))
-                return true;
-        return false;
+        std::vector<std::u16string_view> parts = keyPathParts(path);
+        if (parts.size() > RegistryKeyMaxDepth)
+            fail(lineNumber_, "a key path of more than " + std::to_string(RegistryKeyMaxDepth) +
+                                  " levels, deeper than the registry allows");
+        for (const std::u16string_view part : parts)
+            if (part.size() > RegistryKeyNameMaxLength)
+                fail(lineNumber_, "a key name of more than " +
+                                      std::to_string(RegistryKeyNameMaxLength) +
+                                      " characters, longer than the registry allows");
+        return parts;
     }
 
     void keyLine(std::u16string_view line)
@@ -246,15 +312,16 @@ private:
             path.remove_prefix(1);
         if (path.empty())
             fail(lineNumber_, "the key has no name");
-        std::u16string pathKey = registryNameKey(path);
+        const std::vector<std::u16string_view> parts = checkedPathParts(path);
         current_ = nullptr;
         if (deletion) {
-            std::erase_if(sections_, [&](const Section& s) { return covers(pathKey, s.pathKey); });
-            deletedKeys_.insert(std::move(pathKey));
+            const std::u16string pathKey = registryNameKey(path);
+            const std::vector<KeyTree::Node> nodes = keys_.walk(keyPathParts(pathKey));
+            std::erase_if(sections_, [&](const Section& s) { return covers(nodes, s); });
+            keys_.markDeleted(nodes.back());
             return;
         }
 
-        const std::vector<std::u16string_view> parts = keyPathParts(path);
         std::optional<std::u16string> name = sectionOf_(parts);
         if (!name)
             return;
@@ -269,8 +336,8 @@ private:
             fail(lineNumber_, "the keys of more than " + std::to_string(RegistryExportMaxSections) +
                                   " programs, far more than any export of settings");
         Section& section = sections_.emplace_back();
-        section.cleared = deletedAbove(pathKey);
-        section.pathKey = std::move(pathKey);
+        section.pathNodes = keys_.walk(keyPathParts(registryNameKey(path)));
+        section.cleared = keys_.deletedOn(section.pathNodes);
         section.nameKey = std::move(nameKey);
         section.name = std::move(*name);
         current_ = &section;
@@ -467,8 +534,8 @@ private:
     std::size_t next_ = 0;                    // where the next line starts; npos past the last
     int lineNumber_ = 0;                      // of the line last read
     std::deque<Section> sections_;            // which a new one leaves where they are
-    std::unordered_set<std::u16string> deletedKeys_;
-    Section* current_ = nullptr; // the section the value lines now set, or none
+    KeyTree keys_;                            // the keys deleted, and those of the sections
+    Section* current_ = nullptr;              // the section the value lines now set, or none
 };
 
 // ---- Writing ----

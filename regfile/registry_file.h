@@ -26,6 +26,12 @@ inline constexpr std::size_t RegistryExportMaxLineLength = 1024 * 1024; // UTF-1
 inline constexpr std::size_t RegistryExportMaxSections = 100;
 inline constexpr std::size_t RegistryExportMaxNames = 100'000; // value names in one section
 
+// What the registry itself holds at most: a key path of 512 levels, the
+// hive's own included, and a key name (one level) of 255 UTF-16 units. A
+// key line beyond either is no key that regedit could have exported.
+inline constexpr std::size_t RegistryKeyMaxDepth = 512;
+inline constexpr std::size_t RegistryKeyNameMaxLength = 255;
+
 // Data of a type other than a text or a 32-bit integer, or of one of those
 // two types written in a shape that cannot be read as one.
 struct RegistryOtherData {

@@ -16,5 +16,6 @@ struct Console {
 };
 
 // Also readies std::cout and std::cerr, unsynchronised with C's stdio: on a
-// Windows console they write UTF-16, elsewhere the bytes they are given.
+// Windows console they write UTF-16, elsewhere the bytes they are given. A
+// write to a closed pipe fails as any failed write does (SIGPIPE ignored).
 Console openConsole(int argc, char** argv);

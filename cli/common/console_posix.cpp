@@ -1,6 +1,7 @@
 #include "cli/common/console.h"
 
 #include <clocale>
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <langinfo.h>
@@ -8,6 +9,9 @@
 
 Console openConsole(int argc, char** argv)
 {
+    // A write to a pipe that nobody reads any more fails, as one to a full
+    // disk does, and the programs report it, instead of ending silently.
+    std::signal(SIGPIPE, SIG_IGN);
     std::ios::sync_with_stdio(false);
     Console console;
     console.arguments.assign(argv + (argc > 0 ? 1 : 0), argv + argc);

@@ -2,31 +2,51 @@
 
 #include <QStringDecoder>
 
+namespace {
+
+// What a read that gave no line means for the key; ended: what to say when
+// the input ended.
+SecretError readError(ReadFailure failure, std::string ended)
+{
+    switch (failure) {
+    case ReadFailure::InputEnded: return SecretError{std::move(ended)};
+    case ReadFailure::TooLong:
+        return SecretError{"the line read is longer than " + std::to_string(MaxSecretLineBytes) +
+                           " bytes, too long for an owner key"};
+    case ReadFailure::PromptFailed:
+        return SecretError{"the prompt cannot be written to standard error"};
+    }
+    return SecretError{std::move(ended)};
+}
+
+} // namespace
+
 std::variant<std::u16string, SecretError> readOwnerKey(SecretInput& input, bool confirm)
 {
-    std::optional<std::string> line;
+    SecretRead read;
     if (input.isTerminal()) {
-        line = input.readHidden("Owner key: ");
-        if (!line)
-            return SecretError{"no owner key was entered"};
+        read = input.readHidden("Owner key: ");
+        if (const auto* failure = std::get_if<ReadFailure>(&read))
+            return readError(*failure, "no owner key was entered");
         if (confirm) {
-            const std::optional<std::string> again = input.readHidden("Owner key again: ");
-            if (!again)
-                return SecretError{"the owner key was not entered a second time"};
-            if (*again != *line)
+            const SecretRead again = input.readHidden("Owner key again: ");
+            if (const auto* failure = std::get_if<ReadFailure>(&again))
+                return readError(*failure, "the owner key was not entered a second time");
+            if (std::get<std::string>(again) != std::get<std::string>(read))
                 return SecretError{"the two entries differ"};
         }
     } else {
-        line = input.readLine();
-        if (!line)
-            return SecretError{"standard input is empty; give the owner key as one line"};
+        read = input.readLine();
+        if (const auto* failure = std::get_if<ReadFailure>(&read))
+            return readError(*failure, "standard input is empty; give the owner key as one line");
     }
-    if (line->ends_with('\r'))
-        line->pop_back();
+    std::string& line = std::get<std::string>(read);
+    if (line.ends_with('\r'))
+        line.pop_back();
 
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString key =
-        decoder.decode(QByteArrayView(line->data(), static_cast<qsizetype>(line->size())));
+        decoder.decode(QByteArrayView(line.data(), static_cast<qsizetype>(line.size())));
     if (decoder.hasError())
         return SecretError{"the owner key is not valid UTF-8 text"};
     if (key.contains(QChar(u'\0')))

@@ -2,8 +2,11 @@
 
 #include <cerrno>
 #include <csignal>
+#include <optional>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 #include "platform/fd_io.h"
 
@@ -16,26 +19,67 @@ struct termios savedTerminal;
 struct termios quietTerminal;
 std::string_view shownPrompt;
 
-// Signals that end the program: the terminal is put back first.
-constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// Signals whose default action ends the program: the terminal is put back
+// first. SIGKILL cannot be caught; SIGPIPE is ignored instead, so that a
+// prompt that cannot be written is an error like any other.
+std::vector<int> endingSignals()
+{
+    std::vector<int> signals = {SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP,   SIGABRT,
+                                SIGBUS,  SIGFPE,  SIGUSR1, SIGSEGV, SIGUSR2,   SIGALRM,
+                                SIGTERM, SIGXCPU, SIGXFSZ, SIGSYS,  SIGVTALRM, SIGPROF};
+#ifdef SIGSTKFLT
+    signals.push_back(SIGSTKFLT);
+#endif
+#ifdef SIGPWR
+    signals.push_back(SIGPWR);
+#endif
+#ifdef SIGEMT
+    signals.push_back(SIGEMT);
+#endif
+#ifdef __linux__
+    signals.push_back(SIGIO); // ignored by default elsewhere
+#endif
+#ifdef SIGRTMIN
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
+        signals.push_back(signal);
+#endif
+    return signals;
+}
+
 // Signals that stop it (Ctrl-Z, or a read or a change of the terminal from
 // the background): the shell gets the terminal back with echo on, and
 // echo goes off again once the program continues.
 constexpr int StoppingSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};
 
-// Only the foreground may change the terminal: from the background the
-// change would stop the program again, or alter the terminal of whatever
-// runs in the foreground now.
-bool inForeground()
+// A background job may not change the terminal: the change would stop the
+// program again, or alter the terminal of whatever runs in the foreground
+// now. A terminal that is not the controlling one (or has hung up) has no
+// foreground to ask: the change is made, or fails, harmlessly.
+bool inBackground()
 {
-    return ::tcgetpgrp(STDIN_FILENO) == ::getpgrp();
+    const pid_t foreground = ::tcgetpgrp(STDIN_FILENO);
+    return foreground != -1 && foreground != ::getpgrp();
 }
 
+// Within a handler: the terminal as it was before the prompt, and the
+// signal's default action, for it to be raised again.
+void restoreTerminalAndDefault(int signal)
+{
+    if (!inBackground())
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
+    struct sigaction byDefault = {};
+    byDefault.sa_handler = SIG_DFL;
+    sigemptyset(&byDefault.sa_mask);
+    ::sigaction(signal, &byDefault, nullptr);
+}
+
+// The handler of the ending signals, which are blocked while it runs: the
+// signal raised here ends the program, by its default action, as soon as
+// the handler returns.
 void restoreTerminalAndReraise(int signal)
 {
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
+    restoreTerminalAndDefault(signal);
+    ::raise(signal);
 }
 
 void stopWithTerminalRestored(int signal);
@@ -60,13 +104,7 @@ struct sigaction stoppingAction()
 void stopWithTerminalRestored(int signal)
 {
     const int savedErrno = errno;
-    if (inForeground())
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
-
-    struct sigaction stop = {};
-    stop.sa_handler = SIG_DFL;
-    sigemptyset(&stop.sa_mask);
-    ::sigaction(signal, &stop, nullptr);
+    restoreTerminalAndDefault(signal);
     sigset_t only;
     sigemptyset(&only);
     sigaddset(&only, signal);
@@ -78,7 +116,7 @@ void stopWithTerminalRestored(int signal)
 
     // Continued: in the background the terminal is not ours; a read from
     // there stops the program again, and echo goes off once it is back.
-    if (inForeground()) {
+    if (!inBackground()) {
         ::tcsetattr(STDIN_FILENO, TCSANOW, &quietTerminal);
         // The shell has written since the prompt: ask again on a new line.
         const ssize_t ignored = ::write(STDERR_FILENO, shownPrompt.data(), shownPrompt.size());
@@ -88,13 +126,14 @@ void stopWithTerminalRestored(int signal)
 }
 
 // Reads byte by byte up to the LF, so that nothing after the line is taken
-// from standard input. sawLineEnd tells whether the line ended with its LF
-// rather than with the input.
-std::optional<std::string> readOneLine(bool* sawLineEnd = nullptr)
+// from standard input, and no further than MaxSecretLineBytes. sawLineEnd
+// tells whether the line ended with its LF.
+SecretRead readOneLine(bool* sawLineEnd = nullptr)
 {
     std::string line;
     bool any = false;
     bool ended = false;
+    bool tooLong = false;
     while (true) {
         char c = 0;
         const ssize_t got = ::read(STDIN_FILENO, &c, 1);
@@ -107,24 +146,78 @@ std::optional<std::string> readOneLine(bool* sawLineEnd = nullptr)
             ended = true;
             break;
         }
+        if (line.size() == MaxSecretLineBytes) {
+            tooLong = true;
+            break;
+        }
         line.push_back(c);
     }
     if (sawLineEnd)
         *sawLineEnd = ended;
+    if (tooLong)
+        return ReadFailure::TooLong;
     if (!any)
-        return std::nullopt;
+        return ReadFailure::InputEnded;
     return line;
 }
+
+// Sets the handler of each signal whose action is its default, and puts
+// those actions back when it ends. A signal that is ignored (under nohup)
+// or has a handler of its own (a sanitizer's) is left alone.
+class DefaultSignalsHandled {
+public:
+    DefaultSignalsHandled(const std::vector<int>& signals, const struct sigaction& action)
+    {
+        for (const int signal : signals) {
+            struct sigaction current = {};
+            if (::sigaction(signal, nullptr, &current) != 0 ||
+                (current.sa_flags & SA_SIGINFO) != 0 || current.sa_handler != SIG_DFL)
+                continue;
+            if (::sigaction(signal, &action, nullptr) == 0)
+                replaced_.push_back({signal, current});
+        }
+    }
+    ~DefaultSignalsHandled()
+    {
+        for (const auto& [signal, action] : replaced_)
+            ::sigaction(signal, &action, nullptr);
+    }
+    DefaultSignalsHandled(const DefaultSignalsHandled&) = delete;
+    DefaultSignalsHandled& operator=(const DefaultSignalsHandled&) = delete;
+
+private:
+    std::vector<std::pair<int, struct sigaction>> replaced_;
+};
+
+// SIGPIPE ignored while it lives: a write to a pipe that nobody reads fails
+// instead of ending the program with the terminal's echo off.
+class PipeSignalIgnored {
+public:
+    PipeSignalIgnored()
+    {
+        struct sigaction ignore = {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        ::sigaction(SIGPIPE, &ignore, &previous_);
+    }
+    ~PipeSignalIgnored() { ::sigaction(SIGPIPE, &previous_, nullptr); }
+    PipeSignalIgnored(const PipeSignalIgnored&) = delete;
+    PipeSignalIgnored& operator=(const PipeSignalIgnored&) = delete;
+
+private:
+    struct sigaction previous_ = {};
+};
 
 class PosixSecretInput : public SecretInput {
 public:
     bool isTerminal() override { return ::isatty(STDIN_FILENO) == 1; }
 
-    std::optional<std::string> readHidden(std::string_view prompt) override
+    SecretRead readHidden(std::string_view prompt) override
     {
+        const PipeSignalIgnored pipeIgnored;
         const bool terminal = ::tcgetattr(STDIN_FILENO, &savedTerminal) == 0;
-        struct sigaction previousEnding[std::size(EndingSignals)];
-        struct sigaction previousStopping[std::size(StoppingSignals)];
+        std::optional<DefaultSignalsHandled> ending;
+        std::optional<DefaultSignalsHandled> stopping;
         if (terminal) {
             quietTerminal = savedTerminal;
             // Echo off, but the line end still shows; typed-ahead input is
@@ -136,25 +229,23 @@ public:
             struct sigaction restore = {};
             restore.sa_handler = restoreTerminalAndReraise;
             sigemptyset(&restore.sa_mask);
-            for (std::size_t i = 0; i < std::size(EndingSignals); ++i)
-                ::sigaction(EndingSignals[i], &restore, &previousEnding[i]);
-            const struct sigaction stop = stoppingAction();
-            for (std::size_t i = 0; i < std::size(StoppingSignals); ++i)
-                ::sigaction(StoppingSignals[i], &stop, &previousStopping[i]);
+            ending.emplace(endingSignals(), restore);
+            stopping.emplace(
+                std::vector<int>(std::begin(StoppingSignals), std::end(StoppingSignals)),
+                stoppingAction());
             ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quietTerminal);
         }
         // The prompt only once echo is off, so that what is typed after it
         // never shows.
-        writeAll(STDERR_FILENO, prompt);
-        bool sawLineEnd = false;
-        std::optional<std::string> line = readOneLine(&sawLineEnd);
-        if (terminal) {
+        SecretRead line = ReadFailure::PromptFailed;
+        bool sawLineEnd = true;
+        if (writeAll(STDERR_FILENO, prompt))
+            line = readOneLine(&sawLineEnd);
+        if (terminal)
             ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
-            for (std::size_t i = 0; i < std::size(StoppingSignals); ++i)
-                ::sigaction(StoppingSignals[i], &previousStopping[i], nullptr);
-            for (std::size_t i = 0; i < std::size(EndingSignals); ++i)
-                ::sigaction(EndingSignals[i], &previousEnding[i], nullptr);
-        }
+        // The handlers go only now, once the terminal is back.
+        stopping.reset();
+        ending.reset();
         // Input that ended without a line end (Ctrl-D) left the cursor
         // behind the prompt: what follows starts on a line of its own.
         if (!sawLineEnd)
@@ -162,7 +253,7 @@ public:
         return line;
     }
 
-    std::optional<std::string> readLine() override { return readOneLine(); }
+    SecretRead readLine() override { return readOneLine(); }
 };
 
 } // namespace

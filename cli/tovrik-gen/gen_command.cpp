@@ -151,7 +151,9 @@ ExitStatus runGen(const std::vector<std::string>& args, std::ostream& out, std::
         "TEXT");
     const QCommandLineOption askOwnerKey(
         "ask-owner-key",
-        "Read the owner key: asked with echo off on a terminal, else one line of standard input.");
+        QStringLiteral("Read the owner key: asked with echo off on a terminal, else one line of "
+                       "standard input (at most %1 bytes).")
+            .arg(MaxSecretLineBytes));
     const QCommandLineOption seed("seed", "Seed text (string seed mode).", "TEXT");
     const QCommandLineOption numbers(
         "numbers",

@@ -10,10 +10,14 @@ namespace {
 bool confirmedWeakKey(const CommandInput& input)
 {
     input.err << "Set this owner key all the same? [y/N] " << std::flush;
-    const std::optional<std::string> answer = input.env.secretInput->readLine();
-    if (!answer)
+    // A question that nobody can see gets no answer.
+    if (!input.err)
+        return false;
+    const SecretRead answer = input.env.secretInput->readLine();
+    const auto* text = std::get_if<std::string>(&answer);
+    if (!text)
         input.err << '\n'; // Ctrl-D left the cursor behind the question
-    return answer && (*answer == "y" || *answer == "Y" || *answer == "yes");
+    return text && (*text == "y" || *text == "Y" || *text == "yes");
 }
 
 // The key to set: read from the terminal or standard input, or empty with
@@ -61,9 +65,11 @@ public:
     {
         return QStringLiteral(
                    "set the owner key: asked twice with echo off on a terminal, else one line of "
-                   "standard input; an empty key is refused, --clear empties it. Its strength is "
-                   "estimated: below %1 bits it warns, and on a terminal asks to go on")
-            .arg(AdvisedKeyBits);
+                   "standard input (at most %2 bytes); an empty key is refused, --clear empties "
+                   "it. Its strength is estimated: below %1 bits it warns, and on a terminal asks "
+                   "to go on")
+            .arg(AdvisedKeyBits)
+            .arg(MaxSecretLineBytes);
     }
     std::vector<const QCommandLineOption*> options(const SettingsOptions& o) const override
     {

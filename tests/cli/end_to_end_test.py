@@ -29,7 +29,7 @@ WARNING = ("tovrik-gen: warning: the owner key is empty, so anyone can work out 
 
 
 def run(args, config, as_nobody=False, stdout=subprocess.PIPE, home=None, cwd=None,
-        program=None):
+        program=None, stdin=None):
     env = dict(os.environ, XDG_CONFIG_HOME=config, LC_ALL="C.UTF-8")
     if home is not None:
         env["HOME"] = home
@@ -37,7 +37,7 @@ def run(args, config, as_nobody=False, stdout=subprocess.PIPE, home=None, cwd=No
     if as_nobody:
         command = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups"] + command
     return subprocess.run(command, env=env, stdout=stdout, stderr=subprocess.PIPE, timeout=10,
-                          cwd=cwd)
+                          cwd=cwd, stdin=stdin)
 
 
 def check(name, condition, result=None):
@@ -129,6 +129,30 @@ with tempfile.TemporaryDirectory() as top:
         check(f"/dev/full: {os.path.basename(program)} {' '.join(args)}",
               result.returncode == 4 and result.stderr.endswith(b"cannot write to standard output\n"),
               result)
+    # A pipe that nobody reads fails the same way, instead of ending the
+    # program through SIGPIPE.
+    for program, args in [(gen, ["--no-store"])] + ([(settings, ["show"])] if settings else []):
+        read_end, write_end = os.pipe()
+        os.close(read_end)
+        with os.fdopen(write_end, "wb") as closed:
+            result = run(args, stored, stdout=closed, program=program)
+        check(f"closed pipe: {os.path.basename(program)} {' '.join(args)}",
+              result.returncode == 4 and result.stderr.endswith(b"cannot write to standard output\n"),
+              result)
+
+    # A key read from standard input that never ends a line is refused once
+    # it passes 4 KiB, without reading on; the store stays as it was.
+    key_cases = [(gen, ["--no-store", "--ask-owner-key"])]
+    if settings:
+        key_cases.append((settings, ["set-owner-key"]))
+    for program, args in key_cases:
+        before = open(store_of(stored), "rb").read()
+        with open("/dev/zero", "rb") as zeros:
+            result = run(args, stored, stdin=zeros, program=program)
+        expect(f"/dev/zero: {os.path.basename(program)}", result, 1, out="",
+               err_has="longer than 4096 bytes")
+        check(f"/dev/zero: {os.path.basename(program)} leaves the store",
+              open(store_of(stored), "rb").read() == before)
 
     # A line break and an escape in the configuration folder's name reach
     # the terminal escaped, in one line.

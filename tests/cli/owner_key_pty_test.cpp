@@ -31,9 +31,18 @@ const std::string Key = "s3cret 鍵 kX9mQ2vL7pR4wZ8";
 // shell; a session leader's own group could not.
 class PromptOnATerminal : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+
+    // Starts the program, after ending one that a test started before.
+    // outputToAClosedPipe: its standard output and error go to a pipe that
+    // nobody reads, as in "set-owner-key 2>&1 | true".
+    void start(bool outputToAClosedPipe = false)
     {
-        ASSERT_TRUE(dir_.isValid());
+        TearDown();
+        master_ = -1;
+        shell_ = program_ = -1;
+        reaped_ = false;
+        seen_.clear();
         const QByteArray config = QFile::encodeName(dir_.path());
         int pids[2];
         ASSERT_EQ(::pipe(pids), 0);
@@ -49,6 +58,11 @@ protected:
                 char byte = 0;
                 if (::read(go[0], &byte, 1) != 1)
                     ::_exit(127);
+                int sink[2];
+                if (outputToAClosedPipe &&
+                    (::pipe(sink) != 0 || ::close(sink[0]) != 0 ||
+                     ::dup2(sink[1], STDOUT_FILENO) < 0 || ::dup2(sink[1], STDERR_FILENO) < 0))
+                    ::_exit(127);
                 ::setenv("XDG_CONFIG_HOME", config.constData(), 1);
                 ::execl(TOVRIK_SETTINGS_EXE, TOVRIK_SETTINGS_EXE, "set-owner-key", nullptr);
                 ::_exit(127);
@@ -59,7 +73,7 @@ protected:
                 ::_exit(127);
             int status = 0;
             ::waitpid(job, &status, 0);
-            ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128);
+            ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
         }
         ::close(pids[1]);
         ASSERT_EQ(::read(pids[0], &program_, sizeof program_),
@@ -133,7 +147,8 @@ protected:
         return false;
     }
 
-    // The exit status of the program, through its stand-in shell.
+    // The exit status of the program, through its stand-in shell: as a
+    // shell gives it, 128 + the signal that ended the program.
     int exitStatus()
     {
         int status = -1;
@@ -154,6 +169,7 @@ protected:
 
 TEST_F(PromptOnATerminal, NeverShowsTheKey)
 {
+    start();
     ASSERT_TRUE(showsAfterAWhile("Owner key: ")) << seen_;
     type(Key + "\n");
     ASSERT_TRUE(showsAfterAWhile("Owner key again: ")) << seen_;
@@ -173,6 +189,7 @@ TEST_F(PromptOnATerminal, NeverShowsTheKey)
 // off again, with the prompt shown anew, once the program continues.
 TEST_F(PromptOnATerminal, AStopGivesTheTerminalBackWithEcho)
 {
+    start();
     ASSERT_TRUE(showsAfterAWhile("Owner key: ")) << seen_;
     EXPECT_FALSE(echoes());
     int prompts = 1;
@@ -195,6 +212,7 @@ TEST_F(PromptOnATerminal, AStopGivesTheTerminalBackWithEcho)
 
 TEST_F(PromptOnATerminal, CtrlDEndsThePromptsLine)
 {
+    start();
     ASSERT_TRUE(showsAfterAWhile("Owner key: ")) << seen_;
     type("\x04");
     EXPECT_TRUE(showsAfterAWhile("unchanged")) << seen_;
@@ -210,6 +228,7 @@ TEST_F(PromptOnATerminal, CtrlDEndsThePromptsLine)
 // key is to be written; its next save would put the old key back.
 TEST_F(PromptOnATerminal, AWindowStartedDuringThePromptRefusesTheKey)
 {
+    start();
     ASSERT_TRUE(showsAfterAWhile("Owner key: ")) << seen_;
     ASSERT_TRUE(QDir().mkpath(storeFolderIn(dir_.path())));
     QLockFile window(storeFile() + QStringLiteral(".window-lock"));
@@ -220,6 +239,43 @@ TEST_F(PromptOnATerminal, AWindowStartedDuringThePromptRefusesTheKey)
     EXPECT_TRUE(showsAfterAWhile("unchanged")) << seen_;
     EXPECT_EQ(exitStatus(), 1) << seen_;
     EXPECT_NE(seen_.find("window is running"), std::string::npos) << seen_;
+    EXPECT_FALSE(QFile::exists(storeFile()));
+}
+
+// Any other signal whose default ends the program gives the terminal back
+// with echo first, then ends it as that signal would. SIGPIPE is ignored.
+TEST_F(PromptOnATerminal, AnEndingSignalGivesTheTerminalBackWithEcho)
+{
+    for (const int signal :
+         {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGALRM, SIGUSR1, SIGUSR2, SIGABRT, SIGSYS, SIGXCPU,
+          SIGXFSZ, SIGVTALRM, SIGPROF, SIGIO, SIGRTMIN, SIGRTMAX}) {
+        SCOPED_TRACE(::strsignal(signal));
+        start();
+        ASSERT_TRUE(showsAfterAWhile("Owner key: ")) << seen_;
+        EXPECT_FALSE(echoes());
+        ASSERT_EQ(::kill(program_, signal), 0);
+        EXPECT_EQ(exitStatus(), 128 + signal) << seen_;
+        EXPECT_TRUE(echoes());
+        EXPECT_FALSE(QFile::exists(storeFile()));
+    }
+
+    start();
+    ASSERT_TRUE(showsAfterAWhile("Owner key: ")) << seen_;
+    ASSERT_EQ(::kill(program_, SIGPIPE), 0);
+    type(Key + "\n");
+    ASSERT_TRUE(showsAfterAWhile("Owner key again: ")) << seen_;
+    type(Key + "\n");
+    EXPECT_EQ(exitStatus(), 0) << seen_;
+    EXPECT_TRUE(echoes());
+}
+
+// "set-owner-key 2>&1 | true": the prompt cannot be written, which fails
+// like any other write, with the terminal as it was.
+TEST_F(PromptOnATerminal, APromptThatCannotBeWrittenIsAFailure)
+{
+    start(true);
+    EXPECT_EQ(exitStatus(), 1);
+    EXPECT_TRUE(echoes());
     EXPECT_FALSE(QFile::exists(storeFile()));
 }
 

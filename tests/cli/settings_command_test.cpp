@@ -28,24 +28,24 @@ namespace {
 class FakeSecretInput : public SecretInput {
 public:
     bool terminal = false;
-    std::deque<std::optional<std::string>> answers;
+    std::deque<SecretRead> answers;
     std::vector<std::string> prompts;
     // Runs once the last answer has been taken, as while a user types.
     std::function<void()> afterLastAnswer;
 
     bool isTerminal() override { return terminal; }
-    std::optional<std::string> readHidden(std::string_view prompt) override
+    SecretRead readHidden(std::string_view prompt) override
     {
         prompts.emplace_back(prompt);
         return next();
     }
-    std::optional<std::string> readLine() override { return next(); }
+    SecretRead readLine() override { return next(); }
 
 private:
-    std::optional<std::string> next()
+    SecretRead next()
     {
         if (answers.empty())
-            return std::nullopt;
+            return ReadFailure::InputEnded;
         auto answer = answers.front();
         answers.pop_front();
         if (answers.empty() && afterLastAnswer)
@@ -433,17 +433,21 @@ TEST_F(SettingsCommand, SetOwnerKeyWritesTheKeyOnly)
 {
     struct Case {
         bool terminal;
-        std::vector<std::optional<std::string>> answers;
+        std::vector<SecretRead> answers;
         std::optional<std::u16string> key; // nothing: refused
         const char* says;
     };
     const Case cases[] = {
         {true, {StrongKey, StrongKey}, fromQ(QString::fromUtf8(StrongKey)), "set (17 characters"},
         {true, {"one", "two"}, std::nullopt, "differ"},
-        {true, {"one", std::nullopt}, std::nullopt, "second time"},
-        {true, {std::nullopt}, std::nullopt, "no owner key"},
+        {true, {"one", ReadFailure::InputEnded}, std::nullopt, "second time"},
+        {true, {ReadFailure::InputEnded}, std::nullopt, "no owner key"},
+        {true, {ReadFailure::PromptFailed}, std::nullopt, "prompt cannot be written"},
+        {true, {"one", ReadFailure::PromptFailed}, std::nullopt, "prompt cannot be written"},
+        {true, {ReadFailure::TooLong}, std::nullopt, "longer than 4096 bytes"},
         {false, {std::string(StrongKey) + "\r"}, fromQ(QString::fromUtf8(StrongKey)), "set ("},
-        {false, {std::nullopt}, std::nullopt, "standard input is empty"},
+        {false, {ReadFailure::InputEnded}, std::nullopt, "standard input is empty"},
+        {false, {ReadFailure::TooLong}, std::nullopt, "longer than 4096 bytes"},
         {false, {"\xC3("}, std::nullopt, "UTF-8"},
         {false, {std::string("a\0b", 3)}, std::nullopt, "NUL"},
         // An empty line, or Enter twice, does not make every password public.
@@ -519,19 +523,20 @@ TEST_F(SettingsCommand, AWeakKeyIsWarnedOfAndNeedsAYesOnATerminal)
         const char* what;
         std::string key;
         bool terminal;
-        std::optional<std::string> answer; // to "all the same?"
+        SecretRead answer; // to "all the same?"
         bool set;
         bool warned;
     };
     const Case cases[] = {
-        {"strong", OtherStrongKey, true, std::nullopt, true, false},
+        {"strong", OtherStrongKey, true, "", true, false},
         {"weak, yes", "password1", true, "y", true, true},
         {"weak, no", "password1", true, "n", false, true},
-        {"weak, no answer", "password1", true, std::nullopt, false, true},
-        {"weak, from a script", "password1", false, std::nullopt, true, true},
+        {"weak, no answer", "password1", true, ReadFailure::InputEnded, false, true},
+        {"weak, a long answer", "password1", true, ReadFailure::TooLong, false, true},
+        {"weak, from a script", "password1", false, "", true, true},
         // The window's title shows the owner name.
-        {"the owner name", StrongKey, false, std::nullopt, true, true},
-        {"strong only to the eye", sameLowByte, false, std::nullopt, true, true},
+        {"the owner name", StrongKey, false, "", true, true},
+        {"strong only to the eye", sameLowByte, false, "", true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -24,8 +24,8 @@ namespace {
 class NoInput : public SecretInput {
 public:
     bool isTerminal() override { return false; }
-    std::optional<std::string> readHidden(std::string_view) override { return std::nullopt; }
-    std::optional<std::string> readLine() override { return std::nullopt; }
+    SecretRead readHidden(std::string_view) override { return ReadFailure::InputEnded; }
+    SecretRead readLine() override { return ReadFailure::InputEnded; }
 };
 
 // tovrik-settings as the program runs it, on a store in a folder of the

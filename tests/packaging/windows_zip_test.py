@@ -218,6 +218,18 @@ with tempfile.TemporaryDirectory() as top:
     check("the piped key is used",
           wine([exe["tovrik-gen"]]).stdout == linux(linux_gen, [], config).stdout)
 
+    # A key line that never ends is refused once it passes 4 KiB, the key
+    # kept.
+    for program, args in (("tovrik-settings", ["set-owner-key"]),
+                          ("tovrik-gen", ["--ask-owner-key"])):
+        with open("/dev/zero", "rb") as zeros:
+            result = wine([exe[program], *args], stdin=zeros)
+        check(f"{program} from /dev/zero",
+              result.returncode == 1 and b"longer than 4096 bytes" in result.stderr,
+              (result.returncode, result.stderr))
+    check("the piped key is kept",
+          wine([exe["tovrik-gen"]]).stdout == linux(linux_gen, [], config).stdout)
+
     # 6. On a console (Wine's, on a terminal that tmux holds), the key is
     # asked twice with echo off, Japanese included.
     key = "console typed key 日本 42"

@@ -332,6 +332,16 @@ TEST(RegistryFile, FilesBeyondALimitAreRefusedWhereTheyPassIt)
             lines += line;
         return lines + std::string(bytes - lines.size(), '\n');
     };
+    // A key line of these levels below the hive, the window's key at the
+    // end of it.
+    const auto deepKey = [](std::string_view start, std::size_t levels, std::string_view level) {
+        std::string line = std::string(start) + "HKEY_CURRENT_USER";
+        for (std::size_t i = 0; i < levels - 5; ++i)
+            (line += '\\') += level;
+        return line + "\\Software\\Ostrel Applications\\tovrik\\setting102]\r\n";
+    };
+    const std::size_t depth = RegistryKeyMaxDepth;
+    const std::string longName(RegistryKeyNameMaxLength, 'k');
     const int lines = RegistryExportMaxLines;
     const int names = static_cast<int>(RegistryExportMaxNames);
     const int programs = static_cast<int>(RegistryExportMaxSections);
@@ -355,6 +365,16 @@ TEST(RegistryFile, FilesBeyondALimitAreRefusedWhereTheyPassIt)
         {"programs", header + repeated(programs - 1, program), 0, ""},
         {"programs", header + repeated(programs, program), programs + 2,
          "more than " + std::to_string(programs) + " programs"},
+        {"key depth", header + deepKey("[", depth, "k"), 0, ""},
+        {"key depth", header + deepKey("[", depth + 1, "k"), 3,
+         "more than " + std::to_string(depth) + " levels"},
+        {"key depth", header + deepKey("[-", depth + 1, "k"), 3, "levels"},
+        // A line of a million empty levels, refused as soon as it is split.
+        {"key depth", header + deepKey("[", RegistryExportMaxLineLength - 100, ""), 3, "levels"},
+        {"key name", header + deepKey("[", 6, longName), 0, ""},
+        {"key name", header + deepKey("[", 6, longName + 'k'), 3,
+         "more than " + std::to_string(longName.size()) + " characters"},
+        {"key name", header + deepKey("[-", 6, longName + 'k'), 3, "characters"},
         {"bytes", header + comments(RegistryExportMaxBytes - header.size()), 0, ""},
         {"bytes", header + comments(RegistryExportMaxBytes - header.size() + 1), 0,
          "larger than " + std::to_string(RegistryExportMaxBytes >> 20) + " MiB"},
