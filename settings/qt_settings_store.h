@@ -33,8 +33,11 @@ public:
     void writeInt(std::u16string_view name, std::int32_t value) override;
     bool flush() override;
 
-    // Ours or Absent: the store may be used. Unreadable or Refused: nothing
-    // was read, and a flush writes nothing.
+    // Ours or Absent: the store may be used. Refused: nothing was read, and
+    // a flush writes nothing. Unreadable: the store could not be read, or
+    // one of the window's texts in it is no text (problem() names it); what
+    // could be read is there, and a flush writes nothing unless
+    // allowOverwrite() was called.
     StoreAccess access() const;
     // Where the values live, for messages: the file path, or the native
     // store's own name for its location; for a refused store the path that
@@ -47,14 +50,22 @@ public:
     // StoreBackend::folder.
     std::optional<StoreFolder> folder(QString& problem) const;
 
+    // The user chose to start afresh, and the store has been backed up:
+    // from now on a flush replaces what could not be read.
+    void allowOverwrite() { overwrite_ = true; }
+
 private:
     QVariant read(std::u16string_view name) const;
+    // Why one of the window's texts cannot be read, naming it; empty when
+    // each is a text or absent.
+    QString unreadableText() const;
 
     std::unique_ptr<StoreBackend> backend_;
     // Every value written through this store, by key. They win over what
     // the backend read, which may predate the last flush.
     StoredValues written_;
     bool unflushed_ = false;
+    bool overwrite_ = false;
 };
 
 // The store that the window and the command-line programs share, opened and

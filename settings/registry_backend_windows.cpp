@@ -115,7 +115,7 @@ public:
     std::optional<StoreFolder> folder(QString&) const override { return std::nullopt; }
     bool typed() const override { return true; }
 
-    bool write(const StoredValues& values) override
+    bool write(const StoredValues& values, bool) override
     {
         if (access_ == StoreAccess::Unreadable)
             return false;
