@@ -23,6 +23,10 @@ public:
 
     // A warning box with an OK button, captioned with the application's name.
     virtual void warning(QWidget* owner, const QString& text) = 0;
+    // A warning box that asks: true when the user chose the button of
+    // acceptText, false for the other one, "保存しない", which Esc and Enter
+    // choose.
+    virtual bool confirm(QWidget* owner, const QString& text, const QString& acceptText) = 0;
     // A stop box with an OK button and the given caption.
     virtual void stop(QWidget* owner, const QString& caption, const QString& text) = 0;
     // Runs a dialog modally; returns its result (QDialog::Accepted or Rejected).
@@ -44,6 +48,7 @@ public:
     ~SystemSeams() override; // puts a waiting report on the clipboard
 
     void warning(QWidget* owner, const QString& text) override;
+    bool confirm(QWidget* owner, const QString& text, const QString& acceptText) override;
     void stop(QWidget* owner, const QString& caption, const QString& text) override;
     int runModal(QDialog& dialog) override;
     // On Wayland the text goes to the clipboard once no other has followed
