@@ -95,6 +95,11 @@ QString QtSettingsStore::unreadableText() const
     return {};
 }
 
+QVariant QtSettingsStore::heldValue(std::u16string_view name) const
+{
+    return backend_->value(valueKey(name));
+}
+
 StoreAccess QtSettingsStore::access() const
 {
     const StoreAccess access = backend_->access();

@@ -50,6 +50,10 @@ public:
     // StoreBackend::folder.
     std::optional<StoreFolder> folder(QString& problem) const;
 
+    // The value of that name as the store holds it, of whatever type (see
+    // StoredValues), for a backup.
+    QVariant heldValue(std::u16string_view name) const;
+
     // The user chose to start afresh, and the store has been backed up:
     // from now on a flush replaces what could not be read.
     void allowOverwrite() { overwrite_ = true; }

@@ -14,8 +14,7 @@ bool usable(StoreAccess access)
 
 } // namespace
 
-GuardedStore::GuardedStore(QtSettingsStore& store)
-    : store_(store), saving_(usable(store.access()))
+GuardedStore::GuardedStore(QtSettingsStore& store) : store_(store), saving_(usable(store.access()))
 {
 }
 
@@ -70,7 +69,8 @@ std::optional<QString> GuardedStore::startAfresh(std::string& error)
         error = "the settings store cannot be used";
         return std::nullopt;
     }
-    std::optional<QString> backup = backupStore(store_, QDateTime::currentDateTime(), error);
+    const std::optional<StoreBackup> backup =
+        backupStore(store_, QDateTime::currentDateTime(), error);
     if (!backup)
         return std::nullopt;
     store_.allowOverwrite();
@@ -86,26 +86,27 @@ std::optional<QString> GuardedStore::startAfresh(std::string& error)
     }
     held_ = MemorySettingsStore();
     saving_ = true;
-    return backup;
+    return backup->path;
 }
 
 void warnAboutUnsavedStore(QWidget* owner, UiSeams& seams, GuardedStore& store)
 {
     const QtSettingsStore& real = store.store();
-    const QString where = QStringLiteral("\n\n保存先: ") + real.location() +
-                          QStringLiteral("\n\n") + real.problem();
+    const QString where =
+        QStringLiteral("\n\n保存先: ") + real.location() + QStringLiteral("\n\n") + real.problem();
     if (!store.canStartAfresh()) {
-        seams.warning(owner,
-                      QStringLiteral("設定ファイルが安全ではないため使いません（ほかのユーザーのもの、"
-                                     "ほかのユーザーが書き込めるもの、または通常のファイルではありま"
-                                     "せん）。設定は読み込まず、保存もしません。") +
-                          where);
+        seams.warning(
+            owner, QStringLiteral("設定ファイルが安全ではないため使いません（ほかのユーザーのもの、"
+                                  "ほかのユーザーが書き込めるもの、または通常のファイルではありま"
+                                  "せん）。設定は読み込まず、保存もしません。") +
+                       where);
         return;
     }
     const QString startAfresh = QStringLiteral("控えを残して保存する");
     const bool chosen = seams.confirm(
         owner,
-        QStringLiteral("設定ファイルを正しく読み込めません。上書きしないよう、設定は保存しません。") +
+        QStringLiteral(
+            "設定ファイルを正しく読み込めません。上書きしないよう、設定は保存しません。") +
             where + QStringLiteral("\n\n「") + startAfresh +
             QStringLiteral("」を選ぶと、今の設定ファイルを控えに残してから、この画面の設定を"
                            "保存します。"),
