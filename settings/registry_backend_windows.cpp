@@ -8,6 +8,19 @@
 // The section's values are read at once, and read again when the key was
 // written meanwhile, so that one load never mixes two saves.
 
+#include "settings/store_backend.h"
+
+#include "platform/windows_api.h"
+
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/setting_table.h"
+#include "text/qt_text.h"
+
 namespace {
 
 // Closes the key when it goes out of scope.
