@@ -102,12 +102,12 @@ void warnAboutUnsavedStore(QWidget* owner, UiSeams& seams, GuardedStore& store)
                        where);
         return;
     }
-    const QString startAfresh = QStringLiteral("控えを残して保存する");
+    const QString startAfresh = QStringLiteral("控えを残して保存する(&B)");
     const bool chosen = seams.confirm(
         owner,
         QStringLiteral(
             "設定ファイルを正しく読み込めません。上書きしないよう、設定は保存しません。") +
-            where + QStringLiteral("\n\n「") + startAfresh +
+            where + QStringLiteral("\n\n「") + QString(startAfresh).remove(QStringLiteral("(&B)")) +
             QStringLiteral("」を選ぶと、今の設定ファイルを控えに残してから、この画面の設定を"
                            "保存します。"),
         startAfresh);

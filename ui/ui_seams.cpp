@@ -38,7 +38,7 @@ bool SystemSeams::confirm(QWidget* owner, const QString& text, const QString& ac
         buildMessageBox(QMessageBox::Warning, owner, QApplication::applicationName(), text));
     box->setStandardButtons(QMessageBox::NoButton);
     QPushButton* accept = box->addButton(acceptText, QMessageBox::AcceptRole);
-    QPushButton* keep = box->addButton(QStringLiteral("保存しない"), QMessageBox::RejectRole);
+    QPushButton* keep = box->addButton(QStringLiteral("保存しない(&N)"), QMessageBox::RejectRole);
     box->setDefaultButton(keep);
     box->setEscapeButton(keep);
     box->exec();

@@ -24,7 +24,7 @@ public:
     // A warning box with an OK button, captioned with the application's name.
     virtual void warning(QWidget* owner, const QString& text) = 0;
     // A warning box that asks: true when the user chose the button of
-    // acceptText, false for the other one, "保存しない", which Esc and Enter
+    // acceptText, false for the other one, "保存しない(&N)", which Esc and Enter
     // choose.
     virtual bool confirm(QWidget* owner, const QString& text, const QString& acceptText) = 0;
     // A stop box with an OK button and the given caption.

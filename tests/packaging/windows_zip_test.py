@@ -8,6 +8,7 @@ Usage: windows_zip_test.py ZIP LINUX_BUILD_DIR
 Needs DISPLAY (an X server for the window, and for Wine's clipboard),
 xdotool, xclip and tmux, and a WINEPREFIX of the test's own.
 """
+import glob
 import os
 import subprocess
 import sys
@@ -221,6 +222,68 @@ with tempfile.TemporaryDirectory() as top:
     linux(linux_settings, ["set-owner-key"], config, input=(key + "\n").encode())
     check("the key typed on the console is used",
           wine([exe["tovrik-gen"]]).stdout == linux(linux_gen, [], config).stdout)
+
+    # 7. An owner key of the wrong type (REG_EXPAND_SZ): the programs stop,
+    # naming it; the window says so and saves nothing until asked to back
+    # the store up, which goes to the user's own local application data.
+    backups = glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*",
+                                     "AppData", "Local", "Ostrel Applications",
+                                     "tovrik-backup-*.reg"))
+    check("set-owner-key's backups in %LOCALAPPDATA%", len(backups) >= 1, backups)
+    for path in backups:
+        os.remove(path)
+    wine(["reg", "add", KEY, "/v", "unique key", "/t", "REG_EXPAND_SZ", "/d", "%TEMP% key",
+          "/f"])
+    result = wine([exe["tovrik-gen"]])
+    check("tovrik-gen.exe refuses a REG_EXPAND_SZ owner key",
+          result.returncode == 3 and b"'unique key' is REG_EXPAND_SZ" in result.stderr,
+          result.stderr)
+    window = subprocess.Popen(["wine", exe["tovrik"]], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+    warning = None
+    for _ in range(120):
+        search = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^tovrik$"],
+                                capture_output=True, text=True)
+        if search.stdout.strip():
+            warning = search.stdout.split()[0]
+            break
+        time.sleep(0.5)
+    check("the window warns about the owner key", warning is not None)
+    unchanged = exported_values(reg_export(top, "unchanged.reg")).get("unique key")
+    check("nothing saved over it before the choice", unchanged is not None and
+          unchanged[1].startswith("hex(2):"), unchanged)
+    if warning:
+        time.sleep(1)
+        subprocess.run(["xdotool", "windowfocus", warning], timeout=10)
+        subprocess.run(["xdotool", "key", "alt+b"], timeout=10)
+        # Then the box that says where the backup went.
+        for _ in range(40):
+            time.sleep(0.5)
+            backups = glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*",
+                                             "AppData", "Local", "Ostrel Applications",
+                                             "tovrik-backup-*.reg"))
+            if backups:
+                break
+        search = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^tovrik$"],
+                                capture_output=True, text=True)
+        for box in search.stdout.split():
+            subprocess.run(["xdotool", "windowfocus", box], timeout=10)
+            subprocess.run(["xdotool", "key", "Return"], timeout=10)
+    check("the wrong-typed key is backed up", len(backups) == 1 and
+          "hex(2):" in open(backups[0], "rb").read().decode("utf-16", "replace")
+          if backups else False, backups)
+    main = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "さん用"],
+                          capture_output=True, text=True).stdout.split()
+    for found in main[:1]:
+        subprocess.run(["xdotool", "windowfocus", found], timeout=10)
+        subprocess.run(["xdotool", "key", "Escape"], timeout=10)
+    try:
+        window.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        window.kill()
+        check("Esc ends the window after the warning", False)
+    check("then saved as REG_SZ",
+          exported_values(reg_export(top, "afresh.reg")).get("unique key") == ("sz", ""))
 
     # Output to a pipe is UTF-8 with LF line ends.
     result = wine([exe["tovrik-gen"], "--version"])
