@@ -8,11 +8,11 @@
 #include "settings/settings_store.h"
 #include "settings/store_backend.h"
 
-// The per-user store on QSettings, section "setting102": on Linux the INI
-// file <config dir>/<organization>/<application>.conf (XDG_CONFIG_HOME
-// honoured, read when the store is made), on Windows the registry key
-// HKEY_CURRENT_USER\Software\<organization>\<application>, elsewhere the
-// platform's native store.
+// The per-user store, section "setting102": on Linux the INI file
+// <config dir>/<organization>/<application>.conf (XDG_CONFIG_HOME honoured,
+// read when the store is made) in the form of ini_section.h, on Windows the
+// registry key HKEY_CURRENT_USER\Software\<organization>\<application>,
+// elsewhere the platform's native store through QSettings.
 //
 // The store is read when it is made, and only when it is the user's own
 // (access() and problem() tell); reads never create anything. Writes are

@@ -45,7 +45,7 @@ struct SettingsEnvironment {
     bool argumentsAreUtf8 = true;
 };
 
-// The window's store on QSettings, its lock and backups beside it.
+// The window's store, its lock and its backups.
 SettingsEnvironment systemSettingsEnvironment(SecretInput& input);
 
 // Runs tovrik-settings on its arguments (raw bytes, without the program

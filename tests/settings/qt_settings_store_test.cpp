@@ -98,7 +98,8 @@ TEST_F(QtSettingsStoreTest, IniFileHoldsTheSectionWithEveryValue)
     EXPECT_EQ(store.location(), storeFile());
     ASSERT_TRUE(saveSettings(store, plainModel()));
 
-    // QSettings lays new keys out by name; integers appear as bare numbers.
+    // A new file lays its keys out by name, as QSettings did; integers
+    // appear as bare numbers.
     EXPECT_EQ(QString::fromUtf8(fileBytes()).toStdString(), "[setting102]\n"
                                                             "MS01=abc\n"
                                                             "MS01_name=default\n"
