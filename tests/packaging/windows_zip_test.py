@@ -58,6 +58,23 @@ def exported_values(path):
     return values
 
 
+def visible_window(name, tries=120):
+    """The first visible window whose name matches, waited for; or None."""
+    for _ in range(tries):
+        search = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
+                                capture_output=True, text=True)
+        if search.stdout.strip():
+            return search.stdout.split()[0]
+        time.sleep(0.5)
+    return None
+
+
+def local_backups():
+    """The backups in %LOCALAPPDATA%\\Ostrel Applications of Wine's user."""
+    return glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*", "AppData",
+                                  "Local", "Ostrel Applications", "tovrik-backup-*.reg"))
+
+
 def reg_export(folder, name):
     path = os.path.join(folder, name)
     result = wine(["reg", "export", KEY, path, "/y"])
@@ -109,14 +126,7 @@ with tempfile.TemporaryDirectory() as top:
     subprocess.run(["xclip", "-selection", "clipboard", "-i", "/dev/null"], timeout=10)
     window = subprocess.Popen(["wine", exe["tovrik"]], stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)
-    found = None
-    for _ in range(120):
-        search = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "さん用"],
-                                capture_output=True, text=True)
-        if search.stdout.strip():
-            found = search.stdout.split()[0]
-            break
-        time.sleep(0.5)
+    found = visible_window("さん用")
     check("the window appears", found is not None)
     title = subprocess.run(["xdotool", "getwindowname", found or "0"], capture_output=True,
                            text=True).stdout.strip()
@@ -226,9 +236,7 @@ with tempfile.TemporaryDirectory() as top:
     # 7. An owner key of the wrong type (REG_EXPAND_SZ): the programs stop,
     # naming it; the window says so and saves nothing until asked to back
     # the store up, which goes to the user's own local application data.
-    backups = glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*",
-                                     "AppData", "Local", "Ostrel Applications",
-                                     "tovrik-backup-*.reg"))
+    backups = local_backups()
     check("set-owner-key's backups in %LOCALAPPDATA%", len(backups) >= 1, backups)
     for path in backups:
         os.remove(path)
@@ -240,14 +248,7 @@ with tempfile.TemporaryDirectory() as top:
           result.stderr)
     window = subprocess.Popen(["wine", exe["tovrik"]], stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)
-    warning = None
-    for _ in range(120):
-        search = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^tovrik$"],
-                                capture_output=True, text=True)
-        if search.stdout.strip():
-            warning = search.stdout.split()[0]
-            break
-        time.sleep(0.5)
+    warning = visible_window("^tovrik$")
     check("the window warns about the owner key", warning is not None)
     unchanged = exported_values(reg_export(top, "unchanged.reg")).get("unique key")
     check("nothing saved over it before the choice", unchanged is not None and
@@ -259,9 +260,7 @@ with tempfile.TemporaryDirectory() as top:
         # Then the box that says where the backup went.
         for _ in range(40):
             time.sleep(0.5)
-            backups = glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*",
-                                             "AppData", "Local", "Ostrel Applications",
-                                             "tovrik-backup-*.reg"))
+            backups = local_backups()
             if backups:
                 break
         search = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^tovrik$"],
