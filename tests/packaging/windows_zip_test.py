@@ -69,6 +69,13 @@ def visible_window(name, tries=120):
     return None
 
 
+def press(window, key):
+    """A key pressed in the window. No window manager runs: the focus is set
+    directly, and the key comes through XTEST as a keyboard's would."""
+    subprocess.run(["xdotool", "windowfocus", window], timeout=10)
+    subprocess.run(["xdotool", "key", key], timeout=10)
+
+
 def local_backups():
     """The backups in %LOCALAPPDATA%\\Ostrel Applications of Wine's user."""
     return glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*", "AppData",
@@ -133,19 +140,15 @@ with tempfile.TemporaryDirectory() as top:
     check("the window's Japanese title", title == "トヴリク (@String(山田)さん用)", title)
     report = ""
     if found:
-        # No window manager runs: the focus is set directly, and the keys
-        # come through XTEST as a keyboard's would.
         time.sleep(1)
-        subprocess.run(["xdotool", "windowfocus", found], timeout=10)
-        subprocess.run(["xdotool", "key", "Return"], timeout=10)
+        press(found, "Return")
         for _ in range(40):
             time.sleep(0.5)
             report = subprocess.run(["xclip", "-selection", "clipboard", "-o"],
                                     capture_output=True, timeout=10).stdout.decode("utf-8", "replace")
             if report:
                 break
-        subprocess.run(["xdotool", "windowfocus", found], timeout=10)
-        subprocess.run(["xdotool", "key", "Escape"], timeout=10)
+        press(found, "Escape")
     try:
         window.wait(timeout=30)
     except subprocess.TimeoutExpired:
@@ -255,8 +258,7 @@ with tempfile.TemporaryDirectory() as top:
           unchanged[1].startswith("hex(2):"), unchanged)
     if warning:
         time.sleep(1)
-        subprocess.run(["xdotool", "windowfocus", warning], timeout=10)
-        subprocess.run(["xdotool", "key", "alt+b"], timeout=10)
+        press(warning, "alt+b")
         # Then the box that says where the backup went.
         for _ in range(40):
             time.sleep(0.5)
@@ -266,16 +268,14 @@ with tempfile.TemporaryDirectory() as top:
         search = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^tovrik$"],
                                 capture_output=True, text=True)
         for box in search.stdout.split():
-            subprocess.run(["xdotool", "windowfocus", box], timeout=10)
-            subprocess.run(["xdotool", "key", "Return"], timeout=10)
+            press(box, "Return")
     check("the wrong-typed key is backed up", len(backups) == 1 and
           "hex(2):" in open(backups[0], "rb").read().decode("utf-16", "replace")
           if backups else False, backups)
     main = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "さん用"],
                           capture_output=True, text=True).stdout.split()
     for found in main[:1]:
-        subprocess.run(["xdotool", "windowfocus", found], timeout=10)
-        subprocess.run(["xdotool", "key", "Escape"], timeout=10)
+        press(found, "Escape")
     try:
         window.wait(timeout=30)
     except subprocess.TimeoutExpired:
