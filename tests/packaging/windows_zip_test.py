@@ -76,6 +76,17 @@ def press(window, key):
     subprocess.run(["xdotool", "key", key], timeout=10)
 
 
+def end_with_escape(process, window, name):
+    """Esc in the window (when it was found), which must end its process."""
+    if window:
+        press(window, "Escape")
+    try:
+        process.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        check(name, False)
+
+
 def local_backups():
     """The backups in %LOCALAPPDATA%\\Ostrel Applications of Wine's user."""
     return glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*", "AppData",
@@ -148,12 +159,7 @@ with tempfile.TemporaryDirectory() as top:
                                     capture_output=True, timeout=10).stdout.decode("utf-8", "replace")
             if report:
                 break
-        press(found, "Escape")
-    try:
-        window.wait(timeout=30)
-    except subprocess.TimeoutExpired:
-        window.kill()
-        check("Esc ends the window", False)
+    end_with_escape(window, found, "Esc ends the window")
     expected = linux(linux_gen, ["--no-store", "--owner-name", "@String(山田)", "--owner-key",
                                  "長い鍵 long key", "--seed", "@ByteArray(tane)", "--length",
                                  "10", "--spread", "0"], empty_config).stdout.decode().split()
@@ -272,15 +278,8 @@ with tempfile.TemporaryDirectory() as top:
     check("the wrong-typed key is backed up", len(backups) == 1 and
           "hex(2):" in open(backups[0], "rb").read().decode("utf-16", "replace")
           if backups else False, backups)
-    main = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "さん用"],
-                          capture_output=True, text=True).stdout.split()
-    for found in main[:1]:
-        press(found, "Escape")
-    try:
-        window.wait(timeout=30)
-    except subprocess.TimeoutExpired:
-        window.kill()
-        check("Esc ends the window after the warning", False)
+    end_with_escape(window, visible_window("さん用", tries=10),
+                    "Esc ends the window after the warning")
     check("then saved as REG_SZ",
           exported_values(reg_export(top, "afresh.reg")).get("unique key") == ("sz", ""))
 
