@@ -49,8 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (const auto& [name, text] : texts) {
         const IniValues alone = read(writeIniSection("", Section, {{name, text}}));
+        const IniValue written{text, {}};
         FUZZ_CHECK(alone.size() == 1 && alone.begin()->first == name &&
-                   alone.begin()->second == IniValue{text, {}});
+                   alone.begin()->second == written);
     }
     return 0;
 }
