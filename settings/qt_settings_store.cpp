@@ -86,9 +86,11 @@ QString QtSettingsStore::unreadableText() const
         const QVariant value = backend_->value(valueKey(stored.name));
         if (!value.isValid() || value.typeId() == QMetaType::QString)
             continue;
-        const QString form = value.typeId() == qMetaTypeId<ForeignValue>()
-                                 ? value.value<ForeignValue>().form
-                                 : QStringLiteral("a number (REG_DWORD)");
+        QString form = QString::fromLatin1(value.typeName());
+        if (value.typeId() == qMetaTypeId<ForeignValue>())
+            form = value.value<ForeignValue>().form;
+        else if (value.typeId() == QMetaType::Int)
+            form = backend_->typed() ? QStringLiteral("REG_DWORD") : QStringLiteral("a number");
         return QStringLiteral("its value '") + toQ(stored.name) + QStringLiteral("' is ") + form +
                QStringLiteral(", not a text");
     }
