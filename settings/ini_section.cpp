@@ -315,14 +315,13 @@ std::u16string nameOf(std::string_view data, const Line& line)
     return unescapedName(trimmed(line.text(data).substr(0, line.equals)));
 }
 
-// QSettings' escaping of a name.
+// QSettings' escaping of a name, but "/" as %2F: QSettings' backslash
+// for it would escape an "=" that follows.
 void appendName(std::string& out, std::u16string_view name)
 {
     for (const char16_t c : name) {
-        if (c == u'/') {
-            out += '\\';
-        } else if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
-                   (c >= u'0' && c <= u'9') || c == u'_' || c == u'-' || c == u'.') {
+        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+            c == u'_' || c == u'-' || c == u'.') {
             out += static_cast<char>(c);
         } else if (c <= 0xFF) {
             out += '%';

@@ -221,6 +221,17 @@ TEST(IniSectionTest, HalfSurrogatePairsAreWrittenSoThatBothReadersKeepThem)
     }
 }
 
+TEST(IniSectionTest, NamesOfAnyCharactersComeBack)
+{
+    // A "/" as QSettings spells it, a backslash, escaped the "=" after it.
+    const Texts named = {{u"ends in/", u"a"}, {u"a=b;c", u"b"},    {u"[x]", u"c"},
+                         {u" spaced ", u"d"}, {u"\xD800あ", u"e"}, {u"", u"f"}};
+    IniValues expected;
+    for (const auto& [name, value] : named)
+        expected[name] = text(value);
+    EXPECT_EQ(valuesOf(writeIniSection("", Section, named)), expected);
+}
+
 TEST(IniSectionTest, ASaveChangesOnlyTheLinesOfItsValues)
 {
     const std::string before = "; kept comment\r\n"
