@@ -42,6 +42,7 @@ struct Line {
     int number = 0;                              // of its first line, counted from 1
     std::u16string section;                      // the section it belongs to (a header: its own)
     bool header = false;
+    bool endsInEscape = false; // a backslash is its last byte, at the file's end
     std::string_view text(std::string_view data) const { return data.substr(start, length); }
 };
 
@@ -50,6 +51,7 @@ struct Line {
 bool nextLine(std::string_view data, std::size_t& pos, Line& line, bool& openQuote)
 {
     bool inQuotes = false;
+    line.endsInEscape = false;
     std::size_t equals = std::string_view::npos;
     std::size_t start = pos;
     while (start < data.size() && isSpace(data[start]))
@@ -77,6 +79,8 @@ bool nextLine(std::string_view data, std::size_t& pos, Line& line, bool& openQuo
                     if ((escaped == '\n' && next == '\r') || (escaped == '\r' && next == '\n'))
                         ++i;
                 }
+            } else {
+                line.endsInEscape = true;
             }
         } else if (c == '"') {
             inQuotes = !inQuotes;
@@ -517,6 +521,10 @@ std::string writeIniSection(std::string_view bytes, std::u16string_view section,
             insert = "[" + escapedName(section) + "]" + eol;
         }
         if (at > 0 && bytes[at - 1] != '\n' && bytes[at - 1] != '\r')
+            insert = eol + insert;
+        // A backslash at the end of the file would join the next line to its
+        // value: a line break of its own goes first, which adds nothing.
+        if (last != nullptr && last->endsInEscape && at == bytes.size())
             insert = eol + insert;
         edits.push_back({at, 0, insert + block});
     }
