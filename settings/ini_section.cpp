@@ -520,12 +520,14 @@ std::string writeIniSection(std::string_view bytes, std::u16string_view section,
         } else {
             insert = "[" + escapedName(section) + "]" + eol;
         }
-        if (at > 0 && bytes[at - 1] != '\n' && bytes[at - 1] != '\r')
+        if (last != nullptr && last->start + last->length == bytes.size()) {
+            // The section's last line runs to the end of the file, maybe
+            // through an escaped line break: a line break ends it, and one
+            // more first when a backslash at the very end would take it.
+            insert = eol + (last->endsInEscape ? eol : std::string()) + insert;
+        } else if (at > 0 && bytes[at - 1] != '\n' && bytes[at - 1] != '\r') {
             insert = eol + insert;
-        // A backslash at the end of the file would join the next line to its
-        // value: a line break of its own goes first, which adds nothing.
-        if (last != nullptr && last->endsInEscape && at == bytes.size())
-            insert = eol + insert;
+        }
         edits.push_back({at, 0, insert + block});
     }
 

@@ -291,8 +291,10 @@ TEST(IniSectionTest, TheSectionIsAddedWhereItIsMissing)
         {"[setting102]", "[setting102]\nseed1=x\n"},
         {"[setting102]\nlength=4", "[setting102]\nlength=4\nseed1=x\n"},
         {"[setting102]\rlength=4\r[b]\rc=d\r", "[setting102]\rlength=4\rseed1=x\r[b]\rc=d\r"},
-        // A backslash at the very end would join the new line to the value.
+        // A backslash at the very end, or an escaped line break there, would
+        // join the new line to the value.
         {"[setting102]\nlength=4\\", "[setting102]\nlength=4\\\n\nseed1=x\n"},
+        {"[setting102]\nlength=4\\\n", "[setting102]\nlength=4\\\n\nseed1=x\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.before);
