@@ -61,8 +61,9 @@ std::optional<QString> privateBackupFolder(std::string& error)
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                            u'/' + toQ(SettingsOrganization);
     if (!QDir().mkpath(folder) || !grantUserOnly(folder)) {
-        error = "cannot make the folder " + QDir::toNativeSeparators(folder).toStdString() +
-                " readable by you only";
+        error = QStringLiteral("cannot make the folder %1 readable by you only")
+                    .arg(QDir::toNativeSeparators(folder))
+                    .toStdString();
         return std::nullopt;
     }
     return folder;

@@ -518,7 +518,12 @@ std::string writeIniSection(std::string_view bytes, std::u16string_view section,
         if (last != nullptr) {
             at = afterLineEnd(bytes, last->start + last->length);
         } else {
-            insert = "[" + escapedName(section) + "]" + eol;
+            // Appended piece by piece: GCC 12 warns, wrongly, about a
+            // literal joined to a temporary string in optimised builds.
+            insert = '[';
+            insert += escapedName(section);
+            insert += ']';
+            insert += eol;
         }
         if (last != nullptr && last->start + last->length == bytes.size()) {
             // The section's last line runs to the end of the file, maybe
