@@ -222,15 +222,14 @@ TEST_F(RegistryStore, ATextOfTheWrongTypeIsBackedUpBeforeAnythingSavesOverIt)
         const QByteArray bytes = file.readAll();
         const QString text = QString::fromUtf16(
             reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+        // A number as a dword, anything else as hex data of its type.
         const QString hex =
             QString::fromLatin1(QByteArray(static_cast<const char*>(c.data), c.size).toHex(','));
-        EXPECT_NE(
-            text.indexOf(QStringLiteral("\"unique key\"=") +
-                         (c.code == REG_BINARY ? QStringLiteral("hex:")
-                                               : QStringLiteral("hex(%1):").arg(c.code, 0, 16)) +
-                         hex),
-            -1)
-            << text.toStdString();
+        const QString line = c.code == REG_DWORD ? QStringLiteral("dword:00000007")
+                             : c.code == REG_BINARY
+                                 ? QStringLiteral("hex:") + hex
+                                 : QStringLiteral("hex(%1):").arg(c.code, 0, 16) + hex;
+        EXPECT_NE(text.indexOf(QStringLiteral("\"unique key\"=") + line), -1) << text.toStdString();
         file.close();
         QFile::remove(backup->path);
 
@@ -253,6 +252,11 @@ TEST_F(RegistryStore, TheBackupFolderIsTheUsersAlone)
                                     nullptr, nullptr, &list, nullptr, &descriptor),
               ERROR_SUCCESS);
     ASSERT_NE(list, nullptr);
+    // Wine accepts the list but answers with a default one of its own.
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr) {
+        LocalFree(descriptor);
+        GTEST_SKIP() << "Wine keeps no access list of a file";
+    }
     EXPECT_EQ(list->AceCount, 1);
     void* ace = nullptr;
     ASSERT_TRUE(GetAce(list, 0, &ace));
@@ -280,11 +284,14 @@ TEST_F(RegistryStore, AValueThatGrowsWhileItIsReadIsReadWhole)
     std::thread writer([&] {
         HKEY key = nullptr;
         RegOpenKeyExW(HKEY_CURRENT_USER, sectionKey().c_str(), 0, KEY_SET_VALUE, &key);
-        for (int n = 0; n < 4000; ++n) {
+        // As often as saves come, not in a loop that never stops: a key
+        // that keeps changing is refused, as a file would be.
+        for (int n = 0; n < 60; ++n) {
             const std::wstring& text = keys[n % 2];
             RegSetValueExW(key, L"unique key", 0, REG_SZ,
                            reinterpret_cast<const BYTE*>(text.c_str()),
                            DWORD((text.size() + 1) * 2));
+            Sleep(20);
         }
         RegCloseKey(key);
         writing = false;
