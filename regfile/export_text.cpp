@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "text/qt_text.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -58,58 +59,17 @@ struct Utf8Reading {
     bool beyondTwoBytes = false;                    // holds a character from U+0800 up
 };
 
-// Strict UTF-8 (RFC 3629): no overlong forms, no surrogates, nothing
-// beyond U+10FFFF.
+// The bytes as strict UTF-8.
 Utf8Reading readUtf8(std::string_view bytes)
 {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    // The units of valid UTF-8: one for each byte but continuation bytes,
-    // two for a four-byte sequence. Counted first, since the text may be
-    // large.
-    std::size_t units = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        units += (byte(i) & 0xC0) != 0x80 ? 1 + (byte(i) >= 0xF0) : 0;
+    std::u16string units;
+    units.reserve(bytes.size());
     Utf8Reading reading;
-    reading.text = QString(static_cast<qsizetype>(units), Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(reading.text.data());
-    for (std::size_t i = 0; i < bytes.size();) {
-        const unsigned char lead = byte(i);
-        if (lead < 0x80) {
-            *out++ = lead;
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        if (lead >= 0xC2 && lead <= 0xDF)
-            length = 2;
-        else if (lead >= 0xE0 && lead <= 0xEF)
-            length = 3;
-        else if (lead >= 0xF0 && lead <= 0xF4)
-            length = 4;
-        // The range of the second byte excludes overlong forms, surrogates
-        // and what lies beyond U+10FFFF.
-        const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
-        const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
-        bool valid =
-            length != 0 && i + length <= bytes.size() && byte(i + 1) >= low && byte(i + 1) <= high;
-        for (std::size_t k = 2; valid && k < length; ++k)
-            valid = (byte(i + k) & 0xC0) == 0x80;
-        if (!valid) {
-            reading.invalidAt = i;
-            return reading;
-        }
-        char32_t code = lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k)
-            code = code << 6 | (byte(i + k) & 0x3F);
-        if (code >= 0x10000) {
-            *out++ = static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
-            *out++ = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-        } else {
-            *out++ = static_cast<char16_t>(code);
-        }
-        reading.beyondTwoBytes = reading.beyondTwoBytes || length > 2;
-        i += length;
-    }
+    reading.invalidAt = appendUtf8Units(units, bytes);
+    // In UTF-8, a byte from 0xE0 up leads a character from U+0800 up.
+    reading.beyondTwoBytes = std::any_of(
+        bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0xE0; });
+    reading.text = QString::fromStdU16String(units);
     return reading;
 }
 

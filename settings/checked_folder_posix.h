@@ -122,8 +122,8 @@ Verdict openOwnFile(Place& place, const QString& subject);
 Verdict locate(const QString& folderPath, const QString& name, bool create, Place& place);
 
 // The folder as a path that names the open descriptor, not the folder's
-// name, so that QSettings' own file operations stay inside the checked
-// folder. Empty when the system cannot provide one.
+// name, so that file operations by path (backups, the window's lock) stay
+// inside the checked folder. Empty when the system cannot provide one.
 QString pinnedPath(int folder);
 
 } // namespace store_files

@@ -1,12 +1,11 @@
 // The store as an INI file that must be the user's own:
 // <config folder>/<organization>/<application>.conf, in a checked folder
-// (checked_folder_posix.h).
+// (checked_folder_posix.h), its section read and written by ini_section.h.
 
 #include "settings/store_backend.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 
 #include <atomic>
 #include <cerrno>
@@ -19,8 +18,10 @@
 
 #include "platform/fd_io.h"
 #include "settings/checked_folder_posix.h"
+#include "settings/ini_section.h"
 #include "settings/scratch_files_posix.h"
-#include "settings/variant_value.h"
+#include "settings/setting_table.h"
+#include "text/qt_text.h"
 
 namespace {
 
@@ -48,21 +49,59 @@ std::optional<QString> configFolder(QString& shown, QString& why)
     return QDir::homePath() + QStringLiteral("/.config");
 }
 
-StoredValues everyValue(const QSettings& settings)
+// Far beyond any store the programs write; a larger file is not read.
+constexpr off_t MaxStoreBytes = 16 * 1024 * 1024;
+
+QString keyOf(const std::u16string& name)
+{
+    return toQ(SettingsSection) + u'/' + toQ(name);
+}
+
+// The section's values by key: a text as a QString, anything else as the
+// ForeignValue of its form.
+StoredValues valuesOf(const IniValues& section)
 {
     StoredValues values;
-    for (const QString& key : settings.allKeys())
-        values.emplace(key, settings.value(key));
+    for (const auto& [name, value] : section)
+        values.emplace(keyOf(name), value.text ? QVariant(toQ(*value.text))
+                                               : QVariant::fromValue(ForeignValue{
+                                                     QString::fromStdString(value.form), 0, {}}));
     return values;
+}
+
+// The file's bytes, read from the checked descriptor, and what they hold.
+// Nothing, with the verdict on the file, when they cannot be read or are no
+// store.
+std::optional<IniValues> readStore(const Place& place, std::string& bytes, Verdict& verdict)
+{
+    const QString path = place.path();
+    if (place.info.st_size > MaxStoreBytes) {
+        verdict = {StoreAccess::Unreadable, path,
+                   QStringLiteral("it is larger than any settings store")};
+        return std::nullopt;
+    }
+    if (::lseek(place.file.get(), 0, SEEK_SET) != 0 || !readAll(place.file.get(), bytes)) {
+        verdict = unreadable(path, errno);
+        return std::nullopt;
+    }
+    auto read = readIniSection(bytes, SettingsSection);
+    if (const auto* error = std::get_if<IniFileError>(&read)) {
+        const QString where =
+            error->line > 0 ? QStringLiteral("line %1: ").arg(error->line) : QString();
+        verdict = {StoreAccess::Unreadable, path,
+                   QStringLiteral("it is no settings store (") + where +
+                       QString::fromStdString(error->message) + u')'};
+        return std::nullopt;
+    }
+    return std::get<IniValues>(std::move(read));
 }
 
 class IniFileBackend : public StoreBackend {
 public:
     IniFileBackend(const QString& organization, const QString& application)
     {
-        // A path of its own, not QSettings' user scope: QSettings remembers
-        // the configuration folder of the first store a process opens, and
-        // XDG_CONFIG_HOME should count for every store.
+        // Looked up for each store, so that XDG_CONFIG_HOME counts for every
+        // store a process opens.
         fileName_ = application + QStringLiteral(".conf");
         QString shown;
         QString why;
@@ -98,7 +137,7 @@ public:
         read();
     }
 
-    bool write(const StoredValues& values) override;
+    bool write(const StoredValues& values, bool replaceUnreadable) override;
 
     bool keep() override
     {
@@ -167,26 +206,26 @@ bool IniFileBackend::readOnce()
             verdict_.path = storePath_;
         return true;
     }
-    // QSettings reads the file by its path; the file that it read must be
-    // the one checked above, unchanged.
-    const QString path = place.path();
-    StoredValues values = everyValue(QSettings(path, QSettings::IniFormat));
-    struct stat byPath {
-    }, after{};
-    if (::stat(encoded(path).constData(), &byPath) != 0 || ::fstat(place.file.get(), &after) != 0 ||
-        byPath.st_dev != place.info.st_dev || byPath.st_ino != place.info.st_ino ||
+    // The bytes come from the descriptor that was checked; it must still
+    // hold the same version of the file once they are read.
+    std::string bytes;
+    const std::optional<IniValues> section = readStore(place, bytes, verdict_);
+    struct stat after {};
+    if (::fstat(place.file.get(), &after) != 0 ||
         !(FileVersion::of(after) == FileVersion::of(place.info))) {
-        verdict_ = {StoreAccess::Unreadable, path,
+        verdict_ = {StoreAccess::Unreadable, place.path(),
                     QStringLiteral("it kept changing while it was read")};
         return false;
     }
-    values_ = std::move(values);
     version_ = FileVersion::of(place.info);
+    if (!section)
+        return true;
+    values_ = valuesOf(*section);
     verdict_.path = storePath_;
     return true;
 }
 
-bool IniFileBackend::write(const StoredValues& values)
+bool IniFileBackend::write(const StoredValues& values, bool replaceUnreadable)
 {
     if (folderPath_.isEmpty())
         return false;
@@ -197,78 +236,61 @@ bool IniFileBackend::write(const StoredValues& values)
     if (!place.folder)
         return false;
 
-    // Values of the file that this store does not write stay as they are.
+    // Everything of the file that this store does not write stays as it is;
+    // a file that is no store is replaced only when the user chose so.
     std::string oldBytes;
-    if (place.file && !readAll(place.file.get(), oldBytes))
+    if (place.file) {
+        Verdict fileVerdict;
+        if (!readStore(place, oldBytes, fileVerdict)) {
+            if (!replaceUnreadable || fileVerdict.access != StoreAccess::Unreadable)
+                return false;
+            oldBytes.clear();
+        }
+    }
+    std::vector<std::pair<std::u16string, std::u16string>> texts;
+    for (const auto& [key, value] : values)
+        texts.emplace_back(fromQ(key.mid(key.indexOf(u'/') + 1)),
+                           fromQ(value.typeId() == QMetaType::QString
+                                     ? value.toString()
+                                     : QString::number(value.toInt())));
+    const std::string newBytes = writeIniSection(oldBytes, SettingsSection, texts);
+    auto stored = readIniSection(newBytes, SettingsSection);
+    if (!std::holds_alternative<IniValues>(stored))
         return false;
 
     const int folder = place.folder.get();
-    const QString pinned = pinnedPath(folder);
-    if (pinned.isEmpty())
-        return false;
     const QString host = hostTag();
     removeAbandonedScratchFiles(folder, place.name, host);
 
     static std::atomic<unsigned> saves{0};
     const QString scratch = place.name + QStringLiteral(".save-") + host + u'-' +
                             QString::number(::getpid()) + u'-' + QString::number(++saves);
-    const QString checked = scratch + QStringLiteral("-checked");
     const QByteArray scratchName = encoded(scratch);
-    const QByteArray checkedName = encoded(checked);
-    const ScratchFiles cleanup(folder, {scratchName, checkedName, encoded(scratch + ".lock")});
+    const ScratchFiles cleanup(folder, {scratchName});
 
-    // Owner-only from the start; QSettings keeps the mode of a file that
-    // exists when it replaces it.
-    {
-        const Fd fd(::openat(folder, scratchName.constData(),
-                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                             S_IRUSR | S_IWUSR));
-        if (!fd || !writeAll(fd.get(), oldBytes))
-            return false;
-    }
-    {
-        QSettings writer(pinned + u'/' + scratch, QSettings::IniFormat);
-        for (const auto& [key, value] : values)
-            writer.setValue(key, value);
-        writer.sync();
-        // A damaged old file shows as a format error; the read-back decides.
-        if (writer.status() == QSettings::AccessError)
-            return false;
-    }
-
-    // QSettings can report success for a write that ran out of room, its
-    // file cut short or empty (QtSettingsStoreTest.
-    // UnwritableStoreReportsFailureAndKeepsTheOldFile shows it under a file
-    // size limit), and it remembers what it wrote under the file's name. So
-    // the copy is read back from the disk under a name it has not seen, and
-    // only a complete one replaces the store.
-    if (::renameat(folder, scratchName.constData(), folder, checkedName.constData()) != 0)
+    // Owner-only from the start, written, then read back from the disk: a
+    // write that ran out of room can report success with the file cut
+    // short (QtSettingsStoreTest.UnwritableStoreReportsFailureAndKeepsTheOldFile
+    // makes one under a file size limit). Only a complete copy replaces the
+    // store.
+    const Fd copy(::openat(folder, scratchName.constData(),
+                           O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR));
+    if (!copy || !writeAll(copy.get(), newBytes) || ::fsync(copy.get()) != 0)
         return false;
-    StoredValues stored = everyValue(QSettings(pinned + u'/' + checked, QSettings::IniFormat));
-    for (const auto& [key, value] : values) {
-        const auto found = stored.find(key);
-        if (found == stored.end() || !holdsExactly(found->second, value))
-            return false;
-    }
-
-    const Fd copy(::openat(folder, checkedName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    struct stat info {};
-    if (!copy || ::fstat(copy.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        info.st_uid != ::geteuid())
+    std::string readBack;
+    if (::lseek(copy.get(), 0, SEEK_SET) != 0 || !readAll(copy.get(), readBack) ||
+        readBack != newBytes)
         return false;
-    if ((info.st_mode & 077) != 0 && ::fchmod(copy.get(), S_IRUSR | S_IWUSR) != 0)
-        return false;
-    if (::fsync(copy.get()) != 0)
-        return false;
-    if (::renameat(folder, checkedName.constData(), folder, encoded(place.name).constData()) != 0)
+    if (::renameat(folder, scratchName.constData(), folder, encoded(place.name).constData()) != 0)
         return false;
     // The rename survives a power loss only once the folder is synced.
     if (::fsync(folder) != 0)
         return false;
 
+    struct stat info {};
     if (::fstat(copy.get(), &info) == 0)
         version_ = FileVersion::of(info);
-    values_ = std::move(stored);
+    values_ = valuesOf(std::get<IniValues>(stored));
     verdict_ = {StoreAccess::Ours, storePath_, {}};
     return true;
 }

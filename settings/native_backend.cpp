@@ -42,7 +42,7 @@ public:
     bool keep() override { return true; }
     std::optional<StoreFolder> folder(QString&) const override { return std::nullopt; }
 
-    bool write(const StoredValues& values) override
+    bool write(const StoredValues& values, bool) override
     {
         // QSettings keeps the first error it meets: a damaged store that it
         // reads back during the sync reports a format error and hides the

@@ -63,20 +63,51 @@ bool QtSettingsStore::flush()
     // Most saves (every start-up, a set chosen again) change nothing: they
     // then cost a look at the store and no write.
     backend_->refresh();
+    // What cannot be read is never saved over, unless the user chose to.
+    const StoreAccess now = access();
+    if (now == StoreAccess::Refused || (now == StoreAccess::Unreadable && !overwrite_))
+        return false;
     const bool unchanged = std::all_of(written_.begin(), written_.end(), [this](const auto& entry) {
         const QVariant stored = backend_->value(entry.first);
         return holdsExactly(stored, entry.second) &&
                (!backend_->typed() || stored.typeId() == entry.second.typeId());
     });
-    const bool stored = unchanged ? backend_->keep() : backend_->write(written_);
+    const bool stored = unchanged ? backend_->keep() : backend_->write(written_, overwrite_);
     if (stored)
         unflushed_ = false;
     return stored;
 }
 
+QString QtSettingsStore::unreadableText() const
+{
+    for (const StoredName& stored : storedNames()) {
+        if (stored.row->type != SettingType::Text)
+            continue;
+        const QVariant value = backend_->value(valueKey(stored.name));
+        if (!value.isValid() || value.typeId() == QMetaType::QString)
+            continue;
+        QString form = QString::fromLatin1(value.typeName());
+        if (value.typeId() == qMetaTypeId<ForeignValue>())
+            form = value.value<ForeignValue>().form;
+        else if (value.typeId() == QMetaType::Int)
+            form = backend_->typed() ? QStringLiteral("REG_DWORD") : QStringLiteral("a number");
+        return QStringLiteral("its value '") + toQ(stored.name) + QStringLiteral("' is ") + form +
+               QStringLiteral(", not a text");
+    }
+    return {};
+}
+
+QVariant QtSettingsStore::heldValue(std::u16string_view name) const
+{
+    return backend_->value(valueKey(name));
+}
+
 StoreAccess QtSettingsStore::access() const
 {
-    return backend_->access();
+    const StoreAccess access = backend_->access();
+    if (access == StoreAccess::Ours && !unreadableText().isEmpty())
+        return StoreAccess::Unreadable;
+    return access;
 }
 
 QString QtSettingsStore::location() const
@@ -86,6 +117,12 @@ QString QtSettingsStore::location() const
 
 QString QtSettingsStore::problem() const
 {
+    if (backend_->access() == StoreAccess::Ours) {
+        const QString why = unreadableText();
+        if (!why.isEmpty())
+            return QStringLiteral("cannot read the settings store ") + location() +
+                   QStringLiteral(": ") + why;
+    }
     return backend_->problem();
 }
 

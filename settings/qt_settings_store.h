@@ -8,11 +8,11 @@
 #include "settings/settings_store.h"
 #include "settings/store_backend.h"
 
-// The per-user store on QSettings, section "setting102": on Linux the INI
-// file <config dir>/<organization>/<application>.conf (XDG_CONFIG_HOME
-// honoured, read when the store is made), on Windows the registry key
-// HKEY_CURRENT_USER\Software\<organization>\<application>, elsewhere the
-// platform's native store.
+// The per-user store, section "setting102": on Linux the INI file
+// <config dir>/<organization>/<application>.conf (XDG_CONFIG_HOME honoured,
+// read when the store is made) in the form of ini_section.h, on Windows the
+// registry key HKEY_CURRENT_USER\Software\<organization>\<application>,
+// elsewhere the platform's native store through QSettings.
 //
 // The store is read when it is made, and only when it is the user's own
 // (access() and problem() tell); reads never create anything. Writes are
@@ -33,8 +33,11 @@ public:
     void writeInt(std::u16string_view name, std::int32_t value) override;
     bool flush() override;
 
-    // Ours or Absent: the store may be used. Unreadable or Refused: nothing
-    // was read, and a flush writes nothing.
+    // Ours or Absent: the store may be used. Refused: nothing was read, and
+    // a flush writes nothing. Unreadable: the store could not be read, or
+    // one of the window's texts in it is no text (problem() names it); what
+    // could be read is there, and a flush writes nothing unless
+    // allowOverwrite() was called.
     StoreAccess access() const;
     // Where the values live, for messages: the file path, or the native
     // store's own name for its location; for a refused store the path that
@@ -47,14 +50,26 @@ public:
     // StoreBackend::folder.
     std::optional<StoreFolder> folder(QString& problem) const;
 
+    // The value of that name as the store holds it, of whatever type (see
+    // StoredValues), for a backup.
+    QVariant heldValue(std::u16string_view name) const;
+
+    // The user chose to start afresh, and the store has been backed up:
+    // from now on a flush replaces what could not be read.
+    void allowOverwrite() { overwrite_ = true; }
+
 private:
     QVariant read(std::u16string_view name) const;
+    // Why one of the window's texts cannot be read, naming it; empty when
+    // each is a text or absent.
+    QString unreadableText() const;
 
     std::unique_ptr<StoreBackend> backend_;
     // Every value written through this store, by key. They win over what
     // the backend read, which may predate the last flush.
     StoredValues written_;
     bool unflushed_ = false;
+    bool overwrite_ = false;
 };
 
 // The store that the window and the command-line programs share, opened and

@@ -2,8 +2,11 @@
 // its registry format escapes a text that begins with "@" on the way in and
 // decodes "@String(...)" and "@ByteArray(...)" on the way out, so an owner
 // name or seed that begins with "@" would not be what other programs
-// reading the same key see. Texts are REG_SZ, integers REG_DWORD, and a
-// value of any other type reads as absent.
+// reading the same key see. Texts are REG_SZ, integers REG_DWORD; a value of
+// any other type is a ForeignValue with its type and bytes.
+//
+// The section's values are read at once, and read again when the key was
+// written meanwhile, so that one load never mixes two saves.
 
 #include "settings/store_backend.h"
 
@@ -11,8 +14,12 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "settings/setting_table.h"
+#include "text/qt_text.h"
 
 namespace {
 
@@ -49,20 +56,78 @@ ValuePath splitKey(const QString& key)
     return {key.left(slash), key.mid(slash + 1)};
 }
 
+QString typeName(DWORD type)
+{
+    switch (type) {
+    case REG_NONE: return QStringLiteral("REG_NONE");
+    case REG_SZ: return QStringLiteral("REG_SZ");
+    case REG_EXPAND_SZ: return QStringLiteral("REG_EXPAND_SZ");
+    case REG_BINARY: return QStringLiteral("REG_BINARY");
+    case REG_DWORD: return QStringLiteral("REG_DWORD");
+    case REG_DWORD_BIG_ENDIAN: return QStringLiteral("REG_DWORD_BIG_ENDIAN");
+    case REG_LINK: return QStringLiteral("REG_LINK");
+    case REG_MULTI_SZ: return QStringLiteral("REG_MULTI_SZ");
+    case REG_QWORD: return QStringLiteral("REG_QWORD");
+    default: return QStringLiteral("a value of type %1").arg(type);
+    }
+}
+
+// The value as the store takes it: a REG_SZ text up to its first NUL, a
+// REG_DWORD number, anything else as what it is.
+QVariant valueOf(DWORD type, const std::vector<BYTE>& data)
+{
+    if (type == REG_DWORD && data.size() == sizeof(DWORD)) {
+        std::int32_t number = 0;
+        std::memcpy(&number, data.data(), sizeof number);
+        return QVariant(static_cast<int>(number));
+    }
+    if (type == REG_SZ) {
+        // A text set by another program may lack its closing NUL.
+        std::vector<wchar_t> text(data.size() / sizeof(wchar_t) + 1, L'\0');
+        std::memcpy(text.data(), data.data(), data.size() / sizeof(wchar_t) * sizeof(wchar_t));
+        return QString::fromWCharArray(text.data());
+    }
+    const QString form = type == REG_DWORD
+                             ? QStringLiteral("REG_DWORD of %1 bytes").arg(data.size())
+                             : typeName(type);
+    return QVariant::fromValue(ForeignValue{form, static_cast<quint32>(type),
+                                            QByteArray(reinterpret_cast<const char*>(data.data()),
+                                                       static_cast<qsizetype>(data.size()))});
+}
+
+// The key's last write, which every change of a value moves on.
+std::optional<FILETIME> lastWrite(HKEY key)
+{
+    FILETIME time{};
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, &time) != ERROR_SUCCESS)
+        return std::nullopt;
+    return time;
+}
+
+// One value's type and bytes; a value that another save lengthens between
+// the size and the read is asked for again with its new size.
+LSTATUS queryValue(HKEY key, const std::wstring& name, DWORD& type, std::vector<BYTE>& data)
+{
+    DWORD size = 0;
+    LSTATUS status = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
+    while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
+        data.resize(size);
+        status = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
+        if (status == ERROR_SUCCESS) {
+            data.resize(size);
+            return status;
+        }
+    }
+    return status;
+}
+
 class RegistryBackend : public StoreBackend {
 public:
     RegistryBackend(const QString& organization, const QString& application)
         : programKey_(QStringLiteral("Software\\") + organization + u'\\' + application)
     {
-        Key key;
-        const LSTATUS opened = RegOpenKeyExW(HKEY_CURRENT_USER, programKey_.toStdWString().c_str(),
-                                             0, KEY_READ, key.out());
-        if (opened == ERROR_SUCCESS)
-            access_ = StoreAccess::Ours;
-        else if (opened == ERROR_FILE_NOT_FOUND)
-            access_ = StoreAccess::Absent;
-        else
-            access_ = StoreAccess::Unreadable;
+        read();
     }
 
     StoreAccess access() const override { return access_; }
@@ -73,51 +138,25 @@ public:
     QString problem() const override
     {
         return access_ == StoreAccess::Unreadable
-                   ? QStringLiteral("cannot read the registry key ") + location()
+                   ? QStringLiteral("cannot read the registry key ") + location() +
+                         (why_.isEmpty() ? QString() : QStringLiteral(": ") + why_)
                    : QString();
     }
 
-    // Each read asks the registry, so that a value is never older than the
-    // last change made to it by any program.
     QVariant value(const QString& key) const override
     {
-        if (access_ == StoreAccess::Unreadable)
-            return {};
-        const ValuePath path = splitKey(key);
-        Key section;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, sectionKey(path.section).c_str(), 0, KEY_QUERY_VALUE,
-                          section.out()) != ERROR_SUCCESS)
-            return {};
-        const std::wstring name = path.name.toStdWString();
-        DWORD type = 0;
-        DWORD size = 0;
-        if (RegQueryValueExW(section.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
-            ERROR_SUCCESS)
-            return {};
-        // A NUL more than the data, which a text set by another program may
-        // lack; the text ends at its first NUL.
-        std::vector<wchar_t> data(size / sizeof(wchar_t) + 2, L'\0');
-        if (RegQueryValueExW(section.get(), name.c_str(), nullptr, &type,
-                             reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
-            return {};
-        if (type == REG_DWORD && size == sizeof(DWORD)) {
-            std::int32_t number = 0;
-            std::memcpy(&number, data.data(), sizeof number);
-            return QVariant(static_cast<int>(number));
-        }
-        if (type == REG_SZ)
-            return QString::fromWCharArray(data.data());
-        return {};
+        const auto found = values_.find(key);
+        return found != values_.end() ? found->second : QVariant();
     }
 
-    void refresh() override {}
+    void refresh() override { read(); }
     bool keep() override { return true; }
     std::optional<StoreFolder> folder(QString&) const override { return std::nullopt; }
     bool typed() const override { return true; }
 
-    bool write(const StoredValues& values) override
+    bool write(const StoredValues& values, bool replaceUnreadable) override
     {
-        if (access_ == StoreAccess::Unreadable)
+        if (access_ == StoreAccess::Unreadable && !replaceUnreadable)
             return false;
         bool stored = true;
         for (const auto& [key, value] : values) {
@@ -141,8 +180,7 @@ public:
             }
             stored = stored && set == ERROR_SUCCESS;
         }
-        if (stored)
-            access_ = StoreAccess::Ours;
+        read();
         return stored;
     }
 
@@ -152,8 +190,65 @@ private:
         return (programKey_ + u'\\' + section).toStdWString();
     }
 
+    void read()
+    {
+        // Another program may save while the values are read: a key written
+        // meanwhile is read again before it counts as unreadable.
+        constexpr int Attempts = 6;
+        for (int attempt = 1; !readOnce() && attempt < Attempts; ++attempt)
+            Sleep(5u << (attempt - 1));
+    }
+
+    // One read of every value the window stores; false when the key was
+    // written while it was read.
+    bool readOnce()
+    {
+        values_.clear();
+        why_.clear();
+        Key program;
+        const LSTATUS opened = RegOpenKeyExW(HKEY_CURRENT_USER, programKey_.toStdWString().c_str(),
+                                             0, KEY_READ, program.out());
+        access_ = opened == ERROR_SUCCESS          ? StoreAccess::Ours
+                  : opened == ERROR_FILE_NOT_FOUND ? StoreAccess::Absent
+                                                   : StoreAccess::Unreadable;
+        if (access_ != StoreAccess::Ours)
+            return true;
+        const QString sectionName = toQ(SettingsSection);
+        Key section;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, sectionKey(sectionName).c_str(), 0, KEY_QUERY_VALUE,
+                          section.out()) != ERROR_SUCCESS)
+            return true;
+        const std::optional<FILETIME> before = lastWrite(section.get());
+        StoredValues values;
+        for (const StoredName& stored : storedNames()) {
+            DWORD type = REG_NONE;
+            std::vector<BYTE> data;
+            const LSTATUS status =
+                queryValue(section.get(), toQ(stored.name).toStdWString(), type, data);
+            if (status == ERROR_SUCCESS)
+                values.emplace(sectionName + u'/' + toQ(stored.name), valueOf(type, data));
+            else if (status != ERROR_FILE_NOT_FOUND)
+                return fail(QStringLiteral("its value '") + toQ(stored.name) +
+                            QStringLiteral("' cannot be read (error %1)").arg(status));
+        }
+        const std::optional<FILETIME> after = lastWrite(section.get());
+        if (!before || !after || CompareFileTime(&*before, &*after) != 0)
+            return fail(QStringLiteral("it kept changing while it was read"));
+        values_ = std::move(values);
+        return true;
+    }
+
+    bool fail(const QString& why)
+    {
+        access_ = StoreAccess::Unreadable;
+        why_ = why;
+        return false;
+    }
+
     QString programKey_;
     StoreAccess access_ = StoreAccess::Absent;
+    QString why_; // why the values could not be read
+    StoredValues values_;
 };
 
 } // namespace

@@ -2,8 +2,8 @@
 
 // The scratch files of a save beside the store file. They are named
 // <file>.save-<host>-<process id>-<n>, with the suffixes a save adds:
-// -checked while it is read back, .lock and the six characters of QSettings'
-// own temporary file while it is written.
+// and, from saves of earlier versions, -checked, .lock and the six
+// characters of QSettings' own temporary file.
 
 #include <QByteArray>
 #include <QList>

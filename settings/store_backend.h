@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QMetaType>
 #include <QString>
 #include <QVariant>
 
@@ -20,7 +22,20 @@ struct StoreFolder {
     QString fileName;  // the store file's name in it
 };
 
-// Values by their QSettings key, "setting102/<name>".
+// A value that the store holds in a form that is neither a text nor a
+// 32-bit integer: a typed INI form (@ByteArray(...), @Variant(...)), or a
+// registry value of another type (REG_EXPAND_SZ, REG_QWORD, ...). Messages
+// name its form, never its content; a registry value keeps its type and
+// bytes for a backup.
+struct ForeignValue {
+    QString form;
+    quint32 registryType = 0;
+    QByteArray bytes;
+};
+Q_DECLARE_METATYPE(ForeignValue)
+
+// Values by their key, "setting102/<name>": a text as a QString, an integer
+// as an int, anything else as a ForeignValue.
 using StoredValues = std::map<QString, QVariant>;
 
 // Where the per-user store lives on this platform and how a save reaches it.
@@ -39,7 +54,8 @@ public:
     // Why the store is not used, in one English line; empty when it is.
     virtual QString problem() const = 0;
 
-    // The value as the store holds it, or an invalid QVariant.
+    // The value as the store holds it (see StoredValues), or an invalid
+    // QVariant.
     virtual QVariant value(const QString& key) const = 0;
     // True when values carry their own type, as in the registry: a text
     // there is no number, even "10", and a save replaces it with one. An
@@ -49,8 +65,11 @@ public:
     // the last read or write.
     virtual void refresh() = 0;
     // Stores every value durably, keeping the values it is not given. False
-    // when they may not have been stored.
-    virtual bool write(const StoredValues& values) = 0;
+    // when they may not have been stored. A store whose content cannot be
+    // read is never written, unless replaceUnreadable says that the user
+    // chose to start afresh (after a backup): what cannot be read is then
+    // replaced.
+    virtual bool write(const StoredValues& values, bool replaceUnreadable) = 0;
     // The store already holds every value: only keeps it private (a file
     // readable by others is made owner-only). False when that failed.
     virtual bool keep() = 0;

@@ -4,49 +4,193 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <tuple>
 #include <vector>
 
+#include "settings/backup_folder.h"
+#include "settings/ini_section.h"
 #include "settings/program_names.h"
 #include "settings/qt_settings_store.h"
 #include "settings/registry_mapping.h"
 #include "settings/setting_table.h"
 #include "text/qt_text.h"
+#include "text/utf16le.h"
 
 namespace {
 
-// The time in a backup's name.
-QString timeTag(const QDateTime& now)
-{
-    return now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
-}
+using namespace std::string_literals;
 
-// The backups' names are the stem, the time, "-N" from the second of a
-// second on, and the suffix.
+// The backups' names: the stem, the number, "-", the time, the suffix.
 const QString ExportStem = QStringLiteral("tovrik-backup-");
 const QString ExportSuffix = QStringLiteral(".reg");
 const QString FileSuffix = QStringLiteral(".bak");
+constexpr int NumberDigits = 6;
 
-QString fileStem(const QString& storeFileName)
+// Where the backups of a store go, and how they are named.
+struct BackupPlace {
+    std::shared_ptr<void> hold; // keeps a checked folder open
+    QString folder;             // for file operations
+    QString shownFolder;        // for messages
+    QString stem;
+    QString suffix;
+    bool isExport = false; // registry exports, not copies of a file
+};
+
+std::optional<BackupPlace> placeOf(const QtSettingsStore& store, std::string& error)
 {
-    return storeFileName + u'.';
+    QString problem;
+    if (const std::optional<StoreFolder> folder = store.folder(problem))
+        return BackupPlace{folder->hold, folder->path, folder->shownPath, folder->fileName + u'.',
+                           FileSuffix,   false};
+    if (!problem.isEmpty()) {
+        error = problem.toStdString();
+        return std::nullopt;
+    }
+    const std::optional<QString> folder = privateBackupFolder(error);
+    if (!folder)
+        return std::nullopt;
+    return BackupPlace{nullptr,    *folder,      QDir::toNativeSeparators(*folder),
+                       ExportStem, ExportSuffix, true};
 }
 
-// Writes bytes to a new owner-only file: the first free name of
-// stem + suffix, stem-2 + suffix, ... The path as shownFolder names it.
-std::optional<QString> writeNewFile(const QString& folder, const QString& shownFolder,
-                                    const QString& stem, const QString& suffix,
+// A backup's name, and its place in the order of making.
+struct BackupName {
+    QString name;
+    bool numbered = false; // the names of earlier versions have no number
+    qint64 number = 0;
+    QString time;
+    int second = 0; // earlier versions: 2, 3, ... for more backups within a second
+
+    auto order() const { return std::tie(numbered, number, time, second); }
+};
+
+// The backups in the folder, newest first.
+std::vector<BackupName> backupsIn(const BackupPlace& place)
+{
+    const QString stem = QRegularExpression::escape(place.stem);
+    const QString suffix = QRegularExpression::escape(place.suffix);
+    const QRegularExpression numbered(
+        QStringLiteral("^%1(\\d{%3,18})-(\\d{4}-\\d\\d-\\d\\d-\\d{6})%2$")
+            .arg(stem, suffix)
+            .arg(NumberDigits));
+    const QRegularExpression earlier(
+        QStringLiteral("^%1(\\d{4}-\\d\\d-\\d\\d-\\d{6})(?:-(\\d{1,2}))?%2$").arg(stem, suffix));
+    std::vector<BackupName> backups;
+    for (const QString& entry :
+         QDir(place.folder).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (const QRegularExpressionMatch match = numbered.match(entry); match.hasMatch()) {
+            backups.push_back({entry, true, match.captured(1).toLongLong(), match.captured(2), 0});
+        } else if (const QRegularExpressionMatch old = earlier.match(entry); old.hasMatch()) {
+            const QString second = old.captured(2);
+            backups.push_back(
+                {entry, false, 0, old.captured(1), second.isEmpty() ? 1 : second.toInt()});
+        }
+    }
+    std::sort(backups.begin(), backups.end(),
+              [](const BackupName& a, const BackupName& b) { return b.order() < a.order(); });
+    return backups;
+}
+
+// The file's bytes; nothing when it cannot be read.
+std::optional<QByteArray> bytesOf(const QString& path, QString* why = nullptr)
+{
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+        if (why != nullptr)
+            *why = file.errorString();
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+// The lines of the values that the export writer leaves out, as the
+// registry editor writes data of other types: "name"=hex(type):bytes.
+std::string otherDataLines(const std::vector<std::pair<std::u16string, ForeignValue>>& values)
+{
+    std::string lines;
+    for (const auto& [name, value] : values) {
+        QString line = u'"' + toQ(name) + u'"' + u'=';
+        line += value.registryType == 3 ? QStringLiteral("hex:")
+                                        : QStringLiteral("hex(%1):").arg(value.registryType, 0, 16);
+        line += QString::fromLatin1(value.bytes.toHex(','));
+        appendUtf16Le(lines, fromQ(line + QStringLiteral("\r\n")));
+    }
+    return lines;
+}
+
+// The store as a registry export: every value of the window's names that it
+// holds, in the order of a save, wrong-typed ones as their own type.
+QByteArray exportOf(const QtSettingsStore& store)
+{
+    std::vector<NamedValue> values;
+    std::vector<std::pair<std::u16string, ForeignValue>> others;
+    for (const StoredName& stored : storedNames()) {
+        const QVariant value = store.heldValue(stored.name);
+        if (value.typeId() == QMetaType::QString)
+            values.push_back({stored.name, fromQ(value.toString())});
+        else if (value.typeId() == QMetaType::Int)
+            values.push_back({stored.name, static_cast<std::int32_t>(value.toInt())});
+        else if (value.typeId() == qMetaTypeId<ForeignValue>())
+            others.emplace_back(stored.name, value.value<ForeignValue>());
+    }
+    if (values.empty() && others.empty())
+        return {};
+    std::string bytes = writeRegistryExport(settingsKeyPath(fromQ(toQ(StoreApplicationName))),
+                                            registryValues(values));
+    // Before the blank line that ends the file.
+    const std::string end = "\r\0\n\0"s;
+    bytes.insert(bytes.size() - end.size(), otherDataLines(others));
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// The owner key that the window would read from a backup's bytes; nothing
+// when they cannot be read.
+std::optional<std::u16string> ownerKeyIn(const QByteArray& bytes, bool isExport)
+{
+    const std::u16string keyName = settingName(Setting::OwnerKey);
+    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    if (!isExport) {
+        auto read = readIniSection(view, SettingsSection);
+        const auto* values = std::get_if<IniValues>(&read);
+        if (values == nullptr)
+            return std::nullopt;
+        const auto found = values->find(keyName);
+        if (found == values->end())
+            return std::u16string();
+        return found->second.text;
+    }
+    auto parsed = parseSettingsExport(view);
+    auto* exported = std::get_if<RegistryExport>(&parsed);
+    if (exported == nullptr)
+        return std::nullopt;
+    auto chosen = sectionImport(std::move(exported->sections), std::nullopt);
+    const auto* import = std::get_if<SectionImport>(&chosen);
+    if (import == nullptr)
+        return std::nullopt;
+    const auto found = import->values.find(keyName);
+    if (found == import->values.end() || !found->second)
+        return std::u16string();
+    return std::get<std::u16string>(*found->second);
+}
+
+// Writes bytes to a new owner-only file, the first free name from the
+// number on. The path as the shown folder names it.
+std::optional<QString> writeNewFile(const BackupPlace& place, qint64 number, const QDateTime& now,
                                     const QByteArray& bytes, std::string& error)
 {
-    for (int attempt = 1; attempt < 100; ++attempt) {
-        const QString name =
-            stem + (attempt == 1 ? QString() : u'-' + QString::number(attempt)) + suffix;
-        const QString path = shownFolder + u'/' + name;
+    const QString time = now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    for (int attempt = 0; attempt < 100; ++attempt, ++number) {
+        const QString name = place.stem +
+                             QStringLiteral("%1").arg(number, NumberDigits, 10, QLatin1Char('0')) +
+                             u'-' + time + place.suffix;
+        const QString path = place.shownFolder + QDir::separator() + name;
         // NewOnly makes the file with O_EXCL, which fails on any link.
-        QFile copy(folder + u'/' + name);
+        QFile copy(place.folder + u'/' + name);
         if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly,
                        QFile::ReadOwner | QFile::WriteOwner)) {
             if (QFileInfo(copy.fileName()).exists() || QFileInfo(copy.fileName()).isSymLink())
@@ -64,101 +208,80 @@ std::optional<QString> writeNewFile(const QString& folder, const QString& shownF
         }
         return path;
     }
-    error = "too many backups named " + (shownFolder + u'/' + stem).toStdString() + "*" +
-            suffix.toStdString();
+    error = "too many backups named " +
+            (place.shownFolder + QDir::separator() + place.stem).toStdString() + "*" +
+            place.suffix.toStdString();
     return std::nullopt;
 }
 
-std::optional<QString> backupFile(const StoreFolder& folder, const QDateTime& now,
-                                  std::string& error)
+} // namespace
+
+std::optional<StoreBackup> backupStore(const QtSettingsStore& store, const QDateTime& now,
+                                       std::string& error)
 {
-    const QString file = folder.shownPath + u'/' + folder.fileName;
-    QFile store(folder.path + u'/' + folder.fileName);
-    if (!store.exists())
-        return QString();
-    if (!store.open(QIODevice::ReadOnly)) {
-        error = "cannot read " + file.toStdString() + ": " + store.errorString().toStdString();
+    std::optional<BackupPlace> place = placeOf(store, error);
+    if (!place)
         return std::nullopt;
+    QByteArray bytes;
+    if (place->isExport) {
+        bytes = exportOf(store);
+        if (bytes.isEmpty())
+            return StoreBackup{};
+    } else {
+        // The stem is the store file's name and a dot.
+        const QString file = place->stem.chopped(1);
+        if (!QFileInfo::exists(place->folder + u'/' + file))
+            return StoreBackup{};
+        QString why;
+        const std::optional<QByteArray> read = bytesOf(place->folder + u'/' + file, &why);
+        if (!read) {
+            error = "cannot read " + (place->shownFolder + u'/' + file).toStdString() + ": " +
+                    why.toStdString();
+            return std::nullopt;
+        }
+        bytes = *read;
     }
-    const QByteArray bytes = store.readAll();
-    if (store.error() != QFileDevice::NoError) {
-        error = "cannot read " + file.toStdString() + ": " + store.errorString().toStdString();
+
+    const std::vector<BackupName> backups = backupsIn(*place);
+    if (!backups.empty() && bytesOf(place->folder + u'/' + backups.front().name) == bytes)
+        return StoreBackup{place->shownFolder + QDir::separator() + backups.front().name, false};
+    qint64 number = 1;
+    for (const BackupName& backup : backups)
+        number = std::max(number, backup.number + 1);
+    const std::optional<QString> path = writeNewFile(*place, number, now, bytes, error);
+    if (!path)
         return std::nullopt;
-    }
-    return writeNewFile(folder.path, folder.shownPath, fileStem(folder.fileName) + timeTag(now),
-                        FileSuffix, bytes, error);
+    return StoreBackup{*path, true};
 }
 
-std::optional<QString> backupAsExport(const QtSettingsStore& store, const QDateTime& now,
-                                      std::string& error)
+void removeOldBackups(const QtSettingsStore& store)
 {
-    const std::vector<NamedValue> values = storedValues(store);
-    if (values.empty())
-        return QString();
-    const std::string bytes = writeRegistryExport(settingsKeyPath(fromQ(toQ(StoreApplicationName))),
-                                                  registryValues(values));
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return writeNewFile(folder, folder, ExportStem + timeTag(now), ExportSuffix,
-                        QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), error);
-}
-
-// Removes the backups named stem<time>[-N]suffix in folder beyond the newest
-// KeptBackups. The folder is the checked store folder, or the documents on
-// a platform whose store is no file; its owner is the user.
-void removeOldBackupsIn(const QString& folder, const QString& stem, const QString& suffix)
-{
-    const QRegularExpression name(
-        QStringLiteral("^%1(\\d{4}-\\d\\d-\\d\\d-\\d{6})(?:-(\\d{1,2}))?%2$")
-            .arg(QRegularExpression::escape(stem), QRegularExpression::escape(suffix)));
-    const QDir dir(folder);
-    const QFileInfo folderInfo(folder);
-    // Newest first: by time, then by the number that a second backup within
-    // the same second gets (none counts as 1).
-    std::vector<std::tuple<QString, int, QString>> backups;
-    for (const QString& entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        const QRegularExpressionMatch match = name.match(entry);
-        if (!match.hasMatch())
-            continue;
-        const QString number = match.captured(2);
-        backups.emplace_back(match.captured(1), number.isEmpty() ? 1 : number.toInt(), entry);
-    }
+    std::string error;
+    const std::optional<BackupPlace> place = placeOf(store, error);
+    if (!place)
+        return;
+    const std::vector<BackupName> backups = backupsIn(*place);
     if (backups.size() <= static_cast<std::size_t>(KeptBackups))
         return;
-    std::sort(backups.begin(), backups.end(), [](const auto& a, const auto& b) {
-        return std::tie(std::get<0>(b), std::get<1>(b)) < std::tie(std::get<0>(a), std::get<1>(a));
-    });
-    for (std::size_t i = KeptBackups; i < backups.size(); ++i) {
-        const QString path = dir.filePath(std::get<2>(backups[i]));
+    const std::optional<std::u16string> storeKey = store.readText(settingName(Setting::OwnerKey));
+    const QFileInfo folderInfo(place->folder);
+    bool otherKeyKept = false;
+    for (std::size_t i = 0; i < backups.size(); ++i) {
+        const QString path = place->folder + u'/' + backups[i].name;
+        if (!otherKeyKept) {
+            const std::optional<QByteArray> bytes = bytesOf(path);
+            const std::optional<std::u16string> key =
+                bytes ? ownerKeyIn(*bytes, place->isExport) : std::nullopt;
+            // A backup whose key cannot be read may hold another one.
+            otherKeyKept = !key || !storeKey || *key != *storeKey;
+            if (otherKeyKept)
+                continue;
+        }
+        if (i < static_cast<std::size_t>(KeptBackups))
+            continue;
         const QFileInfo info(path);
         if (info.isSymLink() || !info.isFile() || info.ownerId() != folderInfo.ownerId())
             continue;
         QFile::remove(path);
     }
-}
-
-} // namespace
-
-std::optional<QString> backupStore(const QtSettingsStore& store, const QDateTime& now,
-                                   std::string& error)
-{
-    QString problem;
-    if (const std::optional<StoreFolder> folder = store.folder(problem))
-        return backupFile(*folder, now, error);
-    if (!problem.isEmpty()) {
-        error = problem.toStdString();
-        return std::nullopt;
-    }
-    return backupAsExport(store, now, error);
-}
-
-void removeOldBackups(const QtSettingsStore& store)
-{
-    QString problem;
-    if (const std::optional<StoreFolder> folder = store.folder(problem)) {
-        removeOldBackupsIn(folder->path, fileStem(folder->fileName), FileSuffix);
-        return;
-    }
-    if (problem.isEmpty())
-        removeOldBackupsIn(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
-                           ExportStem, ExportSuffix);
 }

@@ -9,23 +9,38 @@
 class QtSettingsStore;
 
 // How many backups are kept: the newest ones, counting the one just made.
+// Beyond them, the newest backup that holds another owner key than the store
+// is kept too, so that no run of changes can push out the last copy of an
+// earlier key.
 inline constexpr int KeptBackups = 5;
 
-// Keeps a copy of the store before tovrik-settings changes it, named for the
-// time. A store file is copied byte for byte to an owner-only file beside it
-// in its checked folder, <file>.<yyyy-MM-dd-HHmmss>.bak ("-2", "-3", ...
-// before ".bak" when that name is taken), made anew, never through a link.
-// A store that is no file (the registry) is kept as a registry export of its
-// values, tovrik-backup-<yyyy-MM-dd-HHmmss>.reg in the user's documents.
+// A backup of the store.
+struct StoreBackup {
+    QString path;      // empty when nothing is stored yet
+    bool made = false; // false when the newest backup already held the same bytes
+};
+
+// Keeps a copy of the store before it is changed. Backups are numbered in
+// the order they are made: <stem><number>-<yyyy-MM-dd-HHmmss><suffix>, the
+// number of at least six digits, so that their names sort in that order.
+// A store file is copied byte for byte to an owner-only file beside it in
+// its checked folder, <file>.<number>-<time>.bak, made anew, never through a
+// link. A store that is no file (the registry) is kept as a registry export
+// of its values, wrong-typed ones included,
+// tovrik-backup-<number>-<time>.reg in a folder of the organisation's under
+// the user's local application data, readable by the user only. A store
+// whose bytes are those of the newest backup is not copied again: that
+// backup is given, as not made.
 //
-// The copy's path; an empty path when nothing is stored yet; nothing, with
-// the reason in error, when the copy could not be made.
-std::optional<QString> backupStore(const QtSettingsStore& store, const QDateTime& now,
-                                   std::string& error);
+// Nothing, with the reason in error, when the copy could not be made.
+std::optional<StoreBackup> backupStore(const QtSettingsStore& store, const QDateTime& now,
+                                       std::string& error);
 
 // Once a write that followed a backup has succeeded: removes the backups
-// beyond the newest KeptBackups, by the time and number in their names.
-// Only files named as backupStore names them are touched, and of those only
-// regular files (not links) of the folder's owner. A backup that cannot be
-// removed stays; nothing is reported.
+// beyond the newest KeptBackups, in the order they were made (the names of
+// earlier versions, <file>.<time>[-N].bak, count as made before any
+// numbered one), but never the newest that holds another owner key than the
+// store. Only files named as backups are touched, and of those only regular
+// files (not links) of the folder's owner. A backup that cannot be removed
+// stays; nothing is reported.
 void removeOldBackups(const QtSettingsStore& store);

@@ -11,8 +11,8 @@ class QtSettingsStore;
 
 // A running window holds a lock file beside the store, so that
 // tovrik-settings does not write values that the window's next save would
-// silently undo. QSettings uses <file>.lock for itself, hence a name of our
-// own: <file>.window-lock, in the store's checked folder. Only a regular
+// silently undo. Earlier versions' QSettings used <file>.lock, hence a name
+// of our own: <file>.window-lock, in the store's checked folder. Only a regular
 // file of the user's counts as the lock; anything else at its name is
 // refused, never waited on.
 struct WindowLockPlace {

@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <optional>
 
-// How values come back from QSettings. An INI file holds every value as
-// text, the registry integers as REG_DWORD (read as int) or REG_QWORD.
+// How values come back from a store's backend (StoredValues). An INI file
+// holds every value as text, the registry integers as REG_DWORD (read as
+// int).
 
 // A whole number within 32 bits, or nothing: QVariant::toInt would wrap.
 std::optional<std::int32_t> intOf(const QVariant& value);

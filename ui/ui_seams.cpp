@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
 
 #include <ctime>
 #include <memory>
@@ -30,6 +32,20 @@ void SystemSeams::warning(QWidget* owner, const QString& text)
     const std::unique_ptr<QMessageBox> box(
         buildMessageBox(QMessageBox::Warning, owner, QApplication::applicationName(), text));
     box->exec();
+}
+
+bool SystemSeams::confirm(QWidget* owner, const QString& text, const QString& acceptText)
+{
+    const std::unique_ptr<QMessageBox> box(
+        buildMessageBox(QMessageBox::Warning, owner, QApplication::applicationName(), text));
+    box->setStandardButtons(QMessageBox::NoButton);
+    QPushButton* accept = box->addButton(acceptText, QMessageBox::AcceptRole);
+    QPushButton* keep = box->addButton(QCoreApplication::translate("UiSeams", "保存しない(&N)"),
+                                       QMessageBox::RejectRole);
+    box->setDefaultButton(keep);
+    box->setEscapeButton(keep);
+    box->exec();
+    return box->clickedButton() == accept;
 }
 
 void SystemSeams::stop(QWidget* owner, const QString& caption, const QString& text)

@@ -22,6 +22,10 @@ public:
 
     // A warning box with an OK button, captioned with the application's name.
     virtual void warning(QWidget* owner, const QString& text) = 0;
+    // A warning box that asks: true when the user chose the button of
+    // acceptText, false for the other one, "保存しない(&N)", which Esc and Enter
+    // choose.
+    virtual bool confirm(QWidget* owner, const QString& text, const QString& acceptText) = 0;
     // A stop box with an OK button and the given caption.
     virtual void stop(QWidget* owner, const QString& caption, const QString& text) = 0;
     // Runs a dialog modally; returns its result (QDialog::Accepted or Rejected).
@@ -46,6 +50,7 @@ public:
     ~SystemSeams() override;
 
     void warning(QWidget* owner, const QString& text) override;
+    bool confirm(QWidget* owner, const QString& text, const QString& acceptText) override;
     void stop(QWidget* owner, const QString& caption, const QString& text) override;
     int runModal(QDialog& dialog) override;
     // On Wayland through a ReportSelection.

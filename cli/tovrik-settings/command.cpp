@@ -46,28 +46,30 @@ std::shared_ptr<void> takeWriteLock(const SettingsEnvironment& env)
     return lock;
 }
 
-QString backUp(const SettingsEnvironment& env)
+StoreBackup backUp(const SettingsEnvironment& env)
 {
     std::string error;
-    const std::optional<QString> path = env.backupStore(error);
-    if (!path)
+    const std::optional<StoreBackup> backup = env.backupStore(error);
+    if (!backup)
         throw CommandFailure{error};
-    return *path;
+    return *backup;
 }
 
-void failWrite(const SettingsEnvironment& env, const QString& backupPath)
+void failWrite(const SettingsEnvironment& env, const StoreBackup& backup)
 {
-    if (!backupPath.isEmpty())
-        env.removeBackup(backupPath);
+    if (backup.made)
+        env.removeBackup(backup.path);
     throw CommandFailure{"could not write the settings to " + env.storeLocation().toStdString() +
                          "; they are unchanged"};
 }
 
-void reportBackup(std::ostream& out, const QString& backupPath)
+void reportBackup(std::ostream& out, const StoreBackup& backup)
 {
-    if (!backupPath.isEmpty())
-        out << "The earlier settings are kept in " << shownPath(backupPath) << " (the last "
-            << KeptBackups << " such copies are kept, older ones removed).\n";
+    if (!backup.path.isEmpty())
+        out << "The earlier settings are kept in " << shownPath(backup.path) << " (the last "
+            << KeptBackups
+            << " such copies are kept, and the last that holds another owner key; older ones "
+               "are removed).\n";
 }
 
 std::string characterCount(std::u16string_view text)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/tovrik-settings/settings_command.h"
+#include "settings/store_backup.h"
 
 // The options that some commands of tovrik-settings take.
 struct SettingsOptions {
@@ -75,10 +76,11 @@ std::unique_ptr<SettingsStore> openCheckedStore(const SettingsEnvironment& env);
 // The window's lock, for the time of one write.
 std::shared_ptr<void> takeWriteLock(const SettingsEnvironment& env);
 // A copy of the store before a write: its path, empty when nothing is
-// stored yet.
-QString backUp(const SettingsEnvironment& env);
-// The store's flush failed: the backup, the same as the store, goes again.
-[[noreturn]] void failWrite(const SettingsEnvironment& env, const QString& backupPath);
+// stored yet; not made again when the newest backup holds the same.
+StoreBackup backUp(const SettingsEnvironment& env);
+// The store's flush failed: a backup made for it, the same as the store,
+// goes again.
+[[noreturn]] void failWrite(const SettingsEnvironment& env, const StoreBackup& backup);
 // "N characters", counting characters, not UTF-16 units.
 std::string characterCount(std::u16string_view text);
 // True when the text holds a C0 control character (NUL, a tab, a line
@@ -88,7 +90,7 @@ bool holdsControlCharacters(std::u16string_view text);
 // A path for a message: its control characters shown escaped.
 std::string shownPath(const QString& path);
 // What a success says of the backup made before a write, if one was.
-void reportBackup(std::ostream& out, const QString& backupPath);
+void reportBackup(std::ostream& out, const StoreBackup& backup);
 
 // A message about a file, with the line it concerns when there is one.
 std::string fileMessage(const QString& file, int line, const std::string& message);

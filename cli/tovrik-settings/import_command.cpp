@@ -91,11 +91,11 @@ public:
         refuseUntypableOwnerKey(file, import, exported.sections);
 
         const std::shared_ptr<void> lock = takeWriteLock(env);
-        const QString backupPath = backUp(env);
+        const StoreBackup backup = backUp(env);
         const std::unique_ptr<SettingsStore> store = openCheckedStore(env);
         const SeedEntropy entropy = env.seedEntropy ? env.seedEntropy() : SeedEntropy{};
         if (!applyImport(*store, import, entropy))
-            failWrite(env, backupPath);
+            failWrite(env, backup);
 
         if (env.removeOldBackups)
             env.removeOldBackups();
@@ -116,7 +116,7 @@ public:
             << ", " << model.sets.setCount
             << (model.sets.setCount == 1 ? " character set" : " character sets")
             << "; `tovrik-settings show` shows the rest.\n";
-        reportBackup(out, backupPath);
+        reportBackup(out, backup);
         return ExitStatus::Ok;
     }
 };

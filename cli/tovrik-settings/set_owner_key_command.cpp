@@ -102,10 +102,10 @@ public:
             out << "The owner key is unchanged.\n";
             return ExitStatus::Ok;
         }
-        const QString backupPath = backUp(env);
+        const StoreBackup backup = backUp(env);
         store->writeText(keyName, key);
         if (!store->flush())
-            failWrite(env, backupPath);
+            failWrite(env, backup);
         if (env.removeOldBackups)
             env.removeOldBackups();
 
@@ -116,7 +116,7 @@ public:
             out << "The owner key is set (" << characterCount(key)
                 << (bits ? ", about " + std::to_string(*bits) + " bits of strength" : "") << ").\n";
         out << "Every password made from now on differs from those made with the earlier key.\n";
-        reportBackup(out, backupPath);
+        reportBackup(out, backup);
         return ExitStatus::Ok;
     }
 };

@@ -36,8 +36,9 @@ QString description(const std::vector<std::unique_ptr<SettingsCommand>>& command
     text += QStringLiteral(
                 "\n"
                 "set-owner-key and import refuse while the window runs, since its next save\n"
-                "would undo them. Before either changes the store, a copy of it is kept beside\n"
-                "it, named for the time; the last %5 copies are kept, older ones removed.\n"
+                "would undo them. Before either changes the store, a copy of it is kept, numbered\n"
+                "in the order made (none when the newest copy is the same); the last %5 copies\n"
+                "are kept, and the last that holds another owner key; older ones are removed.\n"
                 "\n"
                 "Exit status: %1 on success; %2 on failure (nothing is changed), which includes "
                 "a\nstore that is not safe to use (another user's, or writable by others) or that\n"

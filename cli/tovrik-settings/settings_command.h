@@ -13,6 +13,7 @@
 #include "cli/common/secret_input.h"
 #include "settings/load_save.h"
 #include "settings/settings_store.h"
+#include "settings/store_backup.h"
 
 // What tovrik-settings needs of the world; tests put in-memory stand-ins.
 struct SettingsEnvironment {
@@ -24,9 +25,9 @@ struct SettingsEnvironment {
     // Takes the lock that a running window holds, for the time of one write:
     // a token that holds it while it lives, or nothing with the reason.
     std::function<std::shared_ptr<void>(std::string& why)> lockForWriting;
-    // Copies the store beside itself before a write: the copy's path, an
-    // empty one when there is nothing to copy, or nothing with the reason.
-    std::function<std::optional<QString>(std::string& error)> backupStore;
+    // Keeps a copy of the store before a write (see backupStore), or
+    // nothing with the reason.
+    std::function<std::optional<StoreBackup>(std::string& error)> backupStore;
     // Removes a backup that a failed write made needless.
     std::function<void(const QString& path)> removeBackup;
     // After a write that succeeded: removes the backups beyond the newest
@@ -44,7 +45,7 @@ struct SettingsEnvironment {
     bool argumentsAreUtf8 = true;
 };
 
-// The window's store on QSettings, its lock and backups beside it.
+// The window's store, its lock and its backups.
 SettingsEnvironment systemSettingsEnvironment(SecretInput& input);
 
 // Runs tovrik-settings on its arguments (raw bytes, without the program

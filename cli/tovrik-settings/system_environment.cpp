@@ -38,7 +38,7 @@ SettingsEnvironment systemSettingsEnvironment(SecretInput& input)
         const std::optional<WindowLockPlace> place = windowLockPlace(*store, why);
         return place ? lockForWriting(*place, why) : nullptr;
     };
-    env.backupStore = [](std::string& error) -> std::optional<QString> {
+    env.backupStore = [](std::string& error) -> std::optional<StoreBackup> {
         const auto store = checkedStore(error);
         if (!store)
             return std::nullopt;

@@ -24,6 +24,22 @@ STORE_FOLDER, STORE_FILE = os.path.split(
 NOBODY = 65534
 failures = []
 is_root = os.geteuid() == 0 and shutil.which("setpriv") is not None
+# Run as another user: makes a store folder of its own beside the user's and
+# swaps the two names in a loop with renameat2(RENAME_EXCHANGE).
+SWAPPER = r"""
+import ctypes, os, sys
+race, folder, file = sys.argv[1:]
+theirs = os.path.join(race, "theirs")
+os.makedirs(theirs, 0o700)
+with open(os.path.join(theirs, file), "w") as f:
+    f.write("[setting102]\nunique%20key=the other key\n")
+libc = ctypes.CDLL(None, use_errno=True)
+AT_FDCWD, RENAME_EXCHANGE = -100, 2
+a, b = os.path.join(race, folder).encode(), theirs.encode()
+print("ready", flush=True)
+while True:
+    libc.renameat2(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE)
+"""
 WARNING = ("tovrik-gen: warning: the owner key is empty, so anyone can work out these "
            "passwords; set a long random owner key\n")
 
@@ -164,6 +180,39 @@ with tempfile.TemporaryDirectory() as top:
     check("odd folder name: one line", result.stderr.count(b"\n") == 1 and
           b"\x1b" not in result.stderr, result)
 
+    # Damaged and hand-edited stores: each value read as the text it holds,
+    # or the store refused, naming it and the value; a refused store is
+    # left as it was.
+    damaged = [
+        ("a key that looks like a list", b"[setting102]\nunique%20key=my, key\n", 0, "my, key"),
+        ("a byte array", b"[setting102]\nunique%20key=@ByteArray(abc)\n", 3, "'unique key'"),
+        ("a variant", b"[setting102]\nseed1=@Variant(\\0\\0\\0\\x2)\n", 3, "'seed1'"),
+        ("a header left open", b"[setting102\nunique%20key=k\n", 3, "line 1"),
+        ("binary garbage", bytes(range(256)), 3, "not UTF-8"),
+    ]
+    for name, content, status, says in damaged:
+        config = config_dir("damaged " + name)
+        with open(store_of(config), "wb") as f:
+            f.write(content)
+        result = run([], config)
+        if status == 0:
+            check(f"damaged store, {name}: read", result.returncode == 0, result)
+            if settings:
+                shown = run(["show", "--reveal-key"], config, program=settings)
+                check(f"damaged store, {name}: the key as it is",
+                      f"owner key:    {says}\n" in shown.stdout.decode(), shown)
+            continue
+        expect(f"damaged store, {name}", result, status, out="", err_has=says)
+        check(f"damaged store, {name}: names the file", store_of(config) in result.stderr.decode(),
+              result)
+        if settings:
+            for args in (["show"], ["set-owner-key", "--clear"]):
+                result = run(args, config, program=settings)
+                expect(f"damaged store, {name}: tovrik-settings {args[0]}", result, 1, out="",
+                       err_has=says)
+        with open(store_of(config), "rb") as f:
+            check(f"damaged store, {name}: left as it was", f.read() == content)
+
     if not is_root:
         unreadable = config_dir("unreadable")
         shutil.copy(store_of(fixture), store_of(unreadable))
@@ -202,6 +251,40 @@ with tempfile.TemporaryDirectory() as top:
         os.symlink(victim, store_of(linked))  # made by root
         expect("link made by another user", run([], linked, True), 1, out="",
                err_has=store_of(linked))
+
+        # Another user who can write to the folder above the store swaps a
+        # store folder of their own with the user's, again and again: each
+        # run reads the user's own key or refuses, never the other key.
+        if settings:
+            race = os.path.join(top, "race")
+            os.makedirs(race)
+            os.chmod(race, 0o777)
+            mine = os.path.join(race, STORE_FOLDER)
+            os.makedirs(mine, 0o700)
+            with open(os.path.join(mine, STORE_FILE), "w") as f:
+                f.write("[setting102]\nunique%20key=my own key\n")
+            swapper = subprocess.Popen(
+                ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups",
+                 sys.executable, "-c", SWAPPER, race, STORE_FOLDER, STORE_FILE],
+                stdout=subprocess.PIPE)
+            swapper.stdout.readline()  # the other folder is in place
+            outcomes = {}
+            try:
+                for _ in range(300):
+                    result = run(["show", "--reveal-key"], race, program=settings)
+                    key = [line for line in result.stdout.decode().splitlines()
+                           if line.startswith("owner key:")]
+                    outcome = key[0] if result.returncode == 0 and key else \
+                        f"refused ({result.returncode})"
+                    outcomes[outcome] = outcomes.get(outcome, 0) + 1
+            finally:
+                swapper.kill()
+                swapper.wait()
+            check(f"two-user read race: {outcomes}",
+                  set(outcomes) <= {"owner key:    my own key", "refused (1)", "refused (3)"})
+            # Both folders were met: the race ran.
+            check(f"two-user read race: both folders met {outcomes}",
+                  "owner key:    my own key" in outcomes and len(outcomes) > 1)
 
 if failures:
     print("FAILED:\n  " + "\n  ".join(failures))

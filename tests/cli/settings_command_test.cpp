@@ -110,11 +110,11 @@ protected:
             why = "the Tovrik window is running";
             return nullptr;
         };
-        e.backupStore = [this](std::string&) -> std::optional<QString> {
+        e.backupStore = [this](std::string&) -> std::optional<StoreBackup> {
             // Nothing is written before the backup.
             EXPECT_TRUE(store.writes().empty());
             backups.push_back(QStringLiteral("/backup-%1").arg(backups.size() + 1));
-            return backups.back();
+            return StoreBackup{backups.back(), true};
         };
         e.removeBackup = [this](const QString& path) { removed.push_back(path); };
         e.removeOldBackups = [this] { ++oldBackupsRemoved; };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +16,7 @@
 
 #include "settings/qt_settings_store.h"
 #include "settings/registry_mapping.h"
+#include "settings/store_backup.h"
 #include "tests/support/config_home.h"
 #include "tests/support/reg_fixtures.h"
 #include "tests/support/window_store.h"
@@ -204,6 +206,62 @@ TEST_F(SettingsOnDisk, OnlyTheLastFiveBackupsAreKept)
     EXPECT_TRUE(QFile::exists(elsewhere));
     for (const QString& name : kept)
         EXPECT_EQ(bytesOf(folder() + u'/' + name), "mine") << name.toStdString();
+}
+
+TEST_F(SettingsOnDisk, ImportsThatChangeNothingMakeNoBackup)
+{
+    putStore(OldStore);
+    for (int i = 0; i < 5; ++i)
+        ASSERT_EQ(run({"import", TOVRIK_TEST_FIXTURES "/windows-ansi.reg"}), ExitStatus::Ok);
+    // The store before the first import, and after it: the later imports
+    // found the newest backup holding what the store held.
+    QStringList backups = QDir(folder()).entryList({StoreFileName + QStringLiteral(".*.bak")});
+    ASSERT_EQ(backups.size(), 2) << backups.join(u' ').toStdString();
+    EXPECT_EQ(bytesOf(folder() + u'/' + backups.front()), OldStore);
+    EXPECT_EQ(bytesOf(folder() + u'/' + backups.back()), bytesOf(storeFile()));
+}
+
+TEST_F(SettingsOnDisk, TheLastBackupOfAnotherOwnerKeyIsNeverRemoved)
+{
+    putStore(OldStore);
+    // Eight imports with a new key, each changing something else.
+    for (int i = 0; i < 8; ++i) {
+        const std::string path = file(
+            "import.reg",
+            utf16File(u"Windows Registry Editor Version 5.00\n\n"
+                      u"[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\tovrik\\setting102]\n"
+                      u"\"unique key\"=\"new key\"\n\"seed1\"=\"seed " +
+                      fromQ(QString::number(i)) + u"\"\n\n"));
+        ASSERT_EQ(run({"import", path}), ExitStatus::Ok);
+    }
+    const QStringList backups = QDir(folder()).entryList({StoreFileName + QStringLiteral(".*.bak")},
+                                                         QDir::Files, QDir::Name);
+    // The five newest, and the only one that holds the earlier key.
+    ASSERT_EQ(backups.size(), KeptBackups + 1) << backups.join(u' ').toStdString();
+    EXPECT_EQ(bytesOf(folder() + u'/' + backups.front()), OldStore);
+}
+
+TEST_F(SettingsOnDisk, BackupsArePrunedInTheOrderTheyWereMadeWhateverTheClock)
+{
+    putStore(OldStore);
+    const QtSettingsStore store = windowStore();
+    // The clock goes back a day between two backups.
+    QDateTime now = QDateTime::currentDateTime();
+    for (int i = 1; i <= 7; ++i, now = now.addDays(-1)) {
+        putStore("[setting102]\nunique%20key=k\nlength=" + QByteArray::number(i) + "\n");
+        std::string error;
+        const std::optional<StoreBackup> backup = backupStore(store, now, error);
+        ASSERT_TRUE(backup && backup->made) << error;
+    }
+    removeOldBackups(store);
+    const QStringList left = QDir(folder()).entryList({StoreFileName + QStringLiteral(".*.bak")},
+                                                      QDir::Files, QDir::Name);
+    ASSERT_EQ(left.size(), KeptBackups);
+    // Their names sort in the order made; the last made holds length 7.
+    for (int i = 0; i < KeptBackups; ++i)
+        EXPECT_TRUE(left[i].startsWith(StoreFileName + QStringLiteral(".00000%1-").arg(i + 3)))
+            << left[i].toStdString();
+    EXPECT_TRUE(bytesOf(folder() + u'/' + left.back()).contains("length=7"));
 }
 
 TEST_F(SettingsOnDisk, ExportReplacesALinkAndNeverWritesThroughIt)

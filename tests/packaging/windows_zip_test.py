@@ -9,6 +9,7 @@ Usage: windows_zip_test.py ZIP LINUX_BUILD_DIR
 Needs DISPLAY (an X server for the window, and for Wine's clipboard),
 xdotool, xclip and tmux, and a WINEPREFIX of the test's own.
 """
+import glob
 import os
 import subprocess
 import sys
@@ -39,30 +40,9 @@ def in_language(lang):
     return dict(env, LANG=lang)
 
 
-def find_window(name_pattern):
-    for _ in range(120):
-        search = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name_pattern],
-                                capture_output=True, text=True)
-        if search.stdout.strip():
-            return search.stdout.split()[0]
-        time.sleep(0.5)
-    return None
-
-
 def window_title(window_id):
     return subprocess.run(["xdotool", "getwindowname", window_id or "0"], capture_output=True,
                           text=True).stdout.strip()
-
-
-def end_window(window, window_id):
-    if window_id:
-        subprocess.run(["xdotool", "windowfocus", window_id], timeout=10)
-        subprocess.run(["xdotool", "key", "Escape"], timeout=10)
-    try:
-        window.wait(timeout=30)
-    except subprocess.TimeoutExpired:
-        window.kill()
-        check("Esc ends the window", False)
 
 
 def linux(program, args, config, **kwargs):
@@ -89,6 +69,41 @@ def exported_values(path):
             else:
                 values[name] = ("other", value)
     return values
+
+
+def visible_window(name, tries=120):
+    """The first visible window whose name matches, waited for; or None."""
+    for _ in range(tries):
+        search = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
+                                capture_output=True, text=True)
+        if search.stdout.strip():
+            return search.stdout.split()[0]
+        time.sleep(0.5)
+    return None
+
+
+def press(window, key):
+    """A key pressed in the window. No window manager runs: the focus is set
+    directly, and the key comes through XTEST as a keyboard's would."""
+    subprocess.run(["xdotool", "windowfocus", window], timeout=10)
+    subprocess.run(["xdotool", "key", key], timeout=10)
+
+
+def end_with_escape(process, window, name):
+    """Esc in the window (when it was found), which must end its process."""
+    if window:
+        press(window, "Escape")
+    try:
+        process.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        check(name, False)
+
+
+def local_backups():
+    """The backups in %LOCALAPPDATA%\\Ostrel Applications of Wine's user."""
+    return glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*", "AppData",
+                                  "Local", "Ostrel Applications", "tovrik-backup-*.reg"))
 
 
 def reg_export(folder, name):
@@ -144,24 +159,21 @@ with tempfile.TemporaryDirectory() as top:
     subprocess.run(["xclip", "-selection", "clipboard", "-i", "/dev/null"], timeout=10)
     window = subprocess.Popen(["wine", exe["tovrik"]], stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL, env=in_language("ja_JP.UTF-8"))
-    found = find_window("さん用")
+    found = visible_window("さん用")
     check("the window appears", found is not None)
     title = window_title(found)
     check("the window's Japanese title", title == "トヴリク (@String(山田)さん用)", title)
     report = ""
     if found:
-        # No window manager runs: the focus is set directly, and the keys
-        # come through XTEST as a keyboard's would.
         time.sleep(1)
-        subprocess.run(["xdotool", "windowfocus", found], timeout=10)
-        subprocess.run(["xdotool", "key", "Return"], timeout=10)
+        press(found, "Return")
         for _ in range(40):
             time.sleep(0.5)
             report = subprocess.run(["xclip", "-selection", "clipboard", "-o"],
                                     capture_output=True, timeout=10).stdout.decode("utf-8", "replace")
             if report:
                 break
-    end_window(window, found)
+    end_with_escape(window, found, "Esc ends the window")
     expected = linux(linux_gen, ["--no-store", "--owner-name", "@String(山田)", "--owner-key",
                                  "長い鍵 long key", "--seed", "@ByteArray(tane)", "--length",
                                  "10", "--spread", "0"], empty_config).stdout.decode().split()
@@ -173,10 +185,10 @@ with tempfile.TemporaryDirectory() as top:
     # A user whose language is not Japanese meets the window in English.
     window = subprocess.Popen(["wine", exe["tovrik"]], stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL, env=in_language("de_DE.UTF-8"))
-    found = find_window("^Tovrik ")
+    found = visible_window("^Tovrik ")
     check("the window in English under LANG=de_DE.UTF-8",
           window_title(found) == "Tovrik (for @String(山田))", window_title(found))
-    end_window(window, found)
+    end_with_escape(window, found, "Esc ends the window")
 
     exported = exported_values(reg_export(top, "window.reg"))
     check("texts kept exactly", exported.get("user name") == ("sz", "@String(山田)") and
@@ -263,6 +275,47 @@ with tempfile.TemporaryDirectory() as top:
     linux(linux_settings, ["set-owner-key"], config, input=(key + "\n").encode())
     check("the key typed on the console is used",
           wine([exe["tovrik-gen"]]).stdout == linux(linux_gen, [], config).stdout)
+
+    # 7. An owner key of the wrong type (REG_EXPAND_SZ): the programs stop,
+    # naming it; the window says so and saves nothing until asked to back
+    # the store up, which goes to the user's own local application data.
+    backups = local_backups()
+    check("set-owner-key's backups in %LOCALAPPDATA%", len(backups) >= 1, backups)
+    for path in backups:
+        os.remove(path)
+    wine(["reg", "add", KEY, "/v", "unique key", "/t", "REG_EXPAND_SZ", "/d", "%TEMP% key",
+          "/f"])
+    result = wine([exe["tovrik-gen"]])
+    check("tovrik-gen.exe refuses a REG_EXPAND_SZ owner key",
+          result.returncode == 3 and b"'unique key' is REG_EXPAND_SZ" in result.stderr,
+          result.stderr)
+    window = subprocess.Popen(["wine", exe["tovrik"]], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, env=in_language("ja_JP.UTF-8"))
+    warning = visible_window("^tovrik$")
+    check("the window warns about the owner key", warning is not None)
+    unchanged = exported_values(reg_export(top, "unchanged.reg")).get("unique key")
+    check("nothing saved over it before the choice", unchanged is not None and
+          unchanged[1].startswith("hex(2):"), unchanged)
+    if warning:
+        time.sleep(1)
+        press(warning, "alt+b")
+        # Then the box that says where the backup went.
+        for _ in range(40):
+            time.sleep(0.5)
+            backups = local_backups()
+            if backups:
+                break
+        search = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^tovrik$"],
+                                capture_output=True, text=True)
+        for box in search.stdout.split():
+            press(box, "Return")
+    check("the wrong-typed key is backed up", len(backups) == 1 and
+          "hex(2):" in open(backups[0], "rb").read().decode("utf-16", "replace")
+          if backups else False, backups)
+    end_with_escape(window, visible_window("さん用", tries=10),
+                    "Esc ends the window after the warning")
+    check("then saved as REG_SZ",
+          exported_values(reg_export(top, "afresh.reg")).get("unique key") == ("sz", ""))
 
     # Output to a pipe is UTF-8 with LF line ends.
     result = wine([exe["tovrik-gen"], "--version"])

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QSettings>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
@@ -21,6 +22,7 @@
 #include "settings/load_save.h"
 #include "settings/memory_settings_store.h"
 #include "tests/support/config_home.h"
+#include "tests/support/reg_fixtures.h"
 #include "tests/support/window_store.h"
 
 #ifdef Q_OS_LINUX
@@ -96,7 +98,8 @@ TEST_F(QtSettingsStoreTest, IniFileHoldsTheSectionWithEveryValue)
     EXPECT_EQ(store.location(), storeFile());
     ASSERT_TRUE(saveSettings(store, plainModel()));
 
-    // QSettings lays new keys out by name; integers appear as bare numbers.
+    // A new file lays its keys out by name, as QSettings did; integers
+    // appear as bare numbers.
     EXPECT_EQ(QString::fromUtf8(fileBytes()).toStdString(), "[setting102]\n"
                                                             "MS01=abc\n"
                                                             "MS01_name=default\n"
@@ -136,56 +139,156 @@ TEST_F(QtSettingsStoreTest, TextsThatIniTreatsSpeciallyComeBackUnchanged)
     EXPECT_EQ(valuesOf(loadFromDisk()), valuesOf(model));
 }
 
-TEST_F(QtSettingsStoreTest, HandEditedAndDamagedFileFallsBackAndIsRewritten)
+TEST_F(QtSettingsStoreTest, DamagedStoresAreReadExactlyOrRefusedAndNeverSavedOver)
 {
-    putFile(QByteArrayLiteral("\xff\xfe\x00junk without an equals sign\n"
-                              "[setting102]\n"
-                              "user%20name=Smith, John\n"
-                              "unique%20key=\"a, b; c\"\n"
-                              "seed1=@ByteArray(TANE2)\n"
-                              "length=99999999999\n"
-                              "mode= 9265 \n"
-                              "complex=+1\n"
-                              "mojisetmax=2\n"
-                              "mojisetsel=1x\n"
-                              "MS01=cba\n"
-                              "MS02=\"zz\"\n"
-                              "MS02_name=@Invalid()\n"
-                              "spread=-99999999999\n"
-                              "\x01\x02 more junk\n"));
-    QtSettingsStore store = windowStore();
-    DialogModel model;
-    loadSettings(store, model, SeedEntropy{});
-    EXPECT_EQ(model.ownerName, u"○○");     // a list, not a text
-    EXPECT_EQ(model.ownerKey, u"a, b; c"); // quoted, as the README advises
-    EXPECT_EQ(model.seedText, u"TANE");
-    EXPECT_EQ(model.length, 10);
-    EXPECT_FALSE(model.stringSeedMode);
-    EXPECT_EQ(model.complexity, 1);
-    EXPECT_EQ(model.sets.setNames,
-              (std::vector<std::u16string>{u"文字セット_00", u"文字セット_01"}));
-    EXPECT_EQ(model.sets.setLists, (std::vector<std::u16string>{u"abc", u"z"}));
-    EXPECT_EQ(model.sets.currentSet, 1);
-    EXPECT_EQ(model.spreadLevel, 0);
-
-    ASSERT_TRUE(saveSettings(store, model));
-    EXPECT_EQ(valuesOf(loadFromDisk()), valuesOf(model));
-    EXPECT_FALSE(fileBytes().contains("junk"));
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        std::optional<std::u16string> ownerKey; // read exactly; nothing: refused
+        QString says;                           // what a refusal names besides the file
+    };
+    const Case cases[] = {
+        {"a text that looks like a list", "[setting102]\nunique%20key=my, key\n", u"my, key", {}},
+        {"a hand-edited file with comments and spaces",
+         "; mine\n[setting102]\n unique key = \" spaced \" ; note\nlength=abc\n",
+         u" spaced ",
+         {}},
+        {"a byte array", "[setting102]\nunique%20key=@ByteArray(abc)\nseed1=x\n", std::nullopt,
+         QStringLiteral("its value 'unique key' is @ByteArray(...), not a text")},
+        {"a variant", "[setting102]\nunique%20key=k\nMS03_name=@Variant(\\0\\0\\0\\x2)\n",
+         std::nullopt, QStringLiteral("its value 'MS03_name' is @Variant(...), not a text")},
+        {"a header left open", "[setting102\nunique%20key=k\n", std::nullopt,
+         QStringLiteral("line 1: a section header without its closing ']'")},
+        {"binary garbage", QByteArray("\x7f\x45\x4c\x46\x02\x01\x01\x00\xff\xfe[setting102]\n", 23),
+         std::nullopt, QStringLiteral("not UTF-8")},
+        {"another program's file", "[General]\nunique%20key=k\n", std::nullopt,
+         QStringLiteral("no [setting102] section")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        putFile(c.bytes);
+        QtSettingsStore store = windowStore();
+        DialogModel model;
+        loadSettings(store, model, SeedEntropy{});
+        if (c.ownerKey) {
+            EXPECT_EQ(store.access(), StoreAccess::Ours) << store.problem().toStdString();
+            EXPECT_EQ(model.ownerKey, *c.ownerKey);
+            // A number that does not read as one is its default, and the
+            // next save writes that, as it always has.
+            EXPECT_EQ(model.length, 10);
+            ASSERT_TRUE(saveSettings(store, model));
+            EXPECT_EQ(valuesOf(loadFromDisk()), valuesOf(model));
+            continue;
+        }
+        EXPECT_EQ(store.access(), StoreAccess::Unreadable);
+        EXPECT_TRUE(store.problem().startsWith(QStringLiteral("cannot read the settings store ") +
+                                               storeFile()))
+            << store.problem().toStdString();
+        EXPECT_NE(store.problem().indexOf(c.says), -1) << store.problem().toStdString();
+        EXPECT_FALSE(saveSettings(store, model));
+        EXPECT_EQ(fileBytes(), c.bytes);
+    }
 }
 
-TEST_F(QtSettingsStoreTest, TextTheFileCannotHoldFailsTheSaveAndKeepsTheFile)
+TEST_F(QtSettingsStoreTest, StartingAfreshReplacesOnlyWhatCouldNotBeRead)
 {
-    // An escape can spell half a surrogate pair, which the file's UTF-8
-    // cannot hold: the save reports failure instead of storing another text.
-    const QByteArray bytes("[setting102]\nunique%20key=k\\xd800\nlength=12\n");
-    putFile(bytes);
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        QByteArray kept; // what stays of the file
+    };
+    const Case cases[] = {
+        {"no store", "\xff\xfe junk\n", ""},
+        {"a value that is no text", "; mine\n[other]\nx=1\n[setting102]\nunique%20key=@Invalid()\n",
+         "; mine\n[other]\nx=1\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        putFile(c.bytes);
+        QtSettingsStore store = windowStore();
+        ASSERT_EQ(store.access(), StoreAccess::Unreadable);
+        store.allowOverwrite();
+        ASSERT_TRUE(saveSettings(store, plainModel()));
+        EXPECT_TRUE(fileBytes().startsWith(c.kept + "[setting102]\n")) << fileBytes().toStdString();
+        EXPECT_EQ(valuesOf(loadFromDisk()), valuesOf(plainModel()));
+    }
+}
+
+TEST_F(QtSettingsStoreTest, HalfSurrogatePairsAreKeptThroughASave)
+{
+    // UTF-8 cannot hold half a surrogate pair; an escape spells it, and the
+    // save writes it so again.
+    putFile("[setting102]\nunique%20key=k\\xd800\nlength=12\n");
     QtSettingsStore store = windowStore();
     DialogModel model;
     loadSettings(store, model, SeedEntropy{});
     EXPECT_EQ(model.ownerKey, u"k\xD800");
     model.length = 20;
-    EXPECT_FALSE(saveSettings(store, model));
-    EXPECT_EQ(fileBytes(), bytes);
+    ASSERT_TRUE(saveSettings(store, model));
+    EXPECT_EQ(loadFromDisk().ownerKey, u"k\xD800");
+}
+
+// A store that a released version wrote through QSettings, with the first
+// and the last of the sixteen passwords it made (spread level 4).
+struct ReleasedStore {
+    const char* fixture;
+    std::u16string ownerKey;
+    std::int32_t setCount;
+    std::u16string first;
+    std::u16string last;
+};
+
+TEST_F(QtSettingsStoreTest, StoresOfReleasedVersionsLoadToTheirValuesAndPasswords)
+{
+    // Made by the released programs: the window's first start, an import
+    // with tovrik-settings over a first start, and an import and
+    // set-owner-key over a file that held a section of another program.
+    const ReleasedStore stores[] = {
+        {"ini/first.conf", u"", 1, u"rGhrZfcW(.", u"$9!EE7tD*+"},
+        {"ini/numeric.conf", u"", 1, u"zxxxxxxxyx", u"yzyxzzzzyy"},
+        {"ini/full.conf", u"@key, with; \"quotes\" \\ back", 10,
+         u"*RhaVW(o'?G5foN(TkE/FRdnLk4JTigIh&20Cf@|cU-tKr31jwm/#h3-ppI,cp{L`P9Dvu2vHtPyK=^F`!`*w!l["
+         u"H4^`;um+/hB",
+         u":-%bi]@EGGbCc#Otr!tD]UOE|yk=V3T-IWlWKFF=LT$99xNPDEV'Hi_WLO$t5AQ:J#x.kYjc:*{^B{M.W3@SuW-"
+         u"qTZo;b#LQJsC"},
+    };
+    for (const ReleasedStore& released : stores) {
+        SCOPED_TRACE(released.fixture);
+        const std::string bytes = fixtureBytes(released.fixture);
+        putFile(QByteArray::fromStdString(bytes));
+        QtSettingsStore store = windowStore();
+        ASSERT_EQ(store.access(), StoreAccess::Ours) << store.problem().toStdString();
+        DialogModel model;
+        loadSettings(store, model, SeedEntropy{});
+        restoreStartupFields(model);
+        EXPECT_EQ(model.ownerKey, released.ownerKey);
+        EXPECT_EQ(model.sets.setCount, released.setCount);
+        const std::optional<Passwords> passwords = GeneratePasswords(generationRequestOf(model));
+        ASSERT_TRUE(passwords);
+        EXPECT_EQ(passwords->front(), released.first);
+        EXPECT_EQ(passwords->back(), released.last);
+
+        // The start-up save finds every value in place.
+        ASSERT_TRUE(saveSettings(store, model));
+        EXPECT_EQ(fileBytes().toStdString(), bytes);
+
+        // A changed value: QSettings, as the released versions read, sees
+        // what this store sees, the other program's section included.
+        model.seedText = u"@new, seed";
+        ASSERT_TRUE(saveSettings(store, model));
+        const QSettings settings(storeFile(), QSettings::IniFormat);
+        for (const NamedValue& value : valuesOf(model)) {
+            const QVariant read = settings.value(QStringLiteral("setting102/") + toQ(value.name));
+            if (const auto* text = std::get_if<std::u16string>(&value.value)) {
+                EXPECT_EQ(fromQ(read.toString()), *text) << toUtf8(value.name);
+            } else {
+                EXPECT_EQ(read.toString().toInt(), std::get<std::int32_t>(value.value));
+            }
+        }
+        if (released.setCount == 10) {
+            EXPECT_EQ(settings.value(QStringLiteral("foreign")).toString(), QStringLiteral("kept"));
+        }
+    }
 }
 
 #ifdef Q_OS_LINUX
@@ -234,7 +337,7 @@ enum class Obstacle { ReadOnlyFolder, FileSizeLimit };
 // the obstacle and checks that the same store saves again. Returns what went
 // wrong, or nothing.
 std::string saveAgainstObstacle(const QString& tempDir, const QString& folder, const QString& file,
-                                Obstacle obstacle, bool damagedFile)
+                                Obstacle obstacle, bool handEdited)
 {
     const QByteArray folderName = QFile::encodeName(folder);
     if (obstacle == Obstacle::ReadOnlyFolder && geteuid() == 0) {
@@ -247,12 +350,13 @@ std::string saveAgainstObstacle(const QString& tempDir, const QString& folder, c
 
     QtSettingsStore store = windowStore();
     DialogModel before = plainModel();
-    if (damagedFile) {
+    if (handEdited) {
         if (!QDir().mkpath(folder))
             return "cannot make the folder";
-        QFile junk(file);
-        if (!junk.open(QIODevice::WriteOnly) || junk.write("\x01[bad\nno equals\n") < 0)
-            return "cannot write the damaged file";
+        QFile edited(file);
+        if (!edited.open(QIODevice::WriteOnly) ||
+            edited.write("; edited by hand\n[other]\nx=1\n[setting102]\nfoo=bar\n") < 0)
+            return "cannot write the hand-edited file";
     } else if (!saveSettings(store, before)) {
         return "the first save failed";
     }
@@ -299,15 +403,15 @@ TEST_F(QtSettingsStoreTest, UnwritableStoreReportsFailureAndKeepsTheOldFile)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     for (const Obstacle obstacle : {Obstacle::ReadOnlyFolder, Obstacle::FileSizeLimit}) {
-        for (const bool damaged : {false, true}) {
+        for (const bool handEdited : {false, true}) {
             SCOPED_TRACE(std::string(obstacle == Obstacle::ReadOnlyFolder ? "read-only folder"
                                                                           : "file size limit") +
-                         (damaged ? ", damaged file" : ""));
+                         (handEdited ? ", hand-edited file" : ""));
             QDir(configHome_).removeRecursively();
             EXPECT_EXIT(
                 {
-                    const std::string problem = saveAgainstObstacle(dir_.path(), storeFolder(),
-                                                                    storeFile(), obstacle, damaged);
+                    const std::string problem = saveAgainstObstacle(
+                        dir_.path(), storeFolder(), storeFile(), obstacle, handEdited);
                     std::fputs(problem.c_str(), stderr);
                     std::_Exit(problem.empty() ? 0 : 1);
                 },

@@ -1,17 +1,30 @@
 // The store in the registry, as other programs reading the same key see it:
-// every text exactly as written, integers as REG_DWORD, and values of the
-// wrong type read as absent and replaced by the next save.
+// every text exactly as written, integers as REG_DWORD; a number of the
+// wrong type reads as absent and is replaced by the next save, a text of
+// the wrong type is refused and backed up before anything saves over it.
 
 #include <gtest/gtest.h>
 
 #include "platform/windows_api.h"
 
-#include <string>
+#include <aclapi.h>
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "settings/backup_folder.h"
 #include "settings/load_save.h"
 #include "settings/program_names.h"
 #include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
+#include "settings/store_backup.h"
 #include "text/qt_text.h"
 
 namespace {
@@ -123,36 +136,178 @@ TEST_F(RegistryStore, TextsWrittenByOtherProgramsAreReadAsTheyAre)
     EXPECT_EQ(store.readInt(u"length"), 12);
 }
 
-TEST_F(RegistryStore, IntegersAreDwordsAndAValueOfTheWrongTypeIsReplaced)
+TEST_F(RegistryStore, NumbersOfTheWrongTypeReadAsTheirDefaultAndAreReplaced)
 {
     const std::wstring ten = L"10";
     setRaw(L"length", REG_SZ, ten.c_str(), DWORD((ten.size() + 1) * 2));
-    const DWORD five = 5;
-    setRaw(L"user name", REG_DWORD, &five, sizeof five);
-    const char bytes[] = "tane";
-    setRaw(L"seed1", REG_BINARY, bytes, 4);
+    const unsigned long long one = 1;
+    setRaw(L"complex", REG_QWORD, &one, sizeof one);
 
     QtSettingsStore store = open();
+    EXPECT_EQ(store.access(), StoreAccess::Ours) << store.problem().toStdString();
     EXPECT_EQ(store.readInt(u"length"), std::nullopt);
-    EXPECT_EQ(store.readText(u"user name"), std::nullopt);
-    EXPECT_EQ(store.readText(u"seed1"), std::nullopt);
+    EXPECT_EQ(store.readInt(u"complex"), std::nullopt);
     // So the window loads the defaults, and its first save writes every value
     // with its own type, although "10" equals the default length.
     DialogModel model;
     loadSettings(store, model, SeedEntropy{});
     EXPECT_EQ(model.length, DefaultPasswordLength);
-    EXPECT_EQ(model.ownerName, u"○○");
-    EXPECT_EQ(model.seedText, u"TANE");
+    EXPECT_EQ(model.complexity, 0);
     ASSERT_TRUE(saveSettings(store, model));
     EXPECT_EQ(raw(L"length"), dword(10));
-    EXPECT_EQ(raw(L"user name"), sz(L"○○"));
-    EXPECT_EQ(raw(L"seed1"), sz(L"TANE"));
+    EXPECT_EQ(raw(L"complex"), dword(0));
 
     // Negative numbers go through as the same 32 bits.
     store.writeInt(u"complex", -1);
     ASSERT_TRUE(store.flush());
     EXPECT_EQ(raw(L"complex"), dword(0xFFFFFFFFu));
     EXPECT_EQ(open().readInt(u"complex"), -1);
+}
+
+TEST_F(RegistryStore, ATextOfTheWrongTypeIsBackedUpBeforeAnythingSavesOverIt)
+{
+    const wchar_t expandable[] = L"%USERNAME% key";
+    const wchar_t multi[] = L"my\0key\0";
+    const unsigned long long quad = 0x0123456789ABCDEFull;
+    const char binary[] = {'k', 'e', 'y'};
+    const DWORD number = 7;
+    struct Case {
+        const char* type;
+        DWORD code;
+        const void* data;
+        DWORD size;
+    };
+    const Case cases[] = {
+        {"REG_EXPAND_SZ", REG_EXPAND_SZ, expandable, sizeof expandable},
+        {"REG_MULTI_SZ", REG_MULTI_SZ, multi, sizeof multi},
+        {"REG_QWORD", REG_QWORD, &quad, sizeof quad},
+        {"REG_BINARY", REG_BINARY, binary, sizeof binary},
+        {"REG_DWORD", REG_DWORD, &number, sizeof number},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        SetUp();
+        setRaw(L"unique key", c.code, c.data, c.size);
+        const std::wstring name = L"Mine";
+        setRaw(L"user name", REG_SZ, name.c_str(), DWORD((name.size() + 1) * 2));
+        const Raw stored = raw(L"unique key");
+
+        // Refused, naming the value and its type, and never saved over.
+        QtSettingsStore store = open();
+        EXPECT_EQ(store.access(), StoreAccess::Unreadable);
+        const QString problem = store.problem();
+        EXPECT_NE(problem.indexOf(QStringLiteral("'unique key' is ") + QString::fromLatin1(c.type)),
+                  -1)
+            << problem.toStdString();
+        EXPECT_NE(problem.indexOf(store.location()), -1);
+        DialogModel model;
+        loadSettings(store, model, SeedEntropy{});
+        EXPECT_EQ(model.ownerName, u"Mine");
+        EXPECT_FALSE(saveSettings(store, model));
+        EXPECT_EQ(raw(L"unique key"), stored);
+
+        // Backed up with its own type, in the user's own folder, before a
+        // fresh start saves over it.
+        std::string error;
+        const std::optional<StoreBackup> backup =
+            backupStore(store, QDateTime::currentDateTime(), error);
+        ASSERT_TRUE(backup && backup->made) << error;
+        const QString folder = QDir::fromNativeSeparators(
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u'/' +
+            toQ(SettingsOrganization));
+        EXPECT_TRUE(QDir::fromNativeSeparators(backup->path).startsWith(folder))
+            << backup->path.toStdString();
+        QFile file(backup->path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const QString text = QString::fromUtf16(
+            reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+        // A number as a dword, anything else as hex data of its type.
+        const QString hex =
+            QString::fromLatin1(QByteArray(static_cast<const char*>(c.data), c.size).toHex(','));
+        const QString line = c.code == REG_DWORD ? QStringLiteral("dword:00000007")
+                             : c.code == REG_BINARY
+                                 ? QStringLiteral("hex:") + hex
+                                 : QStringLiteral("hex(%1):").arg(c.code, 0, 16) + hex;
+        EXPECT_NE(text.indexOf(QStringLiteral("\"unique key\"=") + line), -1) << text.toStdString();
+        file.close();
+        QFile::remove(backup->path);
+
+        store.allowOverwrite();
+        ASSERT_TRUE(saveSettings(store, model));
+        EXPECT_EQ(raw(L"unique key"), sz(L""));
+        EXPECT_EQ(raw(L"user name"), sz(L"Mine"));
+    }
+}
+
+TEST_F(RegistryStore, TheBackupFolderIsTheUsersAlone)
+{
+    std::string error;
+    const std::optional<QString> folder = privateBackupFolder(error);
+    ASSERT_TRUE(folder) << error;
+    PACL list = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    std::wstring path = QDir::toNativeSeparators(*folder).toStdWString();
+    ASSERT_EQ(GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, &list, nullptr, &descriptor),
+              ERROR_SUCCESS);
+    ASSERT_NE(list, nullptr);
+    // Wine accepts the list but answers with a default one of its own.
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr) {
+        LocalFree(descriptor);
+        GTEST_SKIP() << "Wine keeps no access list of a file";
+    }
+    EXPECT_EQ(list->AceCount, 1);
+    void* ace = nullptr;
+    ASSERT_TRUE(GetAce(list, 0, &ace));
+    const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+    EXPECT_EQ(allowed->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size);
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, user.data(), size, &size));
+    CloseHandle(token);
+    EXPECT_TRUE(EqualSid(const_cast<DWORD*>(&allowed->SidStart),
+                         reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid));
+    LocalFree(descriptor);
+}
+
+TEST_F(RegistryStore, AValueThatGrowsWhileItIsReadIsReadWhole)
+{
+    // Another program saves the owner key, long and short by turns, while
+    // this one loads: each load reads one of the two keys whole.
+    const std::wstring keys[] = {std::wstring(2000, L'L'), L"short"};
+    setRaw(L"unique key", REG_SZ, keys[1].c_str(), DWORD((keys[1].size() + 1) * 2));
+    std::atomic<bool> writing{true};
+    std::thread writer([&] {
+        HKEY key = nullptr;
+        RegOpenKeyExW(HKEY_CURRENT_USER, sectionKey().c_str(), 0, KEY_SET_VALUE, &key);
+        // As often as saves come, not in a loop that never stops: a key
+        // that keeps changing is refused, as a file would be.
+        for (int n = 0; n < 60; ++n) {
+            const std::wstring& text = keys[n % 2];
+            RegSetValueExW(key, L"unique key", 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(text.c_str()),
+                           DWORD((text.size() + 1) * 2));
+            Sleep(20);
+        }
+        RegCloseKey(key);
+        writing = false;
+    });
+    int loads = 0;
+    std::vector<std::string> problems;
+    while (writing) {
+        const QtSettingsStore store = open();
+        ++loads;
+        const std::optional<std::u16string> key = store.readText(u"unique key");
+        if (store.access() != StoreAccess::Ours ||
+            !(key == fromQ(QString::fromStdWString(keys[0])) || key == u"short"))
+            problems.push_back(store.problem().toStdString());
+    }
+    writer.join();
+    EXPECT_TRUE(problems.empty()) << problems.size() << " of " << loads << ": " << problems.front();
 }
 
 TEST_F(RegistryStore, AFirstStartFindsNothingAndASaveMakesTheKey)

@@ -13,7 +13,7 @@
 class FakeSeams : public UiSeams {
 public:
     struct Message {
-        QString kind; // "warning" or "stop"
+        QString kind; // "warning", "confirm" or "stop"
         QString caption;
         QString text;
         QWidget* owner;
@@ -25,6 +25,7 @@ public:
     std::vector<Message> messages;
     std::deque<ModalScript> modalScripts;
     int modalRuns = 0;
+    bool confirmAnswer = false; // what the user answers a confirm box
     std::vector<QString> clipboard;
     bool clipboardAvailable = true;
     std::function<void()> onClipboardRenewal = [] {};
@@ -48,6 +49,12 @@ public:
     {
         messages.push_back({QStringLiteral("warning"), QString(), text, owner, shown(owner)});
         takeFocus();
+    }
+    bool confirm(QWidget* owner, const QString& text, const QString& acceptText) override
+    {
+        messages.push_back({QStringLiteral("confirm"), acceptText, text, owner, shown(owner)});
+        takeFocus();
+        return confirmAnswer;
     }
     void stop(QWidget* owner, const QString& caption, const QString& text) override
     {

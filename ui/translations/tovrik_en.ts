@@ -21,17 +21,6 @@
     </message>
 </context>
 <context>
-    <name>CVeldraApp</name>
-    <message>
-        <source>設定ファイルが安全ではないため使いません（ほかのユーザーのもの、ほかのユーザーが書き込めるもの、または通常のファイルではありません）。設定は読み込まず、保存もしません。</source>
-        <translation>The settings file is not safe to use (it belongs to another user, another user can write to it, or it is not a regular file). Settings are neither read nor saved.</translation>
-    </message>
-    <message>
-        <source>設定ファイルを読み込めません。設定は読み込まず、保存もしません。</source>
-        <translation>The settings file cannot be read. Settings are neither read nor saved.</translation>
-    </message>
-</context>
-<context>
     <name>CVeldraDlg</name>
     <message>
         <source>保存先: %1</source>
@@ -189,6 +178,48 @@ Double-click the character list or press F2, and type some characters.</translat
     <message>
         <source>指定されたセット名は予約語のため登録できません</source>
         <translation>This set name is reserved and cannot be used.</translation>
+    </message>
+</context>
+<context>
+    <name>GuardedStore</name>
+    <message>
+        <source>設定ファイルが安全ではないため使いません（ほかのユーザーのもの、ほかのユーザーが書き込めるもの、または通常のファイルではありません）。設定は読み込まず、保存もしません。</source>
+        <translation>The settings file is not safe to use (it belongs to another user, another user can write to it, or it is not a regular file). Settings are neither read nor saved.</translation>
+    </message>
+    <message>
+        <source>控えを残して保存する(&amp;B)</source>
+        <translation>&amp;Back up and save</translation>
+    </message>
+    <message>
+        <source>設定ファイルを正しく読み込めません。上書きしないよう、設定は保存しません。</source>
+        <translation>The settings file cannot be read exactly. So that it is not overwritten, settings are not saved.</translation>
+    </message>
+    <message>
+        <source>「%1」を選ぶと、今の設定ファイルを控えに残してから、この画面の設定を保存します。</source>
+        <translation>Choose &quot;%1&quot; to keep a backup of the present settings file, then save this window&apos;s settings over it.</translation>
+    </message>
+    <message>
+        <source>控えを作れないか保存できないため、設定ファイルはそのままです。設定は保存しません。</source>
+        <translation>The backup could not be made or the settings could not be saved, so the settings file is as it was. Settings are not saved.</translation>
+    </message>
+    <message>
+        <source>これまでの設定ファイルを控えに残し、この画面の設定を保存しました。</source>
+        <translation>A backup of the earlier settings file was kept, and this window&apos;s settings were saved.</translation>
+    </message>
+    <message>
+        <source>控え: %1</source>
+        <translation>Backup: %1</translation>
+    </message>
+    <message>
+        <source>（なし）</source>
+        <translation>(none)</translation>
+    </message>
+</context>
+<context>
+    <name>UiSeams</name>
+    <message>
+        <source>保存しない(&amp;N)</source>
+        <translation>Do &amp;not save</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,22 @@
+// The backup folder where the store is no file and the platform is not
+// Windows: the organisation's folder in the generic data location, owner-only.
+#include "settings/backup_folder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include "settings/program_names.h"
+#include "text/qt_text.h"
+
+std::optional<QString> privateBackupFolder(std::string& error)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           u'/' + toQ(SettingsOrganization);
+    if (!QDir().mkpath(folder) ||
+        !QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
+        error = "cannot make the folder " + folder.toStdString() + " private";
+        return std::nullopt;
+    }
+    return folder;
+}
