@@ -20,7 +20,7 @@ enum Field { OwnerNameField, OwnerKeyField, SeedTextField, ListTextField, FieldC
 
 struct Bridge {
     std::array<std::u16string, FieldCount> fields;
-    // The list that the page's list field shows, in display form.
+    // The list whose display form the page's list field shows.
     std::u16string list;
     SeedNumbers seedNumbers{};
     // The last generation, kept for its report.
