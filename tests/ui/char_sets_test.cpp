@@ -368,7 +368,7 @@ TEST_F(CharSetTest, PastedLineBreaksCountTowardsTheTwoHundredCharacters)
     const std::pair<QString, std::u16string> pasted[] = {
         {repeat(QStringLiteral("a\r\n"), 80) + QStringLiteral("b"), u"a"},
         {repeat(QStringLiteral("a\n"), 80) + QStringLiteral("b"), u"a"},
-        {repeat(QStringLiteral("a\n"), 66) + QStringLiteral("b"), u"ab"}, // 199 with CR LF
+        {repeat(QStringLiteral("a\n"), 66) + QStringLiteral("b"), u"ab"}, // "b" is the 199th
     };
     CVeldraDlg& d = start();
     const Controls ui(d);
