@@ -4,19 +4,9 @@
 
 std::u16string normalizeCharList(std::u16string_view text)
 {
-    // CR and LF do not count towards the input limit: the line break that
-    // the display form puts after the 60th character would otherwise push
-    // the last characters of a long list past it, and a list read back from
-    // its display would lose them.
     std::array<bool, 256> present{};
-    std::size_t counted = 0;
-    for (char16_t unit : text) {
-        if (unit == u'\r' || unit == u'\n')
-            continue;
-        if (counted++ == MaxCharListInput)
-            break;
+    for (char16_t unit : text.substr(0, MaxCharListInput))
         present[unit & 0xFFu] = true;
-    }
     for (unsigned dropped : {0x00u, 0x07u, 0x08u, 0x0Au, 0x0Du})
         present[dropped] = false;
 
@@ -39,4 +29,11 @@ std::u16string makeListDisplay(std::u16string_view list)
     if (list.size() > firstLine)
         display += list.substr(firstLine);
     return display;
+}
+
+std::u16string listFromDisplay(std::u16string_view text, std::u16string_view list)
+{
+    if (text == makeListDisplay(list))
+        return std::u16string(list);
+    return normalizeCharList(text);
 }

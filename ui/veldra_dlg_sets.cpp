@@ -132,7 +132,7 @@ void CVeldraDlg::commitListEdit()
     model_.listEditing = false;
     listEdit->setEnabled(false);
     exchangeData(true);
-    model_.currentList = normalizeCharList(model_.listDisplay);
+    model_.currentList = listFromDisplay(model_.listDisplay, model_.currentList);
     model_.sets.setLists[static_cast<std::size_t>(model_.sets.currentSet)] = model_.currentList;
     model_.listDisplay = makeListDisplay(model_.currentList);
     exchangeData(false);

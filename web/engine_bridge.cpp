@@ -20,6 +20,8 @@ enum Field { OwnerNameField, OwnerKeyField, SeedTextField, ListTextField, FieldC
 
 struct Bridge {
     std::array<std::u16string, FieldCount> fields;
+    // The list whose display form the page's list field shows.
+    std::u16string list;
     SeedNumbers seedNumbers{};
     // The last generation, kept for its report.
     std::optional<GenerationRequest> request;
@@ -95,16 +97,21 @@ const char16_t* tovrik_output()
     return bridge.output.data();
 }
 
-// The built-in list, normalised, in the form the list field shows.
+// The built-in list, normalised, in the form the list field shows; it
+// becomes the field's list.
 int tovrik_default_list_display()
 {
-    return setOutput(makeListDisplay(normalizeCharList(DefaultCharList)));
+    bridge.list = normalizeCharList(DefaultCharList);
+    return setOutput(makeListDisplay(bridge.list));
 }
 
-// The list text, normalised, in the form the list field shows.
+// The list that the list text gives, as the window's list edit reads it back
+// (the field's list while the text is still its display form), in the form
+// the field shows; it becomes the field's list.
 int tovrik_list_display()
 {
-    return setOutput(makeListDisplay(normalizeCharList(bridge.fields[ListTextField])));
+    bridge.list = listFromDisplay(bridge.fields[ListTextField], bridge.list);
+    return setOutput(makeListDisplay(bridge.list));
 }
 
 // Makes the sixteen passwords from the inputs; 1 when done, 0 when the
@@ -120,7 +127,7 @@ int tovrik_generate(int stringSeedMode, int complexity, int length)
     request.seedText = bridge.fields[SeedTextField];
     request.seedNumbers = bridge.seedNumbers;
     request.complexity = complexity != 0;
-    request.charList = normalizeCharList(bridge.fields[ListTextField]);
+    request.charList = listFromDisplay(bridge.fields[ListTextField], bridge.list);
     request.length = length;
     std::optional<Passwords> passwords = GeneratePasswords(request);
     if (!passwords) {

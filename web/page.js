@@ -152,6 +152,13 @@
     return readOutput(engine.tovrik_list_display());
   }
 
+  // The list field's text as the window's list edit holds it: a text area
+  // gives its line breaks as LF, the edit as CR LF, and each of CR and LF
+  // counts towards the list's first 200 characters.
+  function listFieldText() {
+    return $('char-list').value.replace(/\r?\n/g, '\r\n');
+  }
+
   // ---- checks, as the command-line tool makes them -------------------------
 
   // A whole decimal number up to max, or null.
@@ -193,7 +200,7 @@
     setFieldError([lengthInput], $('length-error'), lengthError);
 
     const listInput = $('char-list');
-    listInput.value = listDisplay(listInput.value);
+    listInput.value = listDisplay(listFieldText());
     let listError = '';
     if (listInput.value.replace(/[\r\n]/g, '') === '') {
       listError = t('文字リストが空のため、パスワードを生成できません。文字リストに文字を入力してください。');
@@ -237,7 +244,7 @@
       seedText: $('seed-text').value,
       seedNumbers: numbers,
       complexity: $('complexity').checked,
-      charList: listInput.value,
+      charList: listFieldText(),
       length,
     };
   }
@@ -347,7 +354,7 @@
     $('owner-key').type = $('show-key').checked ? 'text' : 'password';
   });
   $('char-list').addEventListener('change', () => {
-    if (engine) $('char-list').value = listDisplay($('char-list').value);
+    if (engine) $('char-list').value = listDisplay(listFieldText());
   });
   // As the window's spread button: a new count generates again.
   $('spread').addEventListener('change', () => {

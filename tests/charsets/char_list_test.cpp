@@ -53,22 +53,47 @@ TEST(NormalizeCharList, KeepsOnlyTheFirstTwoHundredCharacters)
     EXPECT_EQ(normalizeCharList(text), u"az");
 }
 
-TEST(NormalizeCharList, LineBreaksDoNotCountTowardsTheLimit)
+// A list of n distinct characters, normalised.
+std::u16string longList(std::size_t n)
 {
-    // The longest list there is: 200 distinct characters.
     std::u16string distinct;
-    for (char16_t unit = 0x20; distinct.size() < MaxCharListInput; ++unit)
+    for (char16_t unit = 0x20; distinct.size() < n; ++unit)
         distinct.push_back(unit);
-    const std::u16string list = normalizeCharList(distinct);
-    ASSERT_EQ(list.size(), MaxCharListInput);
+    return normalizeCharList(distinct);
+}
 
-    // Its display form holds 202 characters and reads back whole.
-    EXPECT_EQ(normalizeCharList(makeListDisplay(list)), list);
-    std::u16string broken;
-    for (char16_t unit : distinct)
-        broken += std::u16string{u'\r', unit, u'\n'};
-    EXPECT_EQ(normalizeCharList(broken), list);
-    EXPECT_EQ(normalizeCharList(broken + u"\x01"), list); // the 201st is dropped
+TEST(NormalizeCharList, LineBreaksCountTowardsTheLimit)
+{
+    std::u16string pairs;
+    for (int i = 0; i < 80; ++i)
+        pairs += u"a\r\n";
+    EXPECT_EQ(normalizeCharList(pairs + u"b"), u"a"); // "b" is the 241st
+    EXPECT_EQ(normalizeCharList(pairs.substr(0, 199) + u"b"), u"ab");
+    EXPECT_EQ(normalizeCharList(pairs.substr(0, 200) + u"b"), u"a");
+
+    // A display form longer than 200 characters loses the end of its list.
+    const std::u16string list = longList(MaxCharListInput);
+    ASSERT_EQ(list.size(), MaxCharListInput);
+    EXPECT_EQ(normalizeCharList(makeListDisplay(list)), list.substr(0, 198));
+    const std::u16string list198 = longList(198);
+    EXPECT_EQ(normalizeCharList(makeListDisplay(list198)), list198);
+}
+
+TEST(ListFromDisplay, AnUnchangedDisplayKeepsItsListAndAnyOtherTextIsNormalised)
+{
+    for (std::size_t n :
+         {std::size_t{0}, std::size_t{3}, std::size_t{198}, std::size_t{199}, MaxCharListInput}) {
+        SCOPED_TRACE(n);
+        const std::u16string list = longList(n);
+        const std::u16string display = makeListDisplay(list);
+        EXPECT_EQ(listFromDisplay(display, list), list);
+        // Edited, however little, the text is a new list like any other.
+        for (const std::u16string& edited :
+             {display + u"\x01", u"\r\n" + display, display.substr(0, display.size() - 1), list}) {
+            EXPECT_EQ(listFromDisplay(edited, list), normalizeCharList(edited));
+        }
+    }
+    EXPECT_EQ(listFromDisplay(u"cba\r\n", u"xyz"), u"abc");
 }
 
 TEST(MakeListDisplay, BreaksAfterSixtyCharacters)

@@ -88,6 +88,12 @@ TEST(TovrikGen, OptionsReachTheEngine)
         std::vector<std::string> args;
         std::string first;
     };
+    // CR and LF count towards a list's 200 characters: here the "b" is the
+    // 241st, and the list is "a".
+    std::string pairsThenB;
+    for (int i = 0; i < 80; ++i)
+        pairsThenB += "a\r\n";
+    pairsThenB += "b";
     // Passwords from reference_generate.py for the same inputs.
     const Case cases[] = {
         {{"--owner-name", "山田", "--owner-key", "key!", "--seed", "mail", "--complex", "--length",
@@ -99,6 +105,7 @@ TEST(TovrikGen, OptionsReachTheEngine)
          "%3eJnDYP!yg1<ZHP"},
         {{"--owner-name", "", "--seed", "", "--list", "cbaabc", "--length", "5"}, "ccbbb"},
         {{"--numbers", "1-2-3-4-5-6-7", "--complex", "--length", "4"}, "1r@M"},
+        {{"--owner-key", "k", "--list", pairsThenB, "--length", "8"}, "aaaaaaaa"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = c.args;

@@ -90,6 +90,11 @@ struct LoadCase {
 
 std::vector<LoadCase> loadCases()
 {
+    // A hand-edited list whose line breaks push its "b" to the 241st place.
+    std::u16string pairsThenB;
+    for (int i = 0; i < 80; ++i)
+        pairsThenB += u"a\r\n";
+    pairsThenB += u"b";
     return {
         {"empty store",
          {},
@@ -152,6 +157,9 @@ std::vector<LoadCase> loadCases()
          {.setNames = names({u"default"}),
           .setLists = std::vector<std::u16string>{u"xyz"},
           .currentList = u"xyz"}},
+        {"line breaks count towards a list's 200 characters",
+         {{u"moji list", pairsThenB}, {u"mojisetmax", 1}, {u"MS01", pairsThenB}},
+         {.setLists = std::vector<std::u16string>{u"a"}, .currentList = u"a"}},
         {"negative count means no table",
          with({{u"mojisetmax", -2}, {u"moji list", u"q"}}, setPairs(3)),
          {.setNames = names({u"default"}), .currentSet = 0, .currentList = u"q"}},

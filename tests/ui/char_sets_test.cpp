@@ -323,6 +323,74 @@ TEST_F(CharSetTest, AnInPlaceCommitReadsBackExactlyWhatTheEditHolds)
     EXPECT_EQ(d.model().currentList, u" ab");
 }
 
+// The longest lists: their display form, with its CR LF, holds more than
+// the 200 characters a list is made from, yet an edit opened and left as it
+// was keeps them whole.
+TEST_F(CharSetTest, AnUneditedInPlaceEditKeepsALongListWhole)
+{
+    // Every unit a list may hold, controls, no-break space and high bytes
+    // included: 251 of them, in list order.
+    std::u16string every;
+    for (unsigned i = 0; i < 256; ++i) {
+        const auto unit = static_cast<char16_t>((i + 0x80u) & 0xFFu);
+        if (std::u16string_view(u"\0\a\b\n\r", 5).find(unit) == std::u16string_view::npos)
+            every.push_back(unit);
+    }
+    const std::u16string lists[] = {every.substr(every.size() - 200), every.substr(0, 199)};
+    storeSets({u"default", u"long"});
+    store.writeText(u"MS01", lists[0]);
+    store.writeText(u"MS02", lists[1]);
+    CVeldraDlg& d = start();
+    const Controls ui(d);
+    for (int set : {0, 1}) {
+        const std::u16string& list = lists[set];
+        SCOPED_TRACE(list.size());
+        select(set);
+        ASSERT_EQ(d.model().currentList, list);
+        doubleClickAt(d, QPoint(60, 80));
+        ASSERT_TRUE(d.model().listEditing);
+        clickAt(d, QPoint(5, 5));
+        EXPECT_EQ(d.model().currentList, list);
+        EXPECT_EQ(d.model().sets.setLists[static_cast<std::size_t>(set)], list);
+        EXPECT_EQ(d.model().listDisplay, makeListDisplay(list));
+    }
+    QTest::mouseClick(ui.spreadButton, Qt::LeftButton);
+    EXPECT_EQ(text(u"MS01"), lists[0]);
+    EXPECT_EQ(text(u"MS02"), lists[1]);
+}
+
+// A line break, pasted as CR LF or as LF alone, is held by the edit as CR LF
+// and counts as two of a list's 200 characters, in the in-place edit and in
+// the add dialog alike.
+TEST_F(CharSetTest, PastedLineBreaksCountTowardsTheTwoHundredCharacters)
+{
+    const auto repeat = [](QString unit, int times) { return unit.repeated(times); };
+    const std::pair<QString, std::u16string> pasted[] = {
+        {repeat(QStringLiteral("a\r\n"), 80) + QStringLiteral("b"), u"a"},
+        {repeat(QStringLiteral("a\n"), 80) + QStringLiteral("b"), u"a"},
+        {repeat(QStringLiteral("a\n"), 66) + QStringLiteral("b"), u"ab"}, // "b" is the 199th
+    };
+    CVeldraDlg& d = start();
+    const Controls ui(d);
+    for (const auto& [paste, list] : pasted) {
+        SCOPED_TRACE(paste.size());
+        doubleClickAt(d, QPoint(60, 80));
+        ASSERT_TRUE(d.model().listEditing);
+        ui.listEdit->selectAll();
+        ui.listEdit->insertPlainText(paste); // as a paste inserts it
+        clickAt(d, QPoint(5, 5));
+        EXPECT_EQ(d.model().currentList, list);
+
+        chooseAdd({[&paste](DLGaddset& add) {
+            add.listEdit->selectAll();
+            add.listEdit->insertPlainText(paste);
+            add.accept();
+        }});
+        EXPECT_EQ(d.model().currentList, list);
+        EXPECT_EQ(d.model().sets.setLists.back(), list);
+    }
+}
+
 TEST_F(CharSetTest, TabCommitsAndEnterGeneratesFromTheOldList)
 {
     CVeldraDlg& d = start();

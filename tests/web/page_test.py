@@ -152,6 +152,17 @@ class Page:
         return self.d.execute_async_script(
             "navigator.clipboard.readText().then(arguments[0], e => arguments[0]('ERR ' + e))")
 
+    def paste(self, id_, text):
+        """Replaces a field's text by a paste of text from the clipboard."""
+        written = self.d.execute_async_script(
+            "navigator.clipboard.writeText(arguments[0]).then(() => arguments[1](''),"
+            " e => arguments[1]('ERR ' + e))", text)
+        check(written == "", f"clipboard write: {written}")
+        field = self.el(id_)
+        field.click()
+        field.send_keys(Keys.CONTROL, "a")
+        field.send_keys(Keys.CONTROL, "v")
+
 
 def check(condition, what):
     if not condition:
@@ -197,6 +208,31 @@ def test_list_is_normalised_as_the_window_does(driver):
     page.type("char-list", "zzyx\nab b a")
     page.el("length").click()  # leaving the list commits it
     check(page.el("char-list").get_attribute("value") == " abxyz\n", "list normalised on leaving")
+
+    # Each line break counts as the window's CR LF towards the list's first
+    # 200 characters: after eighty lines the "b" is the 241st.
+    for breaks in ("\r\n", "\n"):
+        page.paste("char-list", ("a" + breaks) * 80 + "b")
+        page.el("length").click()
+        check(page.el("char-list").get_attribute("value") == "a\n",
+              f"pasted lines with {breaks!r} count as CR LF")
+
+    # The longest list, 200 characters, is longer than that in its two-line
+    # form, yet stays whole while the field holds that form unchanged.
+    longest = "".join(map(chr, [*range(0x21, 0x7F), *range(0xA1, 0x100), *range(0x180, 0x18B)]))
+    page.paste("char-list", longest)
+    page.el("length").click()
+    shown = page.el("char-list").get_attribute("value")
+    listed = shown.replace("\n", "")
+    check(len(listed) == 200 and shown == listed[:60] + "\n" + listed[60:],
+          f"the longest list in its two-line form: {shown!r}")
+    page.el("char-list").click()
+    page.el("char-list").send_keys(Keys.END)
+    page.el("length").click()
+    page.el("generate").click()
+    check(page.el("char-list").get_attribute("value") == shown, "the longest list is kept")
+    case = dict(char_list=listed)
+    check(page.shown_passwords() == expected_passwords(case), "passwords from all 200")
 
 
 def test_report_and_copy_buttons(driver):
