@@ -31,6 +31,8 @@ groups[windows]="g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x
 # scripts/wayland-tests.sh: the window on a headless Weston, Qt's Wayland
 # plugin, the Weston headers for the test seat module, and wl-paste.
 groups[wayland]="weston libweston-10-dev qt6-wayland wl-clipboard"
+# scripts/reproducible.sh: diffoscope shows what differs between two builds.
+groups[reproducible]="diffoscope-minimal"
 # The libFuzzer targets: clang 14 and its fuzzer and sanitizer runtimes.
 groups[fuzz]="clang-14 libclang-rt-14-dev"
 
