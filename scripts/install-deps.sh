@@ -23,11 +23,13 @@ groups[web]="cmake emscripten python3 chromium chromium-driver python3-selenium"
 groups[screenreader]="python3-pyatspi at-spi2-core dbus-daemon xvfb xauth xdotool"
 # The Windows build: MinGW-w64, the host Qt tools of the same version as the
 # Qt built for Windows, the tools that build Qt's source package, Wine to run
-# the tests, NSIS for the installer and 7-Zip to open it, zip, the icon
-# renderers, and the tools that drive the window and the console under Wine.
+# the tests, wixl for the installer, msitools and olefile to read it and set
+# its build time and package code, YAML for the winget manifest's check, zip,
+# the icon renderers, and the tools that drive the window and the console
+# under Wine.
 groups[windows]="g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 librsvg2-bin imagemagick xdotool python3
   cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools
-  googletest wine wine64 nsis p7zip-full zip unzip xvfb xauth xclip tmux fonts-ipafont-gothic qt6-translations-l10n"
+  googletest wine wine64 wixl msitools python3-olefile python3-yaml zip unzip xvfb xauth xclip tmux fonts-ipafont-gothic qt6-translations-l10n"
 # scripts/wayland-tests.sh: the window on a headless Weston, Qt's Wayland
 # plugin, the Weston headers for the test seat module, and wl-paste.
 groups[wayland]="weston libweston-10-dev qt6-wayland wl-clipboard"
