@@ -30,6 +30,8 @@ fi
 dir=${1:-build-package}
 
 scripts/install-deps.sh build package
+# The modes of the package's folders and of its members follow the umask.
+umask 022
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DTOVRIK_WERROR="${TOVRIK_WERROR:-OFF}" \
   -DTOVRIK_TESTS=OFF -DTOVRIK_BENCH=OFF >/dev/null
