@@ -50,11 +50,14 @@ def contents(root):
 
 def drive_entries():
     """Every file and folder of the Wine drive, but the temporary folders
-    (the window's lock lives there while it runs) and Wine's cache of device
-    descriptions, which it writes when it likes."""
+    (the window's lock lives there while it runs), Wine's cache of device
+    descriptions, which it writes when it likes, and the folder of Windows
+    Installer's own, which its first run makes (what it keeps there does
+    count)."""
     entries = {path.relative_to(drive_c).as_posix() for path in drive_c.rglob("*")}
     return {entry for entry in entries
-            if "/Temp/" not in f"/{entry}/" and not entry.startswith("windows/inf/")}
+            if "/Temp/" not in f"/{entry}/" and not entry.startswith("windows/inf/")
+            and entry != "windows/Installer"}
 
 
 def registry_entries(key):
