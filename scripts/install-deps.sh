@@ -23,12 +23,14 @@ groups[web]="cmake emscripten python3 chromium chromium-driver python3-selenium"
 groups[screenreader]="python3-pyatspi at-spi2-core dbus-daemon xvfb xauth xdotool"
 # The Windows build: MinGW-w64, the host Qt tools of the same version as the
 # Qt built for Windows, the tools that build Qt's source package, Wine to run
-# the tests, NSIS for the installer and 7-Zip to open it, zip, the icon
-# renderers, the tools that drive the window and the console under Wine, and
-# the Japanese and English locales that Wine takes a user's language from.
+# the tests, wixl for the installer, msitools and olefile to read it and set
+# its build time and package code, YAML for the winget manifest's check, zip,
+# the icon renderers, the tools that drive the window and the console under
+# Wine, and the Japanese and English locales that Wine takes a user's
+# language from.
 groups[windows]="g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 librsvg2-bin imagemagick xdotool python3
   cmake ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-l10n-tools
-  googletest wine wine64 nsis p7zip-full zip unzip xvfb xauth xclip tmux fonts-ipafont-gothic qt6-translations-l10n
+  googletest wine wine64 wixl msitools python3-olefile python3-yaml zip unzip xvfb xauth xclip tmux fonts-ipafont-gothic qt6-translations-l10n
   locales-all"
 # scripts/wayland-tests.sh: the window on a headless Weston, Qt's Wayland
 # plugin, the Weston headers for the test seat module, and wl-paste.
@@ -37,6 +39,8 @@ groups[wayland]="weston libweston-10-dev qt6-wayland wl-clipboard"
 # compositors, each headless with a session bus of its own, and mutter's
 # remote desktop service driven from Python.
 groups[desktops]="mutter kwin-wayland dbus-daemon python3-gi"
+# scripts/reproducible.sh: diffoscope shows what differs between two builds.
+groups[reproducible]="diffoscope-minimal"
 # The libFuzzer targets: clang 14 and its fuzzer and sanitizer runtimes.
 groups[fuzz]="clang-14 libclang-rt-14-dev"
 

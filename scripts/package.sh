@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian package: installs what is missing, builds in Release in
-# build-package/, runs cpack and checks the result with lintian. The last
-# line printed is the package's path.
+# build-package/ (or BUILD_DIR), runs cpack, writes SHA256SUMS beside the
+# package and checks it with lintian (not with --no-lintian). The last line
+# printed is the package's path. Two builds of one commit give the same
+# bytes (scripts/reproducible.sh checks it).
+# Usage: package.sh [--no-lintian] [BUILD_DIR]
 #
 # lintian must report no error and no warning. What it still reports, at
 # the "info" level, is left on purpose:
@@ -19,18 +22,30 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh build package
+lintian=true
+if [ "${1:-}" = --no-lintian ]; then
+  lintian=false
+  shift
+fi
+dir=${1:-build-package}
 
-dir=build-package
+scripts/install-deps.sh build package
+# The modes of the package's folders and of its members follow the umask.
+umask 022
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DTOVRIK_WERROR="${TOVRIK_WERROR:-OFF}" \
   -DTOVRIK_TESTS=OFF -DTOVRIK_BENCH=OFF >/dev/null
 cmake --build "$dir" >&2
 rm -f "$dir"/tovrik_*.deb
-(cd "$dir" && cpack -G DEB) >&2
+# The time that the package gives its files; the build itself takes none.
+epoch=$(scripts/source-date-epoch.sh)
+(cd "$dir" && SOURCE_DATE_EPOCH=$epoch cpack -G DEB) >&2
 deb=$(ls "$dir"/tovrik_*.deb)
+(cd "$dir" && sha256sum "$(basename "$deb")" >SHA256SUMS)
 
 # lintian remarks when it runs as root, as CI does.
-lintian --fail-on error,warning "$deb" 2>&1 | { grep -v 'running with root privileges' || true; } >&2
+if $lintian; then
+  lintian --fail-on error,warning "$deb" 2>&1 | { grep -v 'running with root privileges' || true; } >&2
+fi
 
 realpath "$deb"

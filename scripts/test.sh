@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, then builds and runs every
 # test: a normal build, its window tests once more on Wayland, one build
-# under AddressSanitizer and UBSan, the package, the web page, the
-# benchmarks, the hardening, the fuzz targets, and the Windows build under
-# Wine; CI runs this. With --quick,
+# under AddressSanitizer and UBSan, the package (and its second build, which
+# must give the same bytes), the web page, the benchmarks, the hardening,
+# the fuzz targets, and the Windows build under Wine; CI runs this. With --quick,
 # only the normal build and its tests, for daily work.
 # Usage: test.sh [--quick]
 set -euo pipefail
@@ -44,6 +44,9 @@ UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 echo "== Debian package: build, validate, install and remove"
 scripts/check-package.sh
 
+echo "== Debian package: built again from a copy in another folder, the same bytes"
+scripts/reproducible.sh deb
+
 echo "== offline web page in headless Chromium"
 scripts/web-test.sh build
 
@@ -56,5 +59,5 @@ scripts/check-hardening.sh build
 echo "== fuzz targets, briefly"
 scripts/fuzz.sh 10
 
-echo "== the Windows build, its tests under Wine, the zip and the installer"
+echo "== the Windows build, its tests under Wine, the zip and the installer installed"
 scripts/windows.sh

@@ -5,11 +5,13 @@
 #include "cli/common/console.h"
 #include "cli/tovrik-settings/settings_command.h"
 #include "platform/core_dumps.h"
+#include "platform/library_search.h"
 #include "settings/program_names.h"
 #include "text/qt_text.h"
 
 int main(int argc, char** argv)
 {
+    restrictLibrarySearch();
     disableCoreDumps();
     const Console console = openConsole(argc, argv);
     // Names this process in the lock file that it takes while it writes.

@@ -17,20 +17,11 @@ import tempfile
 import time
 import zipfile
 
+from windows_support import KEY, check, check_passwords, finish, linux, wine
+
 zip_path, linux_build = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 linux_gen = os.path.join(linux_build, "cli", "tovrik-gen")
 linux_settings = os.path.join(linux_build, "cli", "tovrik-settings")
-KEY = r"HKEY_CURRENT_USER\Software\Ostrel Applications\tovrik\setting102"
-failures = []
-
-
-def check(name, condition, detail=""):
-    if not condition:
-        failures.append(f"{name}: {detail}"[:2000])
-
-
-def wine(args, **kwargs):
-    return subprocess.run(["wine"] + args, capture_output=True, timeout=120, **kwargs)
 
 
 def in_language(lang):
@@ -43,11 +34,6 @@ def in_language(lang):
 def window_title(window_id):
     return subprocess.run(["xdotool", "getwindowname", window_id or "0"], capture_output=True,
                           text=True).stdout.strip()
-
-
-def linux(program, args, config, **kwargs):
-    env = dict(os.environ, XDG_CONFIG_HOME=config, LC_ALL="C.UTF-8")
-    return subprocess.run([program] + args, capture_output=True, env=env, timeout=30, **kwargs)
 
 
 def exported_values(path):
@@ -127,24 +113,7 @@ with tempfile.TemporaryDirectory() as top:
     os.mkdir(empty_config)
 
     # 1. The same passwords as the Linux build, Japanese arguments included.
-    cases = [
-        ["--seed", "TANE"],
-        ["--seed", "日本語のたね", "--owner-name", "山田太郎", "--owner-key", "鍵🔑"],
-        ["--numbers", "1-2-3-4-5-6-99999", "--complex", "--length", "20"],
-        ["--numbers", "0-0-0-0-0-0-0", "--length", "4"],
-        ["--list", "!#$%&()*+-/=?@[]^_{|}~abcXYZ123", "--complex", "--spread", "4"],
-        ["--list", "あいうえおカキクケコ漢字", "--seed", "@String(x)", "--length", "32"],
-        ["--owner-name", "@ByteArray(a)", "--seed", "", "--spread", "2"],
-    ]
-    for args in cases:
-        windows = wine([exe["tovrik-gen"], "--no-store"] + args)
-        expected = linux(linux_gen, ["--no-store"] + args, empty_config)
-        check(f"tovrik-gen.exe {args}",
-              windows.returncode == expected.returncode and windows.stdout == expected.stdout,
-              f"{windows.returncode} {windows.stdout[:300]!r} {windows.stderr[:300]!r} "
-              f"vs {expected.stdout[:300]!r}")
-    golden = wine([exe["tovrik-gen"], "--no-store", "--seed", "TANE"]).stdout.decode().split("\n")
-    check("golden passwords", golden[0] == "rGhrZfcW(." and golden[15] == "$9!EE7tD*+", golden)
+    check_passwords("the zip's tovrik-gen.exe", exe["tovrik-gen"], linux_gen, empty_config)
 
     # 2. The window on the Windows program's key. Texts that begin with "@"
     # stay as they are; a REG_SZ length reads as the default and is
@@ -322,7 +291,4 @@ with tempfile.TemporaryDirectory() as top:
     check("--version to a pipe", result.returncode == 0 and b"\r" not in result.stdout,
           result.stdout)
 
-for failure in failures:
-    print("FAIL:", failure)
-print(f"windows_zip_test: {len(failures)} failures")
-sys.exit(1 if failures else 0)
+finish("windows_zip_test")
