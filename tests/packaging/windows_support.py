@@ -4,6 +4,7 @@ programs against those of the Linux build in the same run."""
 import os
 import subprocess
 import sys
+import tempfile
 import time
 
 KEY = r"HKEY_CURRENT_USER\Software\Ostrel Applications\tovrik\setting102"
@@ -23,7 +24,15 @@ def finish(test):
 
 
 def wine(args, **kwargs):
-    return subprocess.run(["wine"] + args, capture_output=True, timeout=120, **kwargs)
+    """Runs a Wine program and returns what it wrote. Its output goes to
+    files, not pipes: Wine's services that the program starts (rpcss,
+    explorer) inherit its handles and outlive it, and a pipe they hold
+    never ends."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        done = subprocess.run(["wine"] + args, stdout=out, stderr=err, timeout=120, **kwargs)
+        out.seek(0)
+        err.seek(0)
+        return subprocess.CompletedProcess(done.args, done.returncode, out.read(), err.read())
 
 
 def linux(program, args, config, **kwargs):

@@ -3,15 +3,19 @@
 // texts that fit the fixed layout in both, and the same data whatever the
 // language.
 #include <QAccessible>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QStyleOptionButton>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "tests/ui/window_fixture.h"
 #include "ui/about_dlg.h"
 #include "ui/add_set_dlg.h"
+#include "ui/dialog_units.h"
 #include "ui/qt_translation.h"
 
 namespace {
@@ -157,9 +161,10 @@ TEST_F(WindowTest, TheEnglishWindowItsDialogsAndMessagesHoldNoJapanese)
     ui.seedNumberEdits[0]->setText(QStringLiteral("100000"));
     ui.seedNumberEdits[0]->setText(QStringLiteral("1"));
     ui.deleteButton->click();
+    // A double-click opens the list: unlike F2, it needs no active window,
+    // which Wine's offscreen platform does not give back after a dialog.
     QApplication::setActiveWindow(&d); // back from the add dialog
-    focusTo(ui.lengthEdit);
-    QTest::keyClick(ui.lengthEdit, Qt::Key_F2);
+    doubleClickAt(d, ui.listEdit->geometry().center());
     ui.listEdit->clear();
     QTest::keyClick(ui.listEdit, Qt::Key_Tab);
     ui.generateButton->click();
@@ -269,6 +274,14 @@ class FitTest : public WindowTest, public testing::WithParamInterface<UiLanguage
 
 TEST_P(FitTest, EveryTextFitsItsControlAtTheLayoutsFont)
 {
+    // Widths mean something only in a face the layout asks for; a platform
+    // without any of them (Wine's offscreen platform has no fonts at all)
+    // measures placeholder glyphs.
+    const QStringList faces = templateFont(QStringLiteral("MS UI Gothic"), 9).families();
+    const QStringList present = QFontDatabase::families();
+    if (std::none_of(faces.begin(), faces.end(),
+                     [&](const QString& face) { return present.contains(face); }))
+        GTEST_SKIP() << "none of the layout's faces is installed";
     const UiTranslation translation(GetParam(), testFolders());
     ASSERT_EQ(translation.language(), GetParam());
     store.writeInt(u"spread", 4); // every result box shown

@@ -16,7 +16,7 @@ store="$XDG_CONFIG_HOME/$store_in_config"
 store_dir=$(dirname "$store")
 
 # Evdev key and button codes.
-ESC=1 TAB=15 ENTER=28 LEFTSHIFT=42 F10=68 END=107 MENU=127 T=20 E=18 S=31
+ESC=1 TAB=15 ENTER=28 LEFTSHIFT=42 F10=68 DOWN=108 END=107 MENU=127 T=20 E=18 S=31
 LEFT=272 RIGHT=273
 # Qt draws the title bar itself on Weston: the window's content starts 3
 # pixels right of and 30 below the top left corner of its surface.
@@ -324,10 +324,13 @@ done
 # The about box, from the window menu. A click on the window first: the
 # pointer's entering it again after the last click would give Qt a serial
 # that is not one of a key or a button, for which Weston opens no popup.
+# The menu by a right click: its keys are tried above, and right after the
+# window comes back from maximised, Qt on Weston now and then lets them
+# open nothing (about one run in five, more on a busy machine).
 focused_main || true
-click $LEFT $SURFACE_X $SURFACE_Y
-press_until_popup $LEFTSHIFT $F10
-wait_windows '^xdg_popup' || fail "Shift+F10 opens no menu"
+click $RIGHT $SURFACE_X $SURFACE_Y
+wait_windows '^xdg_popup' || fail "a right click opens no menu"
+tap $DOWN
 hold $ENTER
 if wait_windows $'^xdg_toplevel\tトヴリクのバージョン情報\t.*\t1$'; then
   maximise '^トヴリクのバージョン情報'
