@@ -205,10 +205,10 @@ ExitStatus runGen(const std::vector<std::string>& args, std::ostream& out, std::
         if (parser.isSet(askOwnerKey)) {
             if (!env.secretInput)
                 throw CommandFailure{"there is no input to read the owner key from"};
-            auto key = readOwnerKey(*env.secretInput, false);
-            if (const auto* error = std::get_if<SecretError>(&key))
-                throw CommandFailure{error->message};
-            request.ownerKey = std::move(std::get<std::u16string>(key));
+            Result<std::u16string> key = readOwnerKey(*env.secretInput, false);
+            if (!key)
+                throw CommandFailure{key.error().message};
+            request.ownerKey = std::move(key.value());
         }
         if (parser.isSet(seed)) {
             request.stringSeedMode = true;

@@ -58,22 +58,22 @@ const std::u16string& Key = SettingsKey;
 // ...\Software\Ostrel Applications\<NAME>\setting102.
 Sections parsed(const std::string& bytes)
 {
-    auto result = parseSettingsExport(bytes);
-    if (const auto* error = std::get_if<RegistryFileError>(&result)) {
-        ADD_FAILURE() << "line " << error->line << ": " << error->message;
+    const Result<RegistryExport> result = parseSettingsExport(bytes);
+    if (!result) {
+        ADD_FAILURE() << "line " << result.error().line << ": " << result.error().message;
         return {};
     }
-    return std::get<RegistryExport>(result).sections;
+    return result->sections;
 }
 
-RegistryFileError refused(const std::string& bytes)
+Error refused(const std::string& bytes)
 {
-    auto result = parseSettingsExport(bytes);
-    if (std::holds_alternative<RegistryExport>(result)) {
+    const Result<RegistryExport> result = parseSettingsExport(bytes);
+    if (result) {
         ADD_FAILURE() << "accepted";
         return {};
     }
-    return std::get<RegistryFileError>(result);
+    return result.error();
 }
 
 std::vector<std::pair<std::u16string, RegistryData>> namesAndData(const RegistrySection& section)
@@ -268,7 +268,7 @@ TEST(RegistryFile, MalformedLinesAreRefusedWithTheirNumber)
          "no key"},
     };
     for (const Case& c : cases) {
-        const RegistryFileError error = refused(unicodeFile(c.lines));
+        const Error error = refused(unicodeFile(c.lines));
         EXPECT_EQ(error.line, c.line) << error.message;
         EXPECT_NE(error.message.find(c.says), std::string::npos) << error.message;
     }
@@ -302,7 +302,7 @@ TEST(RegistryFile, FilesThatAreNoExportAreRefused)
         {"REGEDIT4\r\n" + toUtf8(Key) + "\"a\"=\"M\xC3\xBCller\"\r\n", 3, "as UTF-8 and as CP932"},
     };
     for (const auto& c : cases) {
-        const RegistryFileError error = refused(c.bytes);
+        const Error error = refused(c.bytes);
         EXPECT_EQ(error.line, c.line) << error.message;
         EXPECT_NE(error.message.find(c.says), std::string::npos) << error.message;
     }
@@ -381,14 +381,13 @@ TEST(RegistryFile, FilesBeyondALimitAreRefusedWhereTheyPassIt)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.what << ", " << c.bytes.size() << " bytes");
-        auto result = parseSettingsExport(c.bytes);
+        const Result<RegistryExport> result = parseSettingsExport(c.bytes);
         if (c.says.empty()) {
-            EXPECT_TRUE(std::holds_alternative<RegistryExport>(result))
-                << std::get<RegistryFileError>(result).message;
+            EXPECT_TRUE(result) << result.error().message;
             continue;
         }
-        ASSERT_TRUE(std::holds_alternative<RegistryFileError>(result));
-        const RegistryFileError& error = std::get<RegistryFileError>(result);
+        ASSERT_FALSE(result);
+        const Error& error = result.error();
         EXPECT_EQ(error.line, c.line) << error.message;
         EXPECT_NE(error.message.find(c.says), std::string::npos) << error.message;
     }
@@ -422,10 +421,9 @@ TEST(RegistryFile, FilesWithoutAByteOrderMarkAreReadAsTheirBytesSay)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        auto result = parseSettingsExport(c.bytes);
-        ASSERT_TRUE(std::holds_alternative<RegistryExport>(result))
-            << std::get<RegistryFileError>(result).message;
-        const RegistryExport& file = std::get<RegistryExport>(result);
+        const Result<RegistryExport> result = parseSettingsExport(c.bytes);
+        ASSERT_TRUE(result) << result.error().message;
+        const RegistryExport& file = result.value();
         EXPECT_EQ(file.encoding, c.encoding);
         EXPECT_EQ(file.encodingGuessed, c.guessed);
         ASSERT_EQ(file.sections.size(), 1u);
