@@ -54,11 +54,32 @@ std::string ansiFile(std::u16string_view lines)
 
 const std::u16string& Key = SettingsKey;
 
-// Files are read as settings exports: the sections of the keys
-// ...\Software\Ostrel Applications\<NAME>\setting102.
+// The key that the written files name.
+constexpr std::u16string_view KeyPath =
+    u"HKEY_CURRENT_USER\\Software\\Ostrel Applications\\tovrik\\setting102";
+
+// Files are read as the settings' exports group keys: the sections are the
+// keys ...\Software\Ostrel Applications\<NAME>\setting102, in any case.
+std::optional<std::u16string> settingsSection(std::span<const std::u16string_view> parts)
+{
+    const std::size_t n = parts.size();
+    const auto is = [](std::u16string_view part, std::u16string_view name) {
+        return registryNameKey(part) == registryNameKey(name);
+    };
+    if (n >= 5 && is(parts[n - 4], u"Software") && is(parts[n - 3], u"Ostrel Applications") &&
+        !parts[n - 2].empty() && is(parts[n - 1], u"setting102"))
+        return std::u16string(parts[n - 2]);
+    return std::nullopt;
+}
+
+Result<RegistryExport> parseExport(std::string_view bytes)
+{
+    return parseRegistryExport(bytes, settingsSection);
+}
+
 Sections parsed(const std::string& bytes)
 {
-    const Result<RegistryExport> result = parseSettingsExport(bytes);
+    const Result<RegistryExport> result = parseExport(bytes);
     if (!result) {
         ADD_FAILURE() << "line " << result.error().line << ": " << result.error().message;
         return {};
@@ -68,7 +89,7 @@ Sections parsed(const std::string& bytes)
 
 Error refused(const std::string& bytes)
 {
-    const Result<RegistryExport> result = parseSettingsExport(bytes);
+    const Result<RegistryExport> result = parseExport(bytes);
     if (result) {
         ADD_FAILURE() << "accepted";
         return {};
@@ -223,6 +244,13 @@ TEST(RegistryFile, LinesApplyInOrderAsTheRegistryEditorWould)
         Key + u"[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\tovrik-old\\setting102]\n"));
     ASSERT_EQ(two.size(), 2u);
     EXPECT_EQ(two[1].name, u"tovrik-old");
+
+    // Values of keys that are no section, or a file without a key, leave
+    // none; the caller decides what such a file means.
+    EXPECT_TRUE(parsed(unicodeFile(u"\n[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\Tovrik]\n"
+                                   u"\"a\"=\"b\"\n"))
+                    .empty());
+    EXPECT_TRUE(parsed("Windows Registry Editor Version 5.00\r\n").empty());
 }
 
 TEST(RegistryFile, MalformedLinesAreRefusedWithTheirNumber)
@@ -264,8 +292,6 @@ TEST(RegistryFile, MalformedLinesAreRefusedWithTheirNumber)
         {Key + u"\"a\"=-\n[HKEY_USERS\\S-1\\Software\\Ostrel Applications\\Tovrik\\setting102]\n"
                u"\"A\"=dword:1\n",
          5, "case"},
-        {u"\n[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\Tovrik]\n\"a\"=\"b\"\n", 0,
-         "no key"},
     };
     for (const Case& c : cases) {
         const Error error = refused(unicodeFile(c.lines));
@@ -287,7 +313,6 @@ TEST(RegistryFile, FilesThatAreNoExportAreRefused)
         // Cut inside the last line break, and inside a dword.
         {v5.substr(0, v5.size() - 1), 2, "half a UTF-16 character"},
         {dword.substr(0, dword.size() - 1), 3, "half a UTF-16 character"},
-        {"Windows Registry Editor Version 5.00\r\n", 0, "no key"}, // a header without a key
         {"REGEDIT5\r\n", 1, "not a registry export"},
         {std::string("\xFF\xFE", 2) + std::string("R\0E\0G\0", 6), 1, "not a registry export"},
         {std::string("\x7F"
@@ -381,7 +406,7 @@ TEST(RegistryFile, FilesBeyondALimitAreRefusedWhereTheyPassIt)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.what << ", " << c.bytes.size() << " bytes");
-        const Result<RegistryExport> result = parseSettingsExport(c.bytes);
+        const Result<RegistryExport> result = parseExport(c.bytes);
         if (c.says.empty()) {
             EXPECT_TRUE(result) << result.error().message;
             continue;
@@ -421,7 +446,7 @@ TEST(RegistryFile, FilesWithoutAByteOrderMarkAreReadAsTheirBytesSay)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const Result<RegistryExport> result = parseSettingsExport(c.bytes);
+        const Result<RegistryExport> result = parseExport(c.bytes);
         ASSERT_TRUE(result) << result.error().message;
         const RegistryExport& file = result.value();
         EXPECT_EQ(file.encoding, c.encoding);
@@ -455,7 +480,7 @@ TEST(RegistryFile, WrittenFilesReadBackTheSameValues)
             else
                 values.push_back({name, static_cast<std::int32_t>(random())});
         }
-        const std::string bytes = writeRegistryExport(settingsKeyPath(u"tovrik"), values);
+        const std::string bytes = writeRegistryExport(KeyPath, values);
         ASSERT_TRUE(bytes.ends_with(std::string("\r\0\n\0\r\0\n\0", 8))); // ends with a blank line
         const Sections sections = parsed(bytes);
         ASSERT_EQ(sections.size(), 1u);
@@ -479,7 +504,7 @@ TEST(RegistryFile, WritesWhatTheRegistryEditorWrites)
                                                {u"length", std::int32_t{-5}},
                                                {u"multi", u"a\r\nb"},
                                                {u"skipped", RegistryOtherData{3, 1}}};
-    const std::string bytes = writeRegistryExport(settingsKeyPath(u"tovrik"), values);
+    const std::string bytes = writeRegistryExport(KeyPath, values);
     ASSERT_TRUE(bytes.starts_with("\xFF\xFE"));
     const std::u16string text = unitsFromUtf16Le(std::string_view(bytes).substr(2));
     EXPECT_EQ(text, u"Windows Registry Editor Version 5.00\r\n"
@@ -491,8 +516,8 @@ TEST(RegistryFile, WritesWhatTheRegistryEditorWrites)
                     u"\r\n");
 
     // Long hex data wraps at 80 columns with ",\" and a two-space indent.
-    const std::string wrapped = writeRegistryExport(
-        settingsKeyPath(u"tovrik"), std::vector<RegistryValue>{{u"k", std::u16string(60, u'\n')}});
+    const std::string wrapped =
+        writeRegistryExport(KeyPath, std::vector<RegistryValue>{{u"k", std::u16string(60, u'\n')}});
     const std::u16string wide = unitsFromUtf16Le(std::string_view(wrapped).substr(2));
     std::size_t start = 0;
     int continued = 0;
