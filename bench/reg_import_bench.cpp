@@ -154,12 +154,12 @@ void ReadExport(benchmark::State& state, const std::string& bytes, std::u16strin
     }
     std::size_t values = 0;
     for (auto _ : state) {
-        auto parsed = parseSettingsExport(bytes);
-        auto* file = std::get_if<RegistryExport>(&parsed);
-        if (!file) {
-            state.SkipWithError(std::get<RegistryFileError>(parsed).message.c_str());
+        Result<RegistryExport> parsed = parseSettingsExport(bytes);
+        if (!parsed) {
+            state.SkipWithError(parsed.error().message.c_str());
             return;
         }
+        RegistryExport* file = &parsed.value();
         values = 0;
         for (const RegistrySection& section : file->sections)
             values += section.values.size() + section.deleted.size();
@@ -197,8 +197,8 @@ void RefuseMegabyteOfBackslashes(benchmark::State& state)
 {
     const std::string bytes = backslashesExport();
     for (auto _ : state) {
-        auto parsed = parseSettingsExport(bytes);
-        if (!std::holds_alternative<RegistryFileError>(parsed)) {
+        const Result<RegistryExport> parsed = parseSettingsExport(bytes);
+        if (parsed) {
             state.SkipWithError("the file was read, not refused");
             return;
         }

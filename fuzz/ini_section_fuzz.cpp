@@ -11,9 +11,9 @@ constexpr std::u16string_view Section = u"setting102";
 
 IniValues read(std::string_view bytes)
 {
-    auto values = readIniSection(bytes, Section);
-    FUZZ_CHECK(std::holds_alternative<IniValues>(values));
-    return std::get<IniValues>(std::move(values));
+    Result<IniValues> values = readIniSection(bytes, Section);
+    FUZZ_CHECK(values.ok());
+    return std::move(values).value();
 }
 
 } // namespace
@@ -21,12 +21,12 @@ IniValues read(std::string_view bytes)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    auto parsed = readIniSection(bytes, Section);
-    if (const auto* error = std::get_if<IniFileError>(&parsed)) {
-        FUZZ_CHECK(!error->message.empty() && error->line >= 0);
+    const Result<IniValues> parsed = readIniSection(bytes, Section);
+    if (!parsed) {
+        FUZZ_CHECK(!parsed.error().message.empty() && parsed.error().line >= 0);
         return 0;
     }
-    const IniValues before = std::get<IniValues>(parsed);
+    const IniValues& before = parsed.value();
 
     // Every value read becomes a text: its own reversed, or its form; and
     // one new name, spelt from the input, joins them.

@@ -24,7 +24,7 @@ MemorySettingsStore savedStore()
 // One clear error: a message on one line as the command prints it (the
 // names it quotes from the file shown escaped), and a line number in the
 // file.
-void checkError(const RegistryFileError& error, std::size_t fileSize)
+void checkError(const Error& error, std::size_t fileSize)
 {
     FUZZ_CHECK(!error.message.empty());
     for (char c : messageLine(error.message))
@@ -34,12 +34,12 @@ void checkError(const RegistryFileError& error, std::size_t fileSize)
 
 // The section an import takes: the only one, or the first of several, as
 // --app would name it.
-std::variant<SectionImport, RegistryFileError> chosenSection(std::string_view bytes)
+Result<SectionImport> chosenSection(std::string_view bytes)
 {
-    auto parsed = parseSettingsExport(bytes);
-    if (auto* error = std::get_if<RegistryFileError>(&parsed))
-        return *error;
-    RegistryExport& file = std::get<RegistryExport>(parsed);
+    Result<RegistryExport> parsed = parseSettingsExport(bytes);
+    if (!parsed)
+        return parsed.error();
+    RegistryExport& file = parsed.value();
     // Only a file without a byte order mark has its encoding guessed.
     FUZZ_CHECK(!file.encodingGuessed ||
                !(bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xEF\xBB\xBF")));
@@ -61,12 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static const MemorySettingsStore before = savedStore();
 
-    const auto chosen = chosenSection(bytesOf(data, size));
-    if (const auto* error = std::get_if<RegistryFileError>(&chosen)) {
-        checkError(*error, size);
+    const Result<SectionImport> chosen = chosenSection(bytesOf(data, size));
+    if (!chosen) {
+        checkError(chosen.error(), size);
         return 0;
     }
-    const SectionImport& import = std::get<SectionImport>(chosen);
+    const SectionImport& import = chosen.value();
 
     MemorySettingsStore store = before;
     const DialogModel expected = importedModel(store, import, SeedEntropy{});
@@ -79,9 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Export then import gives the same store.
     const auto again = chosenSection(
         writeRegistryExport(settingsKeyPath(u"tovrik"), registryValues(storedValues(store))));
-    FUZZ_CHECK(std::holds_alternative<SectionImport>(again));
+    FUZZ_CHECK(again.ok());
     MemorySettingsStore roundTrip = before;
-    FUZZ_CHECK(applyImport(roundTrip, std::get<SectionImport>(again), SeedEntropy{}));
+    FUZZ_CHECK(applyImport(roundTrip, again.value(), SeedEntropy{}));
     FUZZ_CHECK(roundTrip.values() == store.values());
     return 0;
 }

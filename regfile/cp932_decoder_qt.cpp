@@ -34,6 +34,6 @@ void Cp932Decoder::renew()
     // character is an error.
     decoder_ = std::make_unique<QStringDecoder>(AnsiCodePage, QStringDecoder::Flag::Stateless);
     if (!decoder_->isValid())
-        throw RegistryFileError{0, "this build of Qt cannot decode CP932 (Shift-JIS); export the "
-                                   "key again in the Unicode format"};
+        throw Error{"this build of Qt cannot decode CP932 (Shift-JIS); export the key again in "
+                    "the Unicode format"};
 }

@@ -11,7 +11,7 @@ namespace {
 
 [[noreturn]] void fail(int line, std::string message)
 {
-    throw RegistryFileError{line, std::move(message)};
+    throw Error{std::move(message), line};
 }
 
 // The line, counted from 1, on which the unit or byte at offset stands.

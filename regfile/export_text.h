@@ -12,8 +12,8 @@
 
 // The text of a registry export file, for the reader in registry_file.cpp:
 // the format its header names, and its bytes decoded in whatever encoding
-// the registry editor, a text editor or iconv left them. Faults are thrown
-// as RegistryFileError.
+// the registry editor, a text editor or iconv left them. A fault is thrown
+// as an Error, which parseRegistryExport returns.
 
 inline constexpr std::u16string_view Version5Header = u"Windows Registry Editor Version 5.00";
 inline constexpr std::u16string_view Regedit4Header = u"REGEDIT4";

@@ -20,9 +20,11 @@ constexpr std::uint32_t RegSz = 1;
 constexpr std::uint32_t RegBinary = 3;
 constexpr std::uint32_t RegDword = 4;
 
+// The reader's nested steps stop at the first fault by throwing it, and
+// parseRegistryExport, which alone catches it, returns it.
 [[noreturn]] void fail(int line, std::string message)
 {
-    throw RegistryFileError{line, std::move(message)};
+    throw Error{std::move(message), line};
 }
 
 bool isBlank(char16_t c)
@@ -621,13 +623,13 @@ const char* registryEncodingName(RegistryFileEncoding encoding)
     return "";
 }
 
-std::variant<RegistryExport, RegistryFileError>
-parseRegistryExport(std::string_view bytes, const RegistrySectionOf& sectionOf)
+Result<RegistryExport> parseRegistryExport(std::string_view bytes,
+                                           const RegistrySectionOf& sectionOf)
 {
     try {
         const ExportText file = decodeExport(bytes);
         return RegistryExport{Parser(file, sectionOf).run(), file.encoding, file.guessed};
-    } catch (const RegistryFileError& error) {
+    } catch (Error& error) {
         return error;
     }
 }

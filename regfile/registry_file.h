@@ -9,6 +9,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/result.h"
+
 // Registry export files (.reg), as the Windows registry editor writes and
 // reads them.
 //
@@ -87,11 +89,6 @@ struct RegistryExport {
     bool encodingGuessed = false;
 };
 
-struct RegistryFileError {
-    int line = 0; // counted from 1; 0 when the fault belongs to the whole file
-    std::string message;
-};
-
 // Key paths and value names as the registry compares them: each UTF-16 unit
 // by its simple upper-case form, so "Length" and "LENGTH" are one name while
 // "\u212Aey" (KELVIN SIGN) and "key" are two.
@@ -118,8 +115,11 @@ std::vector<std::u16string_view> keyPathParts(std::u16string_view path);
 //
 // A text ends at its first NUL, as a program reading the registry sees it;
 // a NUL character in the file's own text is refused.
-std::variant<RegistryExport, RegistryFileError>
-parseRegistryExport(std::string_view bytes, const RegistrySectionOf& sectionOf);
+//
+// An error gives the line (counted from 1) where the file went wrong, or 0
+// when the fault belongs to the whole file.
+Result<RegistryExport> parseRegistryExport(std::string_view bytes,
+                                           const RegistrySectionOf& sectionOf);
 
 // A "Windows Registry Editor Version 5.00" file (UTF-16LE, byte order mark,
 // CR LF) that sets the values in the key of that path, in the order given,

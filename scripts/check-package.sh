@@ -100,17 +100,15 @@ wm_class=$(sed -n 's/^StartupWMClass=//p' "/usr/share/applications/$app_id.deskt
 mkdir -p "$work/config"
 # shellcheck disable=SC2016 # the script expands its variables itself
 XDG_CONFIG_HOME=$work/config WINDOW_FILE=$work/window LANGUAGE=en \
+  WAIT_FOR_WINDOW=$PWD/scripts/wait-for-window.sh \
   xvfb-run -a env -u QT_QPA_PLATFORM bash -ec '
   cd /
   /usr/bin/tovrik &
   app=$!
-  for _ in $(seq 100); do
-    win=$(xdotool search --name "^Tovrik \\(" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
-    sleep 0.1
-  done
+  win=$("$WAIT_FOR_WINDOW" "^Tovrik \\(" 10 "$app" 2>"$WINDOW_FILE")
   { xdotool getwindowname "$win"; xprop -id "$win" WM_CLASS; } >"$WINDOW_FILE"
   kill "$app"
-' 2>/dev/null
+' 2>/dev/null || fail "the installed window: $(cat "$work/window")"
 grep -qF "\"$wm_class\"" "$work/window" || fail "window class $(cat "$work/window"), entry says $wm_class"
 grep -qxF "Tovrik (for ○○)" "$work/window" || fail "the installed window in English: $(cat "$work/window")"
 store=$(XDG_CONFIG_HOME=$work/config /usr/bin/tovrik-settings path)

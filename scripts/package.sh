@@ -32,10 +32,8 @@ dir=${1:-build-package}
 scripts/install-deps.sh build package
 # The modes of the package's folders and of its members follow the umask.
 umask 022
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-  -DTOVRIK_WERROR="${TOVRIK_WERROR:-OFF}" \
-  -DTOVRIK_TESTS=OFF -DTOVRIK_BENCH=OFF >/dev/null
-cmake --build "$dir" >&2
+scripts/build.sh "$dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+  -DTOVRIK_TESTS=OFF -DTOVRIK_BENCH=OFF >&2
 rm -f "$dir"/tovrik_*.deb
 # The time that the package gives its files; the build itself takes none.
 epoch=$(scripts/source-date-epoch.sh)

@@ -22,10 +22,7 @@ XDG_CONFIG_HOME=$config QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
   build/ui/tovrik &
   app=$!
   trap "kill $app $bus 2>/dev/null; wait $app 2>/dev/null || true" EXIT
-  for _ in $(seq 100); do
-    win=$(xdotool search --name "^(トヴリク|Tovrik) \\(" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
-    sleep 0.1
-  done
+  win=$(scripts/wait-for-window.sh "^(トヴリク|Tovrik) \\(" 10 $app)
   /usr/bin/python3 scripts/screen_reader_names.py tovrik
   xdotool windowfocus --sync "$win" key shift+F10
   sleep 0.5

@@ -23,10 +23,7 @@ for shot in ja:docs/window.png en:docs/window-en.png; do
     xvfb-run -a -s "-screen 0 800x600x24" bash -ec '
     build/ui/tovrik &
     app=$!
-    for _ in $(seq 50); do
-      win=$(xdotool search --name "^(トヴリク|Tovrik) \\(" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
-      sleep 0.1
-    done
+    win=$(scripts/wait-for-window.sh "^(トヴリク|Tovrik) \\(" 10 $app)
     sleep 0.5
     xdotool key --window "$win" Return
     sleep 0.5

@@ -18,8 +18,9 @@ esac
 
 scripts/install-deps.sh
 
-find engine charsets settings ui cli tests bench platform fuzz text regfile \
-  -name '*.cpp' -o -name '*.h' | xargs -r clang-format --dry-run -Werror
+# Every C++ file of the repository, new ones not yet added included.
+git ls-files -z --cached --others --exclude-standard '*.cpp' '*.h' |
+  xargs -0 -r clang-format --dry-run -Werror
 
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)

@@ -9,14 +9,12 @@
 #include "settings/program_names.h"
 #include "text/qt_text.h"
 
-std::optional<QString> privateBackupFolder(std::string& error)
+Result<QString> privateBackupFolder()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                            u'/' + toQ(SettingsOrganization);
     if (!QDir().mkpath(folder) ||
-        !QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
-        error = "cannot make the folder " + folder.toStdString() + " private";
-        return std::nullopt;
-    }
+        !QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        return Error{"cannot make the folder " + folder.toStdString() + " private"};
     return folder;
 }

@@ -54,17 +54,15 @@ bool grantUserOnly(const QString& folder)
 
 } // namespace
 
-std::optional<QString> privateBackupFolder(std::string& error)
+Result<QString> privateBackupFolder()
 {
     // The local, not the roaming, application data: backups hold the owner
     // key and should not travel with a profile.
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                            u'/' + toQ(SettingsOrganization);
-    if (!QDir().mkpath(folder) || !grantUserOnly(folder)) {
-        error = QStringLiteral("cannot make the folder %1 readable by you only")
-                    .arg(QDir::toNativeSeparators(folder))
-                    .toStdString();
-        return std::nullopt;
-    }
+    if (!QDir().mkpath(folder) || !grantUserOnly(folder))
+        return Error{QStringLiteral("cannot make the folder %1 readable by you only")
+                         .arg(QDir::toNativeSeparators(folder))
+                         .toStdString()};
     return folder;
 }

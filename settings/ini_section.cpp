@@ -262,7 +262,7 @@ struct ScannedFile {
     bool hasSection = false; // the wanted one
 };
 
-std::variant<ScannedFile, IniFileError> scan(std::string_view data, std::u16string_view section)
+Result<ScannedFile> scan(std::string_view data, std::u16string_view section)
 {
     std::u16string ignored;
     const std::size_t invalid = appendUtf8Units(ignored, data);
@@ -270,9 +270,9 @@ std::variant<ScannedFile, IniFileError> scan(std::string_view data, std::u16stri
         return 1 + static_cast<int>(std::count(data.begin(), data.begin() + at, '\n'));
     };
     if (invalid != std::string_view::npos)
-        return IniFileError{lineAt(invalid), "bytes that are not UTF-8 text"};
+        return Error{"bytes that are not UTF-8 text", lineAt(invalid)};
     if (const std::size_t nul = data.find('\0'); nul != std::string_view::npos)
-        return IniFileError{lineAt(nul), "a NUL byte, which no text file holds"};
+        return Error{"a NUL byte, which no text file holds", lineAt(nul)};
 
     ScannedFile file;
     std::u16string current; // keys before any header belong to the general section
@@ -288,19 +288,20 @@ std::variant<ScannedFile, IniFileError> scan(std::string_view data, std::u16stri
         counted = line.start;
         line.number = number;
         if (openQuote)
-            return IniFileError{number, "a quote that is never closed"};
+            return Error{"a quote that is never closed", number};
         const std::string_view text = line.text(data);
         line.header = text.front() == '[';
         if (line.header) {
             const std::size_t close = text.find(']');
             if (close == std::string_view::npos)
-                return IniFileError{number, "a section header without its closing ']'"};
+                return Error{"a section header without its closing ']'", number};
             const std::string_view name = trimmed(text.substr(1, close - 1));
             current = unescapedName(name);
             file.hasSection = file.hasSection || current == section;
         } else if (line.equals == std::string_view::npos) {
-            return IniFileError{number, "a line that is neither a section header, a value nor a "
-                                        "comment"};
+            return Error{"a line that is neither a section header, a value nor a "
+                         "comment",
+                         number};
         }
         line.section = current;
         file.lines.push_back(line);
@@ -309,7 +310,7 @@ std::variant<ScannedFile, IniFileError> scan(std::string_view data, std::u16stri
         std::string name;
         for (const char16_t c : section)
             appendUtf8(name, c);
-        return IniFileError{0, "it holds no [" + name + "] section"};
+        return Error{"it holds no [" + name + "] section"};
     }
     return file;
 }
@@ -454,14 +455,13 @@ std::string lineOf(std::u16string_view name, std::u16string_view text)
 
 } // namespace
 
-std::variant<IniValues, IniFileError> readIniSection(std::string_view bytes,
-                                                     std::u16string_view section)
+Result<IniValues> readIniSection(std::string_view bytes, std::u16string_view section)
 {
-    auto scanned = scan(bytes, section);
-    if (auto* error = std::get_if<IniFileError>(&scanned))
-        return std::move(*error);
+    Result<ScannedFile> scanned = scan(bytes, section);
+    if (!scanned)
+        return scanned.error();
     IniValues values;
-    for (const Line& line : std::get<ScannedFile>(scanned).lines) {
+    for (const Line& line : scanned->lines) {
         if (line.header || line.section != section)
             continue;
         values[nameOf(bytes, line)] =
@@ -473,10 +473,10 @@ std::variant<IniValues, IniFileError> readIniSection(std::string_view bytes,
 std::string writeIniSection(std::string_view bytes, std::u16string_view section,
                             const std::vector<std::pair<std::u16string, std::u16string>>& texts)
 {
-    auto scanned = scan(bytes, section);
+    Result<ScannedFile> scanned = scan(bytes, section);
     std::vector<Line> lines;
-    if (auto* file = std::get_if<ScannedFile>(&scanned))
-        lines = std::move(file->lines);
+    if (scanned)
+        lines = std::move(scanned->lines);
     else
         bytes = {}; // not to be: the caller checked the file
 

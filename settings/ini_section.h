@@ -8,6 +8,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/result.h"
+
 // One section of an INI file in the form that Qt's QSettings reads and
 // writes (its IniFormat), which the store's file has always had: names
 // spell characters outside [A-Za-z0-9_.-] as %XX or %UXXXX, a value may be
@@ -31,20 +33,13 @@ struct IniValue {
 // The section's values by name; a name set twice has its last value.
 using IniValues = std::map<std::u16string, IniValue, std::less<>>;
 
-// Why a file is not read: a line (counted from 1; 0 for the whole file)
-// and what is wrong there, in English.
-struct IniFileError {
-    int line = 0;
-    std::string message;
-};
-
 // The values of the section of that name. A file is refused when its bytes
 // are not text (not UTF-8, or holding a NUL), when a section header is left
 // open or a quote runs to the end of the file, when a line is neither a
 // header, a value nor a comment, or when it holds anything but comments
-// without the section.
-std::variant<IniValues, IniFileError> readIniSection(std::string_view bytes,
-                                                     std::u16string_view section);
+// without the section: the error gives the line (counted from 1; 0 for the
+// whole file) and what is wrong there.
+Result<IniValues> readIniSection(std::string_view bytes, std::u16string_view section);
 
 // The bytes of the file once each text is set in the section, added at the
 // section's end when the file does not have it yet, and the section added

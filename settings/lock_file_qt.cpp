@@ -5,26 +5,24 @@
 #include <QLockFile>
 #include <QSysInfo>
 
-LockTry tryLockFile(const QString& path)
+Result<LockTry> tryLockFile(const QString& path, const QString& shownPath)
 {
-    LockTry result;
     auto file = std::make_shared<QLockFile>(path);
     // Only a holder that no longer runs makes a lock stale, however long a
     // window has been open.
     file->setStaleLockTime(0);
-    if (file->tryLock(0)) {
-        result.held = file;
-        return result;
-    }
+    if (file->tryLock(0))
+        return LockTry{file, {}};
+    const std::string cannot = "cannot make the lock file " + shownPath.toStdString() + ": ";
     switch (file->error()) {
-    case QLockFile::LockFailedError:
-        result.busy = true;
-        file->getLockInfo(&result.pid, &result.host, &result.holder);
-        if (result.host == QSysInfo::machineHostName())
-            result.host.clear();
-        break;
-    case QLockFile::PermissionError: result.why = QStringLiteral("permission denied"); break;
-    default: result.why = QStringLiteral("the system gave no reason"); break;
+    case QLockFile::LockFailedError: {
+        LockHolder holder;
+        file->getLockInfo(&holder.pid, &holder.host, &holder.program);
+        if (holder.host == QSysInfo::machineHostName())
+            holder.host.clear();
+        return LockTry{nullptr, holder};
     }
-    return result;
+    case QLockFile::PermissionError: return Error{cannot + "permission denied"};
+    default: return Error{cannot + "the system gave no reason"};
+    }
 }

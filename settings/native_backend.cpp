@@ -40,7 +40,10 @@ public:
     QVariant value(const QString& key) const override { return reader_->value(key); }
     void refresh() override { reader_->sync(); }
     bool keep() override { return true; }
-    std::optional<StoreFolder> folder(QString&) const override { return std::nullopt; }
+    Result<std::optional<StoreFolder>> folder() const override
+    {
+        return std::optional<StoreFolder>();
+    }
 
     bool write(const StoredValues& values, bool) override
     {

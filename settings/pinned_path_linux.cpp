@@ -1,6 +1,6 @@
 // The checked folder by its descriptor's name under /proc, which only
 // Linux provides.
-#include "settings/checked_folder_posix.h"
+#include "settings/checked_folder_linux.h"
 
 #include <sys/stat.h>
 

@@ -126,9 +126,9 @@ QString QtSettingsStore::problem() const
     return backend_->problem();
 }
 
-std::optional<StoreFolder> QtSettingsStore::folder(QString& problem) const
+Result<std::optional<StoreFolder>> QtSettingsStore::folder() const
 {
-    return backend_->folder(problem);
+    return backend_->folder();
 }
 
 std::unique_ptr<QtSettingsStore> openWindowStore()

@@ -48,7 +48,7 @@ public:
     QString problem() const;
     // The checked folder of the store file, for files kept beside it; see
     // StoreBackend::folder.
-    std::optional<StoreFolder> folder(QString& problem) const;
+    Result<std::optional<StoreFolder>> folder() const;
 
     // The value of that name as the store holds it, of whatever type (see
     // StoredValues), for a backup.

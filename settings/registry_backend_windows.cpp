@@ -151,7 +151,10 @@ public:
 
     void refresh() override { read(); }
     bool keep() override { return true; }
-    std::optional<StoreFolder> folder(QString&) const override { return std::nullopt; }
+    Result<std::optional<StoreFolder>> folder() const override
+    {
+        return std::optional<StoreFolder>();
+    }
     bool typed() const override { return true; }
 
     bool write(const StoredValues& values, bool replaceUnreadable) override

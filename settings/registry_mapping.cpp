@@ -72,7 +72,7 @@ std::u16string settingsKeyPath(std::u16string_view app)
            std::u16string(app) + u'\\' + std::u16string(SettingsSection);
 }
 
-std::variant<RegistryExport, RegistryFileError> parseSettingsExport(std::string_view bytes)
+Result<RegistryExport> parseSettingsExport(std::string_view bytes)
 {
     const std::u16string software = registryNameKey(u"Software");
     const std::u16string organization = registryNameKey(fromQ(toQ(SettingsOrganization)));
@@ -87,10 +87,10 @@ std::variant<RegistryExport, RegistryFileError> parseSettingsExport(std::string_
             return std::nullopt;
         return std::u16string(parts[n - 2]);
     };
-    auto parsed = parseRegistryExport(bytes, sectionOf);
-    if (const auto* file = std::get_if<RegistryExport>(&parsed); file && file->sections.empty())
-        return RegistryFileError{0, "no key ...\\Software\\" + std::string(SettingsOrganization) +
-                                        "\\<NAME>\\" + toUtf8(SettingsSection) + " in the file"};
+    Result<RegistryExport> parsed = parseRegistryExport(bytes, sectionOf);
+    if (parsed && parsed->sections.empty())
+        return Error{"no key ...\\Software\\" + std::string(SettingsOrganization) + "\\<NAME>\\" +
+                     toUtf8(SettingsSection) + " in the file"};
     return parsed;
 }
 
@@ -106,8 +106,8 @@ std::vector<RegistryValue> registryValues(const std::vector<NamedValue>& values)
     return result;
 }
 
-std::variant<SectionImport, RegistryFileError>
-sectionImport(std::vector<RegistrySection> sections, const std::optional<std::u16string>& app)
+Result<SectionImport> sectionImport(std::vector<RegistrySection> sections,
+                                    const std::optional<std::u16string>& app)
 {
     std::size_t chosen = 0;
     if (app) {
@@ -117,12 +117,12 @@ sectionImport(std::vector<RegistrySection> sections, const std::optional<std::u1
                 return registryNameKey(s.name) == wanted;
             });
         if (found == sections.end())
-            return RegistryFileError{0, "no settings of " + quotedRegistryName(*app) +
-                                            " in the file; it holds those of " + appList(sections)};
+            return Error{"no settings of " + quotedRegistryName(*app) +
+                         " in the file; it holds those of " + appList(sections)};
         chosen = static_cast<std::size_t>(found - sections.begin());
     } else if (sections.size() > 1) {
-        return RegistryFileError{0, "the file holds the settings of several programs (" +
-                                        appList(sections) + "); choose one with --app NAME"};
+        return Error{"the file holds the settings of several programs (" + appList(sections) +
+                     "); choose one with --app NAME"};
     }
 
     RegistrySection& section = sections[chosen];
@@ -139,10 +139,10 @@ sectionImport(std::vector<RegistrySection> sections, const std::optional<std::u1
         else if (!isText && std::holds_alternative<std::int32_t>(value.data))
             import.values[stored->name] = std::get<std::int32_t>(value.data);
         else
-            return RegistryFileError{value.line, "the value " + quotedRegistryName(stored->name) +
-                                                     " is " + typeDescription(value.data) +
-                                                     "; it must be " +
-                                                     (isText ? "a text" : "a dword")};
+            return Error{"the value " + quotedRegistryName(stored->name) + " is " +
+                             typeDescription(value.data) + "; it must be " +
+                             (isText ? "a text" : "a dword"),
+                         value.line};
     }
     for (const std::u16string& name : section.deleted)
         if (const StoredName* stored = storedNameOf(name))

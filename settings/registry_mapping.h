@@ -23,7 +23,7 @@ std::u16string settingsKeyPath(std::u16string_view app);
 // The settings sections of an export file, one for each program named, in
 // the order first named; an error for a damaged file or one without such a
 // key.
-std::variant<RegistryExport, RegistryFileError> parseSettingsExport(std::string_view bytes);
+Result<RegistryExport> parseSettingsExport(std::string_view bytes);
 
 // The values as an export writes them.
 std::vector<RegistryValue> registryValues(const std::vector<NamedValue>& values);
@@ -42,8 +42,8 @@ struct SectionImport {
 // when app is not given, and checks that each value the window stores has
 // the type the window reads it as. Values the window does not store may
 // have any type.
-std::variant<SectionImport, RegistryFileError>
-sectionImport(std::vector<RegistrySection> sections, const std::optional<std::u16string>& app);
+Result<SectionImport> sectionImport(std::vector<RegistrySection> sections,
+                                    const std::optional<std::u16string>& app);
 
 // The model the window would load from the store once the import stood in
 // it, every rule of the load applied.

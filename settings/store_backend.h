@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "base/result.h"
 #include "settings/settings_store.h"
 
 // The folder that holds the store file, checked as for a write, for the
@@ -39,7 +40,7 @@ Q_DECLARE_METATYPE(ForeignValue)
 using StoredValues = std::map<QString, QVariant>;
 
 // Where the per-user store lives on this platform and how a save reaches it.
-// One implementation per platform, chosen in CMake: ini_backend_posix.cpp (an
+// One implementation per platform, chosen in CMake: ini_backend_linux.cpp (an
 // INI file that must be the user's own) on Linux, registry_backend_windows.cpp
 // (the registry, REG_SZ and REG_DWORD) on Windows, native_backend.cpp (the
 // platform's own store through QSettings) elsewhere.
@@ -73,10 +74,10 @@ public:
     // The store already holds every value: only keeps it private (a file
     // readable by others is made owner-only). False when that failed.
     virtual bool keep() = 0;
-    // The store file's folder, made (owner-only) when missing. Nothing
-    // where the store is no file of ours; nothing with the reason in
-    // problem, one line naming the path, when the folder fails the checks.
-    virtual std::optional<StoreFolder> folder(QString& problem) const = 0;
+    // The store file's folder, made (owner-only) when missing; nothing
+    // where the store is no file of ours. An error naming the path when the
+    // folder fails the checks.
+    virtual Result<std::optional<StoreFolder>> folder() const = 0;
 };
 
 std::unique_ptr<StoreBackend> openStoreBackend(const QString& organization,

@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/file_writes.h"
 #include "settings/backup_folder.h"
 #include "settings/ini_section.h"
 #include "settings/program_names.h"
@@ -38,20 +39,18 @@ struct BackupPlace {
     bool isExport = false; // registry exports, not copies of a file
 };
 
-std::optional<BackupPlace> placeOf(const QtSettingsStore& store, std::string& error)
+Result<BackupPlace> placeOf(const QtSettingsStore& store)
 {
-    QString problem;
-    if (const std::optional<StoreFolder> folder = store.folder(problem))
-        return BackupPlace{folder->hold, folder->path, folder->shownPath, folder->fileName + u'.',
-                           FileSuffix,   false};
-    if (!problem.isEmpty()) {
-        error = problem.toStdString();
-        return std::nullopt;
-    }
-    const std::optional<QString> folder = privateBackupFolder(error);
+    const Result<std::optional<StoreFolder>> folder = store.folder();
     if (!folder)
-        return std::nullopt;
-    return BackupPlace{nullptr,    *folder,      QDir::toNativeSeparators(*folder),
+        return folder.error();
+    if (const std::optional<StoreFolder>& beside = folder.value())
+        return BackupPlace{beside->hold, beside->path, beside->shownPath, beside->fileName + u'.',
+                           FileSuffix,   false};
+    const Result<QString> own = privateBackupFolder();
+    if (!own)
+        return own.error();
+    return BackupPlace{nullptr,    own.value(),  QDir::toNativeSeparators(own.value()),
                        ExportStem, ExportSuffix, true};
 }
 
@@ -93,18 +92,15 @@ std::vector<BackupName> backupsIn(const BackupPlace& place)
     return backups;
 }
 
-// The file's bytes; nothing when it cannot be read.
-std::optional<QByteArray> bytesOf(const QString& path, QString* why = nullptr)
+// The file's bytes, or why they cannot be read.
+Result<QByteArray> bytesOf(const QString& path)
 {
     QFile file(path);
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly))
         bytes = file.readAll();
-    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        if (why != nullptr)
-            *why = file.errorString();
-        return std::nullopt;
-    }
+    if (!file.isOpen() || file.error() != QFileDevice::NoError)
+        return Error{file.errorString().toStdString()};
     return bytes;
 }
 
@@ -155,22 +151,19 @@ std::optional<std::u16string> ownerKeyIn(const QByteArray& bytes, bool isExport)
     const std::u16string keyName = settingName(Setting::OwnerKey);
     const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     if (!isExport) {
-        auto read = readIniSection(view, SettingsSection);
-        const auto* values = std::get_if<IniValues>(&read);
-        if (values == nullptr)
+        const Result<IniValues> values = readIniSection(view, SettingsSection);
+        if (!values)
             return std::nullopt;
         const auto found = values->find(keyName);
         if (found == values->end())
             return std::u16string();
         return found->second.text;
     }
-    auto parsed = parseSettingsExport(view);
-    auto* exported = std::get_if<RegistryExport>(&parsed);
-    if (exported == nullptr)
+    Result<RegistryExport> parsed = parseSettingsExport(view);
+    if (!parsed)
         return std::nullopt;
-    auto chosen = sectionImport(std::move(exported->sections), std::nullopt);
-    const auto* import = std::get_if<SectionImport>(&chosen);
-    if (import == nullptr)
+    const Result<SectionImport> import = sectionImport(std::move(parsed->sections), std::nullopt);
+    if (!import)
         return std::nullopt;
     const auto found = import->values.find(keyName);
     if (found == import->values.end() || !found->second)
@@ -180,48 +173,38 @@ std::optional<std::u16string> ownerKeyIn(const QByteArray& bytes, bool isExport)
 
 // Writes bytes to a new owner-only file, the first free name from the
 // number on. The path as the shown folder names it.
-std::optional<QString> writeNewFile(const BackupPlace& place, qint64 number, const QDateTime& now,
-                                    const QByteArray& bytes, std::string& error)
+Result<QString> writeNewBackup(const BackupPlace& place, qint64 number, const QDateTime& now,
+                               const QByteArray& bytes)
 {
     const QString time = now.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
     for (int attempt = 0; attempt < 100; ++attempt, ++number) {
         const QString name = place.stem +
                              QStringLiteral("%1").arg(number, NumberDigits, 10, QLatin1Char('0')) +
                              u'-' + time + place.suffix;
-        const QString path = place.shownFolder + QDir::separator() + name;
-        // NewOnly makes the file with O_EXCL, which fails on any link.
-        QFile copy(place.folder + u'/' + name);
-        if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly,
-                       QFile::ReadOwner | QFile::WriteOwner)) {
-            if (QFileInfo(copy.fileName()).exists() || QFileInfo(copy.fileName()).isSymLink())
-                continue;
-            error = "cannot make the backup " + path.toStdString() + ": " +
-                    copy.errorString().toStdString();
-            return std::nullopt;
-        }
-        const bool written = copy.write(bytes) == bytes.size() && copy.flush();
-        copy.close();
-        if (!written || copy.error() != QFileDevice::NoError) {
-            copy.remove();
-            error = "cannot write the backup " + path.toStdString();
-            return std::nullopt;
-        }
-        return path;
+        const QString path = place.folder + u'/' + name;
+        const Result<void> written =
+            writeNewFile(path, std::string_view(bytes.constData(), bytes.size()));
+        if (written)
+            return place.shownFolder + QDir::separator() + name;
+        // Taken meanwhile, by a file or a link: the next number.
+        if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
+            continue;
+        return Error{"cannot make the backup " +
+                     (place.shownFolder + QDir::separator() + name).toStdString() + ": " +
+                     written.error().message};
     }
-    error = "too many backups named " +
-            (place.shownFolder + QDir::separator() + place.stem).toStdString() + "*" +
-            place.suffix.toStdString();
-    return std::nullopt;
+    return Error{"too many backups named " +
+                 (place.shownFolder + QDir::separator() + place.stem).toStdString() + "*" +
+                 place.suffix.toStdString()};
 }
 
 } // namespace
 
-std::optional<StoreBackup> backupStore(const QtSettingsStore& store, const QDateTime& now,
-                                       std::string& error)
+Result<StoreBackup> backupStore(const QtSettingsStore& store, const QDateTime& now)
 {
-    std::optional<BackupPlace> place = placeOf(store, error);
+    const Result<BackupPlace> place = placeOf(store);
     if (!place)
-        return std::nullopt;
+        return place.error();
     QByteArray bytes;
     if (place->isExport) {
         bytes = exportOf(store);
@@ -232,34 +215,34 @@ std::optional<StoreBackup> backupStore(const QtSettingsStore& store, const QDate
         const QString file = place->stem.chopped(1);
         if (!QFileInfo::exists(place->folder + u'/' + file))
             return StoreBackup{};
-        QString why;
-        const std::optional<QByteArray> read = bytesOf(place->folder + u'/' + file, &why);
-        if (!read) {
-            error = "cannot read " + (place->shownFolder + u'/' + file).toStdString() + ": " +
-                    why.toStdString();
-            return std::nullopt;
-        }
-        bytes = *read;
+        Result<QByteArray> read = bytesOf(place->folder + u'/' + file);
+        if (!read)
+            return Error{"cannot read " + (place->shownFolder + u'/' + file).toStdString() + ": " +
+                         read.error().message};
+        bytes = std::move(read.value());
     }
 
     const std::vector<BackupName> backups = backupsIn(*place);
-    if (!backups.empty() && bytesOf(place->folder + u'/' + backups.front().name) == bytes)
-        return StoreBackup{place->shownFolder + QDir::separator() + backups.front().name, false};
+    if (!backups.empty()) {
+        const Result<QByteArray> newest = bytesOf(place->folder + u'/' + backups.front().name);
+        if (newest && newest.value() == bytes)
+            return StoreBackup{place->shownFolder + QDir::separator() + backups.front().name,
+                               false};
+    }
     qint64 number = 1;
     for (const BackupName& backup : backups)
         number = std::max(number, backup.number + 1);
-    const std::optional<QString> path = writeNewFile(*place, number, now, bytes, error);
+    Result<QString> path = writeNewBackup(*place, number, now, bytes);
     if (!path)
-        return std::nullopt;
-    return StoreBackup{*path, true};
+        return path.error();
+    return StoreBackup{std::move(path.value()), true};
 }
 
 void removeOldBackups(const QtSettingsStore& store)
 {
-    std::string error;
-    const std::optional<BackupPlace> place = placeOf(store, error);
+    const Result<BackupPlace> place = placeOf(store);
     if (!place)
-        return;
+        return; // no backups where they would be
     const std::vector<BackupName> backups = backupsIn(*place);
     if (backups.size() <= static_cast<std::size_t>(KeptBackups))
         return;
@@ -269,9 +252,9 @@ void removeOldBackups(const QtSettingsStore& store)
     for (std::size_t i = 0; i < backups.size(); ++i) {
         const QString path = place->folder + u'/' + backups[i].name;
         if (!otherKeyKept) {
-            const std::optional<QByteArray> bytes = bytesOf(path);
+            const Result<QByteArray> bytes = bytesOf(path);
             const std::optional<std::u16string> key =
-                bytes ? ownerKeyIn(*bytes, place->isExport) : std::nullopt;
+                bytes ? ownerKeyIn(bytes.value(), place->isExport) : std::nullopt;
             // A backup whose key cannot be read may hold another one.
             otherKeyKept = !key || !storeKey || *key != *storeKey;
             if (otherKeyKept)

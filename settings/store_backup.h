@@ -3,8 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
-#include <optional>
-#include <string>
+#include "base/result.h"
 
 class QtSettingsStore;
 
@@ -32,9 +31,8 @@ struct StoreBackup {
 // whose bytes are those of the newest backup is not copied again: that
 // backup is given, as not made.
 //
-// Nothing, with the reason in error, when the copy could not be made.
-std::optional<StoreBackup> backupStore(const QtSettingsStore& store, const QDateTime& now,
-                                       std::string& error);
+// An error when the copy could not be made.
+Result<StoreBackup> backupStore(const QtSettingsStore& store, const QDateTime& now);
 
 // Once a write that followed a backup has succeeded: removes the backups
 // beyond the newest KeptBackups, in the order they were made (the names of

@@ -15,35 +15,40 @@ namespace {
 
 constexpr QLatin1StringView LockSuffix(".window-lock");
 
+// Whether the holder is a tovrik-settings that writes, which ends soon.
+bool writerHolds(const Result<LockTry>& attempt)
+{
+    return attempt && !attempt->held && attempt->holder.program == toQ(SettingsProgramName);
+}
+
 } // namespace
 
-std::optional<WindowLockPlace> windowLockPlace(const QtSettingsStore& store, std::string& why)
+Result<WindowLockPlace> windowLockPlace(const QtSettingsStore& store)
 {
-    QString problem;
-    if (const std::optional<StoreFolder> folder = store.folder(problem))
-        return WindowLockPlace{folder->hold, folder->path + u'/' + folder->fileName + LockSuffix,
-                               folder->shownPath + u'/' + folder->fileName + LockSuffix};
-    if (!problem.isEmpty()) {
-        why = problem.toStdString();
-        return std::nullopt;
-    }
+    const Result<std::optional<StoreFolder>> folder = store.folder();
+    if (!folder)
+        return folder.error();
+    if (const std::optional<StoreFolder>& beside = folder.value())
+        return WindowLockPlace{beside->hold, beside->path + u'/' + beside->fileName + LockSuffix,
+                               beside->shownPath + u'/' + beside->fileName + LockSuffix};
     const QString path = QDir::tempPath() + u'/' + toQ(SettingsOrganization) + u' ' +
                          QFileInfo(store.location()).fileName() + LockSuffix;
     return WindowLockPlace{nullptr, path, path};
 }
 
 WindowLock::WindowLock(WindowLockPlace place, int retryMilliseconds, int writerWaitMilliseconds)
-    : folder_(std::move(place.folder)), path_(std::move(place.path))
+    : folder_(std::move(place.folder)), path_(std::move(place.path)),
+      shownPath_(std::move(place.shownPath))
 {
     QElapsedTimer waited;
     waited.start();
     for (;;) {
-        const LockTry attempt = tryLockFile(path_);
-        held_ = attempt.held;
-        if (held_)
+        const Result<LockTry> attempt = tryLockFile(path_, shownPath_);
+        if (attempt && attempt->held) {
+            held_ = attempt->held;
             return;
-        const bool writing = attempt.busy && attempt.holder == toQ(SettingsProgramName);
-        if (!writing || waited.elapsed() >= writerWaitMilliseconds)
+        }
+        if (!writerHolds(attempt) || waited.elapsed() >= writerWaitMilliseconds)
             break;
         QThread::msleep(20);
     }
@@ -57,38 +62,36 @@ WindowLock::WindowLock(WindowLockPlace place, int retryMilliseconds, int writerW
 
 bool WindowLock::tryTake()
 {
-    held_ = tryLockFile(path_).held;
+    // A lock that cannot be had at all is tried again all the same: what
+    // stood in its way may go.
+    const Result<LockTry> attempt = tryLockFile(path_, shownPath_);
+    if (attempt)
+        held_ = attempt->held;
     return held();
 }
 
-std::shared_ptr<void> lockForWriting(const WindowLockPlace& place, std::string& why)
+Result<std::shared_ptr<void>> lockForWriting(const WindowLockPlace& place)
 {
-    const LockTry attempt = tryLockFile(place.path);
-    if (attempt.held) {
+    const Result<LockTry> attempt = tryLockFile(place.path, place.shownPath);
+    if (!attempt)
+        return attempt.error();
+    if (attempt->held) {
         struct Held {
             std::shared_ptr<void> folder;
             std::shared_ptr<void> lock;
         };
-        return std::make_shared<Held>(Held{place.folder, attempt.held});
+        return std::shared_ptr<void>(std::make_shared<Held>(Held{place.folder, attempt->held}));
     }
-    const std::string path = place.shownPath.toStdString();
-    if (!attempt.busy) {
-        why = (attempt.refused ? "refusing to use the lock file " : "cannot make the lock file ") +
-              path + ": " + attempt.why.toStdString();
-        return nullptr;
-    }
-    if (attempt.pid == 0) {
-        why = "the lock file " + path +
-              " is held by another process, perhaps the Tovrik window; close it and try again";
-        return nullptr;
-    }
-    const std::string process = "process " + std::to_string(attempt.pid) +
-                                (attempt.host.isEmpty() ? "" : " on " + attempt.host.toStdString());
-    if (attempt.holder == toQ(SettingsProgramName))
-        why = "another " + std::string(SettingsProgramName) + " (" + process +
-              ") is writing the settings; try again once it has finished";
-    else
-        why = "the Tovrik window is running (" + process +
-              ") and its next save would undo this change; close it and try again";
-    return nullptr;
+    const LockHolder& holder = attempt->holder;
+    if (holder.pid == 0)
+        return Error{"the lock file " + place.shownPath.toStdString() +
+                     " is held by another process, perhaps the Tovrik window; close it and try "
+                     "again"};
+    const std::string process = "process " + std::to_string(holder.pid) +
+                                (holder.host.isEmpty() ? "" : " on " + holder.host.toStdString());
+    if (holder.program == toQ(SettingsProgramName))
+        return Error{"another " + std::string(SettingsProgramName) + " (" + process +
+                     ") is writing the settings; try again once it has finished"};
+    return Error{"the Tovrik window is running (" + process +
+                 ") and its next save would undo this change; close it and try again"};
 }

@@ -4,8 +4,8 @@
 #include <QTimer>
 
 #include <memory>
-#include <optional>
-#include <string>
+
+#include "base/result.h"
 
 class QtSettingsStore;
 
@@ -23,16 +23,16 @@ struct WindowLockPlace {
 
 // The lock's place, the store's folder made (owner-only) when missing. A
 // store that is no file (the registry) has its lock in the user's temporary
-// folder. Nothing, with the reason naming the path, when the store's folder
-// fails the store's checks.
-std::optional<WindowLockPlace> windowLockPlace(const QtSettingsStore& store, std::string& why);
+// folder. An error naming the path when the store's folder fails the
+// store's checks.
+Result<WindowLockPlace> windowLockPlace(const QtSettingsStore& store);
 
 // Held by a window for its whole run, from before it loads the store. A
 // window started while another holds the lock starts all the same, and takes
 // the lock once the other has ended. tovrik-settings holds the lock only for
 // one write: a window waits for that write to end (writerWaitMilliseconds at
-// most), so
-// that it loads what the write left rather than save the old values over it.
+// most), so that it loads what the write left rather than save the old
+// values over it.
 class WindowLock {
 public:
     static constexpr int WriterWaitMilliseconds = 5000;
@@ -48,11 +48,12 @@ private:
 
     std::shared_ptr<void> folder_;
     QString path_;
+    QString shownPath_;
     std::shared_ptr<void> held_;
     QTimer retry_;
 };
 
 // The same lock for the time of one write by tovrik-settings: a token that
-// holds it while it lives, or nothing with the reason in why. A lock left
-// by a process that no longer runs is taken over.
-std::shared_ptr<void> lockForWriting(const WindowLockPlace& place, std::string& why);
+// holds it while it lives, or why it cannot be had. A lock left by a
+// process that no longer runs is taken over.
+Result<std::shared_ptr<void>> lockForWriting(const WindowLockPlace& place);

@@ -65,16 +65,13 @@ bool GuardedStore::canStartAfresh() const
     return !saving_ && store_.access() == StoreAccess::Unreadable;
 }
 
-std::optional<QString> GuardedStore::startAfresh(std::string& error)
+Result<QString> GuardedStore::startAfresh()
 {
-    if (!canStartAfresh()) {
-        error = "the settings store cannot be used";
-        return std::nullopt;
-    }
-    const std::optional<StoreBackup> backup =
-        backupStore(store_, QDateTime::currentDateTime(), error);
+    if (!canStartAfresh())
+        return Error{"the settings store cannot be used"};
+    const Result<StoreBackup> backup = backupStore(store_, QDateTime::currentDateTime());
     if (!backup)
-        return std::nullopt;
+        return backup.error();
     store_.allowOverwrite();
     for (const auto& [name, value] : held_.values()) {
         if (const auto* text = std::get_if<std::u16string>(&value))
@@ -82,10 +79,8 @@ std::optional<QString> GuardedStore::startAfresh(std::string& error)
         else
             store_.writeInt(name, std::get<std::int32_t>(value));
     }
-    if (!store_.flush()) {
-        error = "could not write the settings to " + store_.location().toStdString();
-        return std::nullopt;
-    }
+    if (!store_.flush())
+        return Error{"could not write the settings to " + store_.location().toStdString()};
     held_ = MemorySettingsStore();
     saving_ = true;
     return backup->path;
@@ -129,13 +124,12 @@ void warnAboutUnsavedStore(QWidget* owner, UiSeams& seams, GuardedStore& store)
         startAfresh);
     if (!chosen)
         return;
-    std::string error;
-    const std::optional<QString> backup = store.startAfresh(error);
+    const Result<QString> backup = store.startAfresh();
     if (!backup) {
         seams.warning(
             owner, GuardedStore::tr("控えを作れないか保存できないため、設定ファイルはそのままです。"
                                     "設定は保存しません。") +
-                       QStringLiteral("\n\n") + QString::fromStdString(error));
+                       QStringLiteral("\n\n") + QString::fromStdString(backup.error().message));
         return;
     }
     seams.warning(owner, GuardedStore::tr(

@@ -37,9 +37,9 @@ public:
     bool canStartAfresh() const;
     // Backs the store up, then saves the window's last saved values over it,
     // and every later save too. The backup's path (empty when there was
-    // nothing to keep); nothing, with the reason in error, when the backup
-    // or the save failed, and the store is then left as it was.
-    std::optional<QString> startAfresh(std::string& error);
+    // nothing to keep); an error when the backup or the save failed, and the
+    // store is then left as it was.
+    Result<QString> startAfresh();
 
     QtSettingsStore& store() { return store_; }
 

@@ -37,10 +37,11 @@ int CVeldraApp::run()
     // this window's next save would undo. A store that is not the user's
     // own needs none: the window never writes it.
     std::optional<WindowLock> lock;
-    std::string why;
     if (opened->access() != StoreAccess::Refused)
-        if (std::optional<WindowLockPlace> place = windowLockPlace(*opened, why)) {
-            lock.emplace(std::move(*place));
+        // Without a place for the lock (a store folder that fails the
+        // store's checks), the store warns of itself and nothing is held.
+        if (Result<WindowLockPlace> place = windowLockPlace(*opened)) {
+            lock.emplace(std::move(place.value()));
             // A write of tovrik-settings may have ended while the lock was
             // sought: the window starts from what it left.
             opened.emplace(organizationName(), applicationName());

@@ -8,10 +8,12 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include <charconv>
+#include <algorithm>
+#include <cstdint>
 
 #include "engine/report.h"
 #include "settings/load_save.h"
+#include "text/decimal.h"
 #include "text/qt_text.h"
 #include "ui/plain_text.h"
 #include "ui/ui_seams.h"
@@ -93,42 +95,33 @@ bool CVeldraDlg::exchangeData(bool save)
 bool CVeldraDlg::readSeedNumber(std::size_t index)
 {
     QLineEdit* edit = seedNumberEdits[index];
-    const QByteArray text = edit->text().toLatin1();
-    std::uint64_t value = 0;
-    bool failed = false;
+    const QString text = edit->text();
+    const Decimal read =
+        text.isEmpty() ? Decimal{Decimal::Form::Number, 0} : parseDecimal(fromQ(text));
     QString message;
-    if (!text.isEmpty()) {
-        const char* end = text.constData() + text.size();
-        const auto [ptr, ec] = std::from_chars(text.constData(), end, value);
-        if (ptr != end || (ec != std::errc() && ec != std::errc::result_out_of_range) ||
-            edit->text().size() != text.size()) {
-            failed = true;
-            message = tr(NotANumberMessage);
-        } else if (ec == std::errc::result_out_of_range || value > 0xFFFFFFFFu) {
-            failed = true; // beyond what the field can hold: reported, not kept
+    if (read.form == Decimal::Form::NotDigits) {
+        message = tr(NotANumberMessage);
+    } else if (read.form == Decimal::Form::TooLarge) {
+        // Beyond what the field can hold: reported, not kept.
+        message = tr(OutOfRangeMessage).arg(MaxSeedNumber);
+    } else {
+        model_.seedNumbers[index] = read.value;
+        if (read.value > MaxSeedNumber)
             message = tr(OutOfRangeMessage).arg(MaxSeedNumber);
-        }
     }
-    if (!failed) {
-        model_.seedNumbers[index] = static_cast<std::uint32_t>(value);
-        if (value > MaxSeedNumber) {
-            failed = true;
-            message = tr(OutOfRangeMessage).arg(MaxSeedNumber);
-        }
-    }
-    if (failed) {
-        seams_.warning(this, message);
-        // Again once the event that started the exchange is through: a focus
-        // loss by Tab or a click deselects the edit after its handlers ran,
-        // and a generation's load exchange rewrites it.
-        auto selectAgain = [edit] {
-            edit->setFocus();
-            edit->selectAll();
-        };
-        selectAgain();
-        QTimer::singleShot(0, edit, selectAgain);
-    }
-    return !failed;
+    if (message.isEmpty())
+        return true;
+    seams_.warning(this, message);
+    // Again once the event that started the exchange is through: a focus
+    // loss by Tab or a click deselects the edit after its handlers ran, and
+    // a generation's load exchange rewrites it.
+    auto selectAgain = [edit] {
+        edit->setFocus();
+        edit->selectAll();
+    };
+    selectAgain();
+    QTimer::singleShot(0, edit, selectAgain);
+    return false;
 }
 
 void CVeldraDlg::saveAll()
@@ -200,11 +193,12 @@ void CVeldraDlg::onReadSeedNumbers()
 
 void CVeldraDlg::onClampLength()
 {
-    bool ok = false;
-    int value = lengthEdit->text().toInt(&ok);
-    if (!ok)
-        value = 0;
-    value = std::clamp(value, MinPasswordLength, MaxPasswordLength);
+    // An empty text, or a number beyond the signed 32-bit range, reads as 0.
+    const Decimal read = parseDecimal(fromQ(lengthEdit->text()));
+    const bool number =
+        read.form == Decimal::Form::Number && read.value <= static_cast<std::uint32_t>(INT32_MAX);
+    const int value =
+        std::clamp(number ? static_cast<int>(read.value) : 0, MinPasswordLength, MaxPasswordLength);
     showFromStart(lengthEdit, QString::number(value));
 }
 

@@ -2,15 +2,15 @@
 
 #include <QStringList>
 
-#include <optional>
 #include <string>
 #include <vector>
+
+#include "base/result.h"
 
 // The arguments as text, the program's name first, as QCommandLineParser
 // takes them. They are UTF-8; under a locale whose character set is
 // something else (utf8 false) a non-ASCII argument would mean other
-// characters here than in the terminal, so it is refused. Nothing, with one
-// line in error that never quotes an argument, when they cannot be taken.
-std::optional<QStringList> decodedArguments(const char* program,
-                                            const std::vector<std::string>& args, bool utf8,
-                                            std::string& error);
+// characters here than in the terminal, so it is refused. The error, when
+// they cannot be taken, never quotes an argument.
+Result<QStringList> decodedArguments(const char* program, const std::vector<std::string>& args,
+                                     bool utf8);

@@ -57,11 +57,9 @@ std::optional<ExitStatus> CommandLine::parse(const std::vector<std::string>& arg
                                              bool argumentsAreUtf8, std::ostream& out,
                                              std::ostream& err)
 {
-    std::string decodeError;
-    const std::optional<QStringList> decoded =
-        decodedArguments(program_.c_str(), args, argumentsAreUtf8, decodeError);
+    const Result<QStringList> decoded = decodedArguments(program_.c_str(), args, argumentsAreUtf8);
     if (!decoded)
-        return usageError(err, decodeError);
+        return usageError(err, decoded.error().message);
     if (!parser_.parse(*decoded)) {
         // An unknown "option" may be part of a value that was not quoted,
         // or a secret typed in the wrong place: it is not repeated.

@@ -6,22 +6,21 @@ namespace {
 
 // What a read that gave no line means for the key; ended: what to say when
 // the input ended.
-SecretError readError(ReadFailure failure, std::string ended)
+Error readError(ReadFailure failure, std::string ended)
 {
     switch (failure) {
-    case ReadFailure::InputEnded: return SecretError{std::move(ended)};
+    case ReadFailure::InputEnded: return Error{std::move(ended)};
     case ReadFailure::TooLong:
-        return SecretError{"the line read is longer than " + std::to_string(MaxSecretLineBytes) +
-                           " bytes, too long for an owner key"};
-    case ReadFailure::PromptFailed:
-        return SecretError{"the prompt cannot be written to standard error"};
+        return Error{"the line read is longer than " + std::to_string(MaxSecretLineBytes) +
+                     " bytes, too long for an owner key"};
+    case ReadFailure::PromptFailed: return Error{"the prompt cannot be written to standard error"};
     }
-    return SecretError{std::move(ended)};
+    return Error{std::move(ended)};
 }
 
 } // namespace
 
-std::variant<std::u16string, SecretError> readOwnerKey(SecretInput& input, bool confirm)
+Result<std::u16string> readOwnerKey(SecretInput& input, bool confirm)
 {
     SecretRead read;
     if (input.isTerminal()) {
@@ -33,7 +32,7 @@ std::variant<std::u16string, SecretError> readOwnerKey(SecretInput& input, bool 
             if (const auto* failure = std::get_if<ReadFailure>(&again))
                 return readError(*failure, "the owner key was not entered a second time");
             if (std::get<std::string>(again) != std::get<std::string>(read))
-                return SecretError{"the two entries differ"};
+                return Error{"the two entries differ"};
         }
     } else {
         read = input.readLine();
@@ -48,8 +47,8 @@ std::variant<std::u16string, SecretError> readOwnerKey(SecretInput& input, bool 
     const QString key =
         decoder.decode(QByteArrayView(line.data(), static_cast<qsizetype>(line.size())));
     if (decoder.hasError())
-        return SecretError{"the owner key is not valid UTF-8 text"};
+        return Error{"the owner key is not valid UTF-8 text"};
     if (key.contains(QChar(u'\0')))
-        return SecretError{"the owner key cannot hold a NUL character"};
+        return Error{"the owner key cannot hold a NUL character"};
     return key.toStdU16String();
 }

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <variant>
 
+#include "base/result.h"
+
 // The longest line a secret is read from, in bytes before its LF: far
 // beyond any key that is typed or pasted. A reader stops there, so that
 // input without a line end (/dev/zero) costs no more than this.
@@ -39,12 +41,8 @@ public:
 // Standard input and the terminal of this process.
 std::unique_ptr<SecretInput> systemSecretInput();
 
-struct SecretError {
-    std::string message;
-};
-
 // The owner key: on a terminal asked with echo off, twice when confirm is
 // set, refusing two different entries; otherwise one line of standard
 // input. A CR before the line's LF is not part of the key. The key must be
 // UTF-8 text without NUL, of at most MaxSecretLineBytes.
-std::variant<std::u16string, SecretError> readOwnerKey(SecretInput& input, bool confirm);
+Result<std::u16string> readOwnerKey(SecretInput& input, bool confirm);

@@ -1,7 +1,6 @@
 #include "cli/tovrik-gen/gen_command.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "charsets/char_list.h"
 #include "cli/common/display_text.h"
@@ -12,6 +11,7 @@
 #include "settings/memory_settings_store.h"
 #include "settings/program_names.h"
 #include "settings/qt_settings_store.h"
+#include "text/decimal.h"
 #include "text/qt_text.h"
 
 namespace {
@@ -80,27 +80,14 @@ GenInputs firstStartInputs()
     return inputs;
 }
 
-// Whole-text decimal with an inclusive upper bound.
-std::optional<std::uint64_t> parseDecimal(const QString& text, std::uint64_t max)
-{
-    const QByteArray ascii = text.toLatin1();
-    if (ascii.isEmpty() || text.size() != ascii.size())
-        return std::nullopt;
-    std::uint64_t value = 0;
-    const char* end = ascii.constData() + ascii.size();
-    const auto [ptr, ec] = std::from_chars(ascii.constData(), end, value);
-    if (ec != std::errc() || ptr != end || value > max)
-        return std::nullopt;
-    return value;
-}
-
 int parseBounded(const QString& text, int min, int max, const char* option)
 {
-    const auto value = parseDecimal(text, static_cast<std::uint64_t>(max));
-    if (!value || *value < static_cast<std::uint64_t>(min))
+    const Decimal read = parseDecimal(fromQ(text));
+    if (read.form != Decimal::Form::Number || read.value < static_cast<std::uint32_t>(min) ||
+        read.value > static_cast<std::uint32_t>(max))
         throw UsageError{std::string("--") + option + " takes a whole number from " +
                          std::to_string(min) + " to " + std::to_string(max)};
-    return static_cast<int>(*value);
+    return static_cast<int>(read.value);
 }
 
 SeedNumbers parseNumbers(const QString& text)
@@ -109,10 +96,9 @@ SeedNumbers parseNumbers(const QString& text)
     SeedNumbers numbers{};
     bool ok = parts.size() == static_cast<qsizetype>(numbers.size());
     for (qsizetype i = 0; ok && i < parts.size(); ++i) {
-        const auto value = parseDecimal(parts[i], 0xFFFFFFFFu);
-        ok = value.has_value();
-        if (ok)
-            numbers[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(*value);
+        const Decimal read = parseDecimal(fromQ(parts[i]));
+        ok = read.form == Decimal::Form::Number;
+        numbers[static_cast<std::size_t>(i)] = read.value;
     }
     if (!ok)
         throw UsageError{"--numbers takes seven numbers from 0 to 4294967295 joined by '-' "
@@ -219,10 +205,10 @@ ExitStatus runGen(const std::vector<std::string>& args, std::ostream& out, std::
         if (parser.isSet(askOwnerKey)) {
             if (!env.secretInput)
                 throw CommandFailure{"there is no input to read the owner key from"};
-            auto key = readOwnerKey(*env.secretInput, false);
-            if (const auto* error = std::get_if<SecretError>(&key))
-                throw CommandFailure{error->message};
-            request.ownerKey = std::move(std::get<std::u16string>(key));
+            Result<std::u16string> key = readOwnerKey(*env.secretInput, false);
+            if (!key)
+                throw CommandFailure{key.error().message};
+            request.ownerKey = std::move(key.value());
         }
         if (parser.isSet(seed)) {
             request.stringSeedMode = true;

@@ -1,5 +1,5 @@
 #include "cli/tovrik-settings/command.h"
-#include "cli/tovrik-settings/replacing_file.h"
+#include "platform/file_writes.h"
 #include "settings/program_names.h"
 #include "settings/registry_mapping.h"
 #include "text/qt_text.h"
@@ -36,8 +36,8 @@ public:
         const std::string bytes = writeRegistryExport(key, registryValues(values));
 
         // The file holds the owner key: owner-only, and replaced in one step.
-        if (const std::optional<std::string> why = writeReplacingFile(file, bytes))
-            throw CommandFailure{fileMessage(file, 0, *why)};
+        if (const Result<void> written = writeReplacingFile(file, bytes); !written)
+            throw CommandFailure{fileMessage(file, 0, written.error().message)};
 
         out << "Exported " << values.size() << " values to " << shownPath(file) << ", for "
             << toUtf8(key) << ".\n"

@@ -79,15 +79,15 @@ public:
         const QString& file = input.arguments.front();
         const std::optional<std::u16string> app = appOption(input);
         const QByteArray bytes = readImportFile(file);
-        auto parsed = parseSettingsExport(
+        const Result<RegistryExport> parsed = parseSettingsExport(
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        if (const auto* error = std::get_if<RegistryFileError>(&parsed))
-            throw CommandFailure{fileMessage(file, error->line, error->message)};
-        const RegistryExport& exported = std::get<RegistryExport>(parsed);
-        auto chosen = sectionImport(exported.sections, app);
-        if (const auto* error = std::get_if<RegistryFileError>(&chosen))
-            throw CommandFailure{fileMessage(file, error->line, error->message)};
-        const SectionImport& import = std::get<SectionImport>(chosen);
+        if (!parsed)
+            throw CommandFailure{fileMessage(file, parsed.error().line, parsed.error().message)};
+        const RegistryExport& exported = parsed.value();
+        const Result<SectionImport> chosen = sectionImport(exported.sections, app);
+        if (!chosen)
+            throw CommandFailure{fileMessage(file, chosen.error().line, chosen.error().message)};
+        const SectionImport& import = chosen.value();
         refuseUntypableOwnerKey(file, import, exported.sections);
 
         const std::shared_ptr<void> lock = takeWriteLock(env);

@@ -30,10 +30,10 @@ std::u16string newOwnerKey(const CommandInput& input, const std::u16string& owne
     SecretInput* secret = input.env.secretInput;
     if (!secret)
         throw CommandFailure{"there is no input to read the owner key from"};
-    auto read = readOwnerKey(*secret, true);
-    if (const auto* error = std::get_if<SecretError>(&read))
-        throw CommandFailure{error->message + "; the owner key is unchanged"};
-    std::u16string key = std::move(std::get<std::u16string>(read));
+    Result<std::u16string> read = readOwnerKey(*secret, true);
+    if (!read)
+        throw CommandFailure{read.error().message + "; the owner key is unchanged"};
+    std::u16string key = std::move(read.value());
     // One Enter too many must not make every password public.
     if (key.empty())
         throw CommandFailure{"no owner key was given, and an empty key would make every password "

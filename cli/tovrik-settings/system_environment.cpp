@@ -35,14 +35,21 @@ SettingsEnvironment systemSettingsEnvironment(SecretInput& input)
         const auto store = checkedStore(why);
         if (!store)
             return nullptr;
-        const std::optional<WindowLockPlace> place = windowLockPlace(*store, why);
-        return place ? lockForWriting(*place, why) : nullptr;
+        const Result<WindowLockPlace> place = windowLockPlace(*store);
+        Result<std::shared_ptr<void>> lock =
+            place ? lockForWriting(place.value()) : Result<std::shared_ptr<void>>(place.error());
+        if (!lock)
+            why = lock.error().message;
+        return lock ? lock.value() : nullptr;
     };
     env.backupStore = [](std::string& error) -> std::optional<StoreBackup> {
         const auto store = checkedStore(error);
         if (!store)
             return std::nullopt;
-        return backupStore(*store, QDateTime::currentDateTime(), error);
+        const Result<StoreBackup> backup = backupStore(*store, QDateTime::currentDateTime());
+        if (!backup)
+            error = backup.error().message;
+        return backup ? std::optional(backup.value()) : std::nullopt;
     };
     env.removeBackup = [](const QString& path) { QFile::remove(path); };
     env.removeOldBackups = [] {

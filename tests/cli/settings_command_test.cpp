@@ -620,8 +620,9 @@ TEST_F(SettingsCommand, ExportWritesEveryStoredValueInTheWindowsOrder)
 #endif
     QFile written(QString::fromStdString(path));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    auto parsed = parseSettingsExport(written.readAll().toStdString());
-    const auto& sections = std::get<RegistryExport>(parsed).sections;
+    const ::Result<RegistryExport> parsed = parseSettingsExport(written.readAll().toStdString());
+    ASSERT_TRUE(parsed) << parsed.error().message;
+    const std::vector<RegistrySection>& sections = parsed->sections;
     ASSERT_EQ(sections.size(), 1u);
     EXPECT_EQ(sections[0].name, u"Tovrik");
     const std::vector<RegistryValue> expected = {

@@ -249,9 +249,9 @@ TEST_F(SettingsOnDisk, BackupsArePrunedInTheOrderTheyWereMadeWhateverTheClock)
     QDateTime now = QDateTime::currentDateTime();
     for (int i = 1; i <= 7; ++i, now = now.addDays(-1)) {
         putStore("[setting102]\nunique%20key=k\nlength=" + QByteArray::number(i) + "\n");
-        std::string error;
-        const std::optional<StoreBackup> backup = backupStore(store, now, error);
-        ASSERT_TRUE(backup && backup->made) << error;
+        const Result<StoreBackup> backup = backupStore(store, now);
+        ASSERT_TRUE(backup) << backup.error().message;
+        ASSERT_TRUE(backup->made);
     }
     removeOldBackups(store);
     const QStringList left = QDir(folder()).entryList({StoreFileName + QStringLiteral(".*.bak")},

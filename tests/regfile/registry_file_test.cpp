@@ -54,26 +54,47 @@ std::string ansiFile(std::u16string_view lines)
 
 const std::u16string& Key = SettingsKey;
 
-// Files are read as settings exports: the sections of the keys
-// ...\Software\Ostrel Applications\<NAME>\setting102.
-Sections parsed(const std::string& bytes)
+// The key that the written files name.
+constexpr std::u16string_view KeyPath =
+    u"HKEY_CURRENT_USER\\Software\\Ostrel Applications\\tovrik\\setting102";
+
+// Files are read as the settings' exports group keys: the sections are the
+// keys ...\Software\Ostrel Applications\<NAME>\setting102, in any case.
+std::optional<std::u16string> settingsSection(std::span<const std::u16string_view> parts)
 {
-    auto result = parseSettingsExport(bytes);
-    if (const auto* error = std::get_if<RegistryFileError>(&result)) {
-        ADD_FAILURE() << "line " << error->line << ": " << error->message;
-        return {};
-    }
-    return std::get<RegistryExport>(result).sections;
+    const std::size_t n = parts.size();
+    const auto is = [](std::u16string_view part, std::u16string_view name) {
+        return registryNameKey(part) == registryNameKey(name);
+    };
+    if (n >= 5 && is(parts[n - 4], u"Software") && is(parts[n - 3], u"Ostrel Applications") &&
+        !parts[n - 2].empty() && is(parts[n - 1], u"setting102"))
+        return std::u16string(parts[n - 2]);
+    return std::nullopt;
 }
 
-RegistryFileError refused(const std::string& bytes)
+Result<RegistryExport> parseExport(std::string_view bytes)
 {
-    auto result = parseSettingsExport(bytes);
-    if (std::holds_alternative<RegistryExport>(result)) {
+    return parseRegistryExport(bytes, settingsSection);
+}
+
+Sections parsed(const std::string& bytes)
+{
+    const Result<RegistryExport> result = parseExport(bytes);
+    if (!result) {
+        ADD_FAILURE() << "line " << result.error().line << ": " << result.error().message;
+        return {};
+    }
+    return result->sections;
+}
+
+Error refused(const std::string& bytes)
+{
+    const Result<RegistryExport> result = parseExport(bytes);
+    if (result) {
         ADD_FAILURE() << "accepted";
         return {};
     }
-    return std::get<RegistryFileError>(result);
+    return result.error();
 }
 
 std::vector<std::pair<std::u16string, RegistryData>> namesAndData(const RegistrySection& section)
@@ -223,6 +244,13 @@ TEST(RegistryFile, LinesApplyInOrderAsTheRegistryEditorWould)
         Key + u"[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\tovrik-old\\setting102]\n"));
     ASSERT_EQ(two.size(), 2u);
     EXPECT_EQ(two[1].name, u"tovrik-old");
+
+    // Values of keys that are no section, or a file without a key, leave
+    // none; the caller decides what such a file means.
+    EXPECT_TRUE(parsed(unicodeFile(u"\n[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\Tovrik]\n"
+                                   u"\"a\"=\"b\"\n"))
+                    .empty());
+    EXPECT_TRUE(parsed("Windows Registry Editor Version 5.00\r\n").empty());
 }
 
 TEST(RegistryFile, MalformedLinesAreRefusedWithTheirNumber)
@@ -264,11 +292,9 @@ TEST(RegistryFile, MalformedLinesAreRefusedWithTheirNumber)
         {Key + u"\"a\"=-\n[HKEY_USERS\\S-1\\Software\\Ostrel Applications\\Tovrik\\setting102]\n"
                u"\"A\"=dword:1\n",
          5, "case"},
-        {u"\n[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\Tovrik]\n\"a\"=\"b\"\n", 0,
-         "no key"},
     };
     for (const Case& c : cases) {
-        const RegistryFileError error = refused(unicodeFile(c.lines));
+        const Error error = refused(unicodeFile(c.lines));
         EXPECT_EQ(error.line, c.line) << error.message;
         EXPECT_NE(error.message.find(c.says), std::string::npos) << error.message;
     }
@@ -287,7 +313,6 @@ TEST(RegistryFile, FilesThatAreNoExportAreRefused)
         // Cut inside the last line break, and inside a dword.
         {v5.substr(0, v5.size() - 1), 2, "half a UTF-16 character"},
         {dword.substr(0, dword.size() - 1), 3, "half a UTF-16 character"},
-        {"Windows Registry Editor Version 5.00\r\n", 0, "no key"}, // a header without a key
         {"REGEDIT5\r\n", 1, "not a registry export"},
         {std::string("\xFF\xFE", 2) + std::string("R\0E\0G\0", 6), 1, "not a registry export"},
         {std::string("\x7F"
@@ -302,7 +327,7 @@ TEST(RegistryFile, FilesThatAreNoExportAreRefused)
         {"REGEDIT4\r\n" + toUtf8(Key) + "\"a\"=\"M\xC3\xBCller\"\r\n", 3, "as UTF-8 and as CP932"},
     };
     for (const auto& c : cases) {
-        const RegistryFileError error = refused(c.bytes);
+        const Error error = refused(c.bytes);
         EXPECT_EQ(error.line, c.line) << error.message;
         EXPECT_NE(error.message.find(c.says), std::string::npos) << error.message;
     }
@@ -381,14 +406,13 @@ TEST(RegistryFile, FilesBeyondALimitAreRefusedWhereTheyPassIt)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.what << ", " << c.bytes.size() << " bytes");
-        auto result = parseSettingsExport(c.bytes);
+        const Result<RegistryExport> result = parseExport(c.bytes);
         if (c.says.empty()) {
-            EXPECT_TRUE(std::holds_alternative<RegistryExport>(result))
-                << std::get<RegistryFileError>(result).message;
+            EXPECT_TRUE(result) << result.error().message;
             continue;
         }
-        ASSERT_TRUE(std::holds_alternative<RegistryFileError>(result));
-        const RegistryFileError& error = std::get<RegistryFileError>(result);
+        ASSERT_FALSE(result);
+        const Error& error = result.error();
         EXPECT_EQ(error.line, c.line) << error.message;
         EXPECT_NE(error.message.find(c.says), std::string::npos) << error.message;
     }
@@ -422,10 +446,9 @@ TEST(RegistryFile, FilesWithoutAByteOrderMarkAreReadAsTheirBytesSay)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        auto result = parseSettingsExport(c.bytes);
-        ASSERT_TRUE(std::holds_alternative<RegistryExport>(result))
-            << std::get<RegistryFileError>(result).message;
-        const RegistryExport& file = std::get<RegistryExport>(result);
+        const Result<RegistryExport> result = parseExport(c.bytes);
+        ASSERT_TRUE(result) << result.error().message;
+        const RegistryExport& file = result.value();
         EXPECT_EQ(file.encoding, c.encoding);
         EXPECT_EQ(file.encodingGuessed, c.guessed);
         ASSERT_EQ(file.sections.size(), 1u);
@@ -457,7 +480,7 @@ TEST(RegistryFile, WrittenFilesReadBackTheSameValues)
             else
                 values.push_back({name, static_cast<std::int32_t>(random())});
         }
-        const std::string bytes = writeRegistryExport(settingsKeyPath(u"tovrik"), values);
+        const std::string bytes = writeRegistryExport(KeyPath, values);
         ASSERT_TRUE(bytes.ends_with(std::string("\r\0\n\0\r\0\n\0", 8))); // ends with a blank line
         const Sections sections = parsed(bytes);
         ASSERT_EQ(sections.size(), 1u);
@@ -481,7 +504,7 @@ TEST(RegistryFile, WritesWhatTheRegistryEditorWrites)
                                                {u"length", std::int32_t{-5}},
                                                {u"multi", u"a\r\nb"},
                                                {u"skipped", RegistryOtherData{3, 1}}};
-    const std::string bytes = writeRegistryExport(settingsKeyPath(u"tovrik"), values);
+    const std::string bytes = writeRegistryExport(KeyPath, values);
     ASSERT_TRUE(bytes.starts_with("\xFF\xFE"));
     const std::u16string text = unitsFromUtf16Le(std::string_view(bytes).substr(2));
     EXPECT_EQ(text, u"Windows Registry Editor Version 5.00\r\n"
@@ -493,8 +516,8 @@ TEST(RegistryFile, WritesWhatTheRegistryEditorWrites)
                     u"\r\n");
 
     // Long hex data wraps at 80 columns with ",\" and a two-space indent.
-    const std::string wrapped = writeRegistryExport(
-        settingsKeyPath(u"tovrik"), std::vector<RegistryValue>{{u"k", std::u16string(60, u'\n')}});
+    const std::string wrapped =
+        writeRegistryExport(KeyPath, std::vector<RegistryValue>{{u"k", std::u16string(60, u'\n')}});
     const std::u16string wide = unitsFromUtf16Le(std::string_view(wrapped).substr(2));
     std::size_t start = 0;
     int continued = 0;

@@ -24,12 +24,12 @@ using Texts = std::vector<std::pair<std::u16string, std::u16string>>;
 
 IniValues valuesOf(std::string_view bytes)
 {
-    auto read = readIniSection(bytes, Section);
-    if (const auto* error = std::get_if<IniFileError>(&read)) {
-        ADD_FAILURE() << "refused, line " << error->line << ": " << error->message;
+    const Result<IniValues> read = readIniSection(bytes, Section);
+    if (!read) {
+        ADD_FAILURE() << "refused, line " << read.error().line << ": " << read.error().message;
         return {};
     }
-    return std::get<IniValues>(read);
+    return read.value();
 }
 
 IniValue text(std::u16string_view value)
@@ -111,9 +111,9 @@ TEST(IniSectionTest, RefusesWhatIsNoStore)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto read = readIniSection(c.bytes, Section);
-        ASSERT_TRUE(std::holds_alternative<IniFileError>(read));
-        const IniFileError& error = std::get<IniFileError>(read);
+        const Result<IniValues> read = readIniSection(c.bytes, Section);
+        ASSERT_FALSE(read);
+        const Error& error = read.error();
         EXPECT_EQ(error.line, c.line);
         EXPECT_NE(error.message.find(c.says), std::string::npos) << error.message;
     }

@@ -886,9 +886,9 @@ TEST_F(QtSettingsStoreTest, ConfigFolderFollowsTheXdgRules)
             << store.problem().toStdString();
         EXPECT_NE(store.problem().indexOf(store.location()), -1);
         EXPECT_FALSE(saveSettings(store, plainModel()));
-        QString problem;
-        EXPECT_FALSE(store.folder(problem));
-        EXPECT_EQ(problem, store.problem());
+        const Result<std::optional<StoreFolder>> folder = store.folder();
+        ASSERT_FALSE(folder);
+        EXPECT_EQ(folder.error().message, store.problem().toStdString());
         EXPECT_EQ(snapshot(dir_.path()), before);
     }
 }

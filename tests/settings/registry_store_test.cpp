@@ -208,10 +208,9 @@ TEST_F(RegistryStore, ATextOfTheWrongTypeIsBackedUpBeforeAnythingSavesOverIt)
 
         // Backed up with its own type, in the user's own folder, before a
         // fresh start saves over it.
-        std::string error;
-        const std::optional<StoreBackup> backup =
-            backupStore(store, QDateTime::currentDateTime(), error);
-        ASSERT_TRUE(backup && backup->made) << error;
+        const Result<StoreBackup> backup = backupStore(store, QDateTime::currentDateTime());
+        ASSERT_TRUE(backup) << backup.error().message;
+        ASSERT_TRUE(backup->made);
         const QString folder = QDir::fromNativeSeparators(
             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u'/' +
             toQ(SettingsOrganization));
@@ -242,9 +241,8 @@ TEST_F(RegistryStore, ATextOfTheWrongTypeIsBackedUpBeforeAnythingSavesOverIt)
 
 TEST_F(RegistryStore, TheBackupFolderIsTheUsersAlone)
 {
-    std::string error;
-    const std::optional<QString> folder = privateBackupFolder(error);
-    ASSERT_TRUE(folder) << error;
+    const Result<QString> folder = privateBackupFolder();
+    ASSERT_TRUE(folder) << folder.error().message;
     PACL list = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     std::wstring path = QDir::toNativeSeparators(*folder).toStdWString();

@@ -49,6 +49,16 @@ bool waitFor(const std::function<bool()>& condition, int milliseconds)
     return condition();
 }
 
+// Why a writer was refused the lock; empty, with a failure, when it got it.
+std::string whyNot(const Result<std::shared_ptr<void>>& writing)
+{
+    if (writing) {
+        ADD_FAILURE() << "the lock was taken";
+        return {};
+    }
+    return writing.error().message;
+}
+
 TEST(StoreLock, AWindowHoldsItAndWritersAreToldWhy)
 {
     int argc = 1;
@@ -58,13 +68,12 @@ TEST(StoreLock, AWindowHoldsItAndWritersAreToldWhy)
     QTemporaryDir dir;
     const QString folder = storeFolderIn(dir.path());
     const QString path = folder + u'/' + LockFileName;
-    std::string why;
-    const std::optional<WindowLockPlace> found = [&] {
+    const Result<WindowLockPlace> found = [&] {
         const ScopedConfigHome home(dir.path());
-        return windowLockPlace(*openWindowStore(), why);
+        return windowLockPlace(*openWindowStore());
     }();
-    ASSERT_TRUE(found) << why;
-    const WindowLockPlace& place = *found;
+    ASSERT_TRUE(found) << found.error().message;
+    const WindowLockPlace& place = found.value();
     EXPECT_EQ(place.shownPath, path);
 #ifdef Q_OS_LINUX
     // The missing folder is made, with nothing for group and others
@@ -75,8 +84,8 @@ TEST(StoreLock, AWindowHoldsItAndWritersAreToldWhy)
 
     // A writer holds the lock while its token lives.
     {
-        const std::shared_ptr<void> writing = lockForWriting(place, why);
-        ASSERT_TRUE(writing) << why;
+        const Result<std::shared_ptr<void>> writing = lockForWriting(place);
+        ASSERT_TRUE(writing) << writing.error().message;
         EXPECT_TRUE(QFile::exists(path));
         EXPECT_FALSE(WindowLock(place).held());
     }
@@ -84,7 +93,7 @@ TEST(StoreLock, AWindowHoldsItAndWritersAreToldWhy)
 
     auto first = std::make_unique<WindowLock>(place);
     ASSERT_TRUE(first->held());
-    EXPECT_FALSE(lockForWriting(place, why));
+    const std::string why = whyNot(lockForWriting(place));
     EXPECT_NE(why.find("window is running (process " +
                        std::to_string(QCoreApplication::applicationPid()) + ")"),
               std::string::npos)
@@ -97,7 +106,7 @@ TEST(StoreLock, AWindowHoldsItAndWritersAreToldWhy)
     EXPECT_FALSE(waitFor([&] { return second.held(); }, 100));
     first.reset();
     EXPECT_TRUE(waitFor([&] { return second.held(); }, 5000));
-    EXPECT_FALSE(lockForWriting(place, why));
+    EXPECT_FALSE(lockForWriting(place));
 }
 
 #ifdef Q_OS_LINUX
@@ -192,8 +201,13 @@ TEST(StoreLock, ALockWhoseHolderHasGoneIsTakenOverAndNoOther)
         for (const bool window : {false, true}) {
             leaveLock(path, c.bytes, c.age);
             std::string why;
-            const bool taken =
-                window ? WindowLock(place).held() : lockForWriting(place, why) != nullptr;
+            bool taken = false;
+            if (window)
+                taken = WindowLock(place).held();
+            else if (const Result<std::shared_ptr<void>> writing = lockForWriting(place))
+                taken = true;
+            else
+                why = writing.error().message;
             EXPECT_EQ(taken, c.says.empty()) << why;
             if (!c.says.empty() && !window) {
                 EXPECT_NE(why.find(c.says), std::string::npos) << why;
@@ -208,8 +222,7 @@ TEST(StoreLock, ALockWhoseHolderHasGoneIsTakenOverAndNoOther)
     // versions did, is held.
     QLockFile earlier(path);
     ASSERT_TRUE(earlier.tryLock(0));
-    std::string why;
-    EXPECT_FALSE(lockForWriting(place, why));
+    const std::string why = whyNot(lockForWriting(place));
     EXPECT_NE(why.find("window is running (process " + ownPid.toStdString() + ")"),
               std::string::npos)
         << why;
@@ -273,9 +286,10 @@ TEST(StoreLock, OnlyARegularFileOfTheUsersCountsAsTheLock)
         SCOPED_TRACE(c.name);
         c.plant();
         const std::string problem = inChild([&]() -> std::string {
-            std::string why;
-            if (lockForWriting(place, why))
+            const Result<std::shared_ptr<void>> writing = lockForWriting(place);
+            if (writing)
                 return "taken";
+            const std::string& why = writing.error().message;
             if (why != "refusing to use the lock file " + path.toStdString() + ": " + c.says +
                            (std::string_view(c.says) == "it is a link" ? ", not a lock file" : ""))
                 return "told: " + why;
@@ -309,9 +323,11 @@ TEST(StoreLock, AFolderThatCannotBeWrittenIsNamedWithTheReason)
             return "cannot drop root privileges";
         if (::chmod(QFile::encodeName(folder).constData(), 0500) != 0)
             return "cannot make the folder read-only";
-        std::string why;
-        if (lockForWriting(WindowLockPlace{nullptr, path, path}, why))
+        const Result<std::shared_ptr<void>> writing =
+            lockForWriting(WindowLockPlace{nullptr, path, path});
+        if (writing)
             return "taken";
+        const std::string& why = writing.error().message;
         const std::string expected =
             "cannot make the lock file " + path.toStdString() + ": " + std::strerror(EACCES);
         return why == expected ? "" : "told: " + why;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "regfile/registry_file.h"
-#include "settings/registry_mapping.h"
 #include "text/utf16le.h"
 
 // The bytes of a file in tests/fixtures.

@@ -18,10 +18,7 @@ xvfb-run -a -s "-screen 0 800x600x24" bash -ec '
   for _ in $(seq 50); do grep -q ready "$2/offered" 2>/dev/null && break; sleep 0.1; done
   "$3" &
   app=$!
-  for _ in $(seq 100); do
-    win=$(xdotool search --name "^(トヴリク|Tovrik) \\(" 2>/dev/null | head -n 1) && [ -n "$win" ] && break
-    sleep 0.1
-  done
+  win=$("$4" "^(トヴリク|Tovrik) \\(" 10 $app)
   sleep 0.3
   xdotool windowfocus --sync "$win"
   xdotool key Return
@@ -29,7 +26,8 @@ xvfb-run -a -s "-screen 0 800x600x24" bash -ec '
   xdotool key Escape
   wait $app
   wait $probe
-' handover "$probe" "$work" "$tovrik"
+' handover "$probe" "$work" "$tovrik" \
+  "$(dirname "$0")/../../scripts/wait-for-window.sh"
 
 offered=$work/offered
 cat "$offered"

@@ -1,6 +1,6 @@
 // The store as an INI file that must be the user's own:
 // <config folder>/<organization>/<application>.conf, in a checked folder
-// (checked_folder_posix.h), its section read and written by ini_section.h.
+// (checked_folder_linux.h), its section read and written by ini_section.h.
 
 #include "settings/store_backend.h"
 
@@ -17,9 +17,9 @@
 #include <unistd.h>
 
 #include "platform/fd_io.h"
-#include "settings/checked_folder_posix.h"
+#include "settings/checked_folder_linux.h"
 #include "settings/ini_section.h"
-#include "settings/scratch_files_posix.h"
+#include "settings/scratch_files_linux.h"
 #include "settings/setting_table.h"
 #include "text/qt_text.h"
 
@@ -84,16 +84,17 @@ std::optional<IniValues> readStore(const Place& place, std::string& bytes, Verdi
         verdict = unreadable(path, errno);
         return std::nullopt;
     }
-    auto read = readIniSection(bytes, SettingsSection);
-    if (const auto* error = std::get_if<IniFileError>(&read)) {
+    Result<IniValues> read = readIniSection(bytes, SettingsSection);
+    if (!read) {
+        const Error& error = read.error();
         const QString where =
-            error->line > 0 ? QStringLiteral("line %1: ").arg(error->line) : QString();
+            error.line > 0 ? QStringLiteral("line %1: ").arg(error.line) : QString();
         verdict = {StoreAccess::Unreadable, path,
                    QStringLiteral("it is no settings store (") + where +
-                       QString::fromStdString(error->message) + u')'};
+                       QString::fromStdString(error.message) + u')'};
         return std::nullopt;
     }
-    return std::get<IniValues>(std::move(read));
+    return std::move(read.value());
 }
 
 class IniFileBackend : public StoreBackend {
@@ -151,25 +152,19 @@ public:
                ::fchmod(place.file.get(), S_IRUSR | S_IWUSR) == 0;
     }
 
-    std::optional<StoreFolder> folder(QString& problem) const override
+    Result<std::optional<StoreFolder>> folder() const override
     {
-        if (folderPath_.isEmpty()) {
-            problem = problemOf(verdict_, storePath_);
-            return std::nullopt;
-        }
+        if (folderPath_.isEmpty())
+            return Error{problemOf(verdict_, storePath_).toStdString()};
         Place place;
         const Verdict verdict = locate(folderPath_, fileName_, true, place);
-        if (verdict.access != StoreAccess::Ours && verdict.access != StoreAccess::Absent) {
-            problem = problemOf(verdict, storePath_);
-            return std::nullopt;
-        }
+        if (verdict.access != StoreAccess::Ours && verdict.access != StoreAccess::Absent)
+            return Error{problemOf(verdict, storePath_).toStdString()};
         const QString pinned = place.folder ? pinnedPath(place.folder.get()) : QString();
-        if (pinned.isEmpty()) {
-            problem = QStringLiteral("cannot open the folder ") + place.folderPath;
-            return std::nullopt;
-        }
-        return StoreFolder{std::make_shared<Fd>(std::move(place.folder)), pinned, place.folderPath,
-                           place.name};
+        if (pinned.isEmpty())
+            return Error{"cannot open the folder " + place.folderPath.toStdString()};
+        return std::optional(StoreFolder{std::make_shared<Fd>(std::move(place.folder)), pinned,
+                                         place.folderPath, place.name});
     }
 
 private:
@@ -254,43 +249,25 @@ bool IniFileBackend::write(const StoredValues& values, bool replaceUnreadable)
                                      ? value.toString()
                                      : QString::number(value.toInt())));
     const std::string newBytes = writeIniSection(oldBytes, SettingsSection, texts);
-    auto stored = readIniSection(newBytes, SettingsSection);
-    if (!std::holds_alternative<IniValues>(stored))
+    const Result<IniValues> stored = readIniSection(newBytes, SettingsSection);
+    if (!stored)
         return false;
 
     const int folder = place.folder.get();
     const QString host = hostTag();
     removeAbandonedScratchFiles(folder, place.name, host);
-
     static std::atomic<unsigned> saves{0};
     const QString scratch = place.name + QStringLiteral(".save-") + host + u'-' +
                             QString::number(::getpid()) + u'-' + QString::number(++saves);
-    const QByteArray scratchName = encoded(scratch);
-    const ScratchFiles cleanup(folder, {scratchName});
-
-    // Owner-only from the start, written, then read back from the disk: a
-    // write that ran out of room can report success with the file cut
-    // short (QtSettingsStoreTest.UnwritableStoreReportsFailureAndKeepsTheOldFile
-    // makes one under a file size limit). Only a complete copy replaces the
-    // store.
-    const Fd copy(::openat(folder, scratchName.constData(),
-                           O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR));
-    if (!copy || !writeAll(copy.get(), newBytes) || ::fsync(copy.get()) != 0)
-        return false;
-    std::string readBack;
-    if (::lseek(copy.get(), 0, SEEK_SET) != 0 || !readAll(copy.get(), readBack) ||
-        readBack != newBytes)
-        return false;
-    if (::renameat(folder, scratchName.constData(), folder, encoded(place.name).constData()) != 0)
-        return false;
-    // The rename survives a power loss only once the folder is synced.
-    if (::fsync(folder) != 0)
+    const Result<Fd> copy = replaceFileAt(folder, encoded(place.name).toStdString(),
+                                          encoded(scratch).toStdString(), newBytes);
+    if (!copy)
         return false;
 
     struct stat info {};
-    if (::fstat(copy.get(), &info) == 0)
+    if (::fstat(copy->get(), &info) == 0)
         version_ = FileVersion::of(info);
-    values_ = valuesOf(std::get<IniValues>(stored));
+    values_ = valuesOf(stored.value());
     verdict_ = {StoreAccess::Ours, storePath_, {}};
     return true;
 }

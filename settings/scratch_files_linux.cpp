@@ -1,4 +1,4 @@
-#include "settings/scratch_files_posix.h"
+#include "settings/scratch_files_linux.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -63,12 +63,6 @@ void removeAbandonedScratchFiles(int folder, const QString& fileName, const QStr
     ::closedir(dir);
     for (const QByteArray& name : victims)
         ::unlinkat(folder, name.constData(), 0);
-}
-
-ScratchFiles::~ScratchFiles()
-{
-    for (const QByteArray& name : names_)
-        ::unlinkat(folder_, name.constData(), 0);
 }
 
 } // namespace store_files

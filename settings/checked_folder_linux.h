@@ -14,37 +14,11 @@
 
 #include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
-#include <utility>
 
+#include "platform/fd_io.h"
 #include "settings/settings_store.h"
 
 namespace store_files {
-
-// A file descriptor that closes itself.
-class Fd {
-public:
-    Fd() = default;
-    explicit Fd(int fd) : fd_(fd) {}
-    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Fd& operator=(Fd&& other) noexcept
-    {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
-};
 
 // Which version of which file the values came from.
 struct FileVersion {
@@ -72,8 +46,6 @@ QByteArray encoded(const QString& path);
 // they are not valid there, as encoding the decoded name again would then
 // name another file.
 std::optional<QString> decodedName(const QByteArray& bytes);
-// The system's text for an errno value.
-QString reason(int error);
 
 // The outcome of a check: the path that failed it, and why, in words that
 // name that path unless it is the store file itself.

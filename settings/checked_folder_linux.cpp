@@ -1,10 +1,9 @@
-#include "settings/checked_folder_posix.h"
+#include "settings/checked_folder_linux.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -23,11 +22,6 @@ std::optional<QString> decodedName(const QByteArray& bytes)
     return name;
 }
 
-QString reason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 Verdict refused(const QString& path, const QString& why)
 {
     return {StoreAccess::Refused, path, why};
@@ -35,8 +29,9 @@ Verdict refused(const QString& path, const QString& why)
 
 Verdict unreadable(const QString& path, int error, const QString& subject)
 {
+    const QString why = QString::fromStdString(reason(error));
     return {StoreAccess::Unreadable, path,
-            subject.isEmpty() ? reason(error) : subject + QStringLiteral(": ") + reason(error)};
+            subject.isEmpty() ? why : subject + QStringLiteral(": ") + why};
 }
 
 QString problemOf(const Verdict& verdict, const QString& storePath)
