@@ -109,6 +109,13 @@ with tempfile.TemporaryDirectory() as top:
         check(f"the zip holds {name}.exe", os.path.isfile(path))
     for name in ("tovrik_en.qm", "qtbase_en.qm", "qtbase_ja.qm"):
         check(f"the zip holds {name}", os.path.isfile(os.path.join(folder, "translations", name)))
+    for dirpath, _, names in os.walk(folder):
+        for name in names:
+            if name.endswith((".dll", ".exe")):
+                sections = subprocess.run(["x86_64-w64-mingw32-objdump", "-h",
+                                           os.path.join(dirpath, name)],
+                                          capture_output=True, text=True).stdout
+                check(f"{name} carries no debug sections", ".debug_" not in sections)
     empty_config = os.path.join(top, "linux-config")
     os.mkdir(empty_config)
 
