@@ -39,6 +39,11 @@ public:
 // Standard input and the terminal of this process.
 std::unique_ptr<SecretInput> systemSecretInput();
 
+// Added to the refusal of a piped key that is not UTF-8 text, where the
+// platform makes that likely: a Windows pipe carries the console's code
+// page (CP932 on a Japanese system). Empty elsewhere.
+extern const std::string_view PipedKeyEncodingAdvice;
+
 struct SecretError {
     std::string message;
 };

@@ -449,6 +449,10 @@ TEST_F(SettingsCommand, SetOwnerKeyWritesTheKeyOnly)
         {false, {ReadFailure::InputEnded}, std::nullopt, "standard input is empty"},
         {false, {ReadFailure::TooLong}, std::nullopt, "longer than 4096 bytes"},
         {false, {"\xC3("}, std::nullopt, "UTF-8"},
+#ifdef _WIN32
+        // 鍵 piped from a console on code page 932.
+        {false, {"\x8C\xAE"}, std::nullopt, "chcp 65001"},
+#endif
         {false, {std::string("a\0b", 3)}, std::nullopt, "NUL"},
         // An empty line, or Enter twice, does not make every password public.
         {false, {""}, std::nullopt, "--clear"},
