@@ -11,7 +11,6 @@
 
 #include "settings/backup_folder.h"
 #include "settings/ini_section.h"
-#include "settings/program_names.h"
 #include "settings/qt_settings_store.h"
 #include "settings/registry_mapping.h"
 #include "settings/setting_table.h"
@@ -22,8 +21,11 @@ namespace {
 
 using namespace std::string_literals;
 
-// The backups' names: the stem, the number, "-", the time, the suffix.
-const QString ExportStem = QStringLiteral("tovrik-backup-");
+// The backups' names: the stem, the number, "-", the time, the suffix. The
+// stores of windows with other executable names share the backup folder of
+// the registry's stores, so there the stem names the program, in the one
+// case the registry gives all its spellings.
+const QString ExportStemTail = QStringLiteral("-backup-");
 const QString ExportSuffix = QStringLiteral(".reg");
 const QString FileSuffix = QStringLiteral(".bak");
 constexpr int NumberDigits = 6;
@@ -51,8 +53,12 @@ std::optional<BackupPlace> placeOf(const QtSettingsStore& store, std::string& er
     const std::optional<QString> folder = privateBackupFolder(error);
     if (!folder)
         return std::nullopt;
-    return BackupPlace{nullptr,    *folder,      QDir::toNativeSeparators(*folder),
-                       ExportStem, ExportSuffix, true};
+    return BackupPlace{nullptr,
+                       *folder,
+                       QDir::toNativeSeparators(*folder),
+                       store.application().toLower() + ExportStemTail,
+                       ExportSuffix,
+                       true};
 }
 
 // A backup's name, and its place in the order of making.
@@ -140,8 +146,8 @@ QByteArray exportOf(const QtSettingsStore& store)
     }
     if (values.empty() && others.empty())
         return {};
-    std::string bytes = writeRegistryExport(settingsKeyPath(fromQ(toQ(StoreApplicationName))),
-                                            registryValues(values));
+    std::string bytes =
+        writeRegistryExport(settingsKeyPath(fromQ(store.application())), registryValues(values));
     // Before the blank line that ends the file.
     const std::string end = "\r\0\n\0"s;
     bytes.insert(bytes.size() - end.size(), otherDataLines(others));

@@ -27,3 +27,11 @@ std::optional<QStringList> decodedArguments(const char* program,
     }
     return list;
 }
+
+bool isProgramName(const QString& name)
+{
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'\\') &&
+           !name.contains(u'/') && std::none_of(name.begin(), name.end(), [](QChar c) {
+               return c.unicode() < 0x20 || c.unicode() == 0x7F;
+           });
+}

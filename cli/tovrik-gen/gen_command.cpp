@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "charsets/char_list.h"
+#include "cli/common/arguments.h"
 #include "cli/common/display_text.h"
 #include "engine/generate.h"
 #include "engine/local_time.h"
@@ -126,8 +127,8 @@ GenEnvironment systemGenEnvironment(SecretInput& input)
 {
     GenEnvironment env;
     env.secretInput = &input;
-    env.openStore = [] {
-        std::unique_ptr<QtSettingsStore> store = openWindowStore();
+    env.openStore = [](const QString& app) {
+        std::unique_ptr<QtSettingsStore> store = openWindowStore(app);
         OpenedStore opened;
         opened.access = store->access();
         opened.problem = store->problem().toStdString();
@@ -181,11 +182,17 @@ ExitStatus runGen(const std::vector<std::string>& args, std::ostream& out, std::
         "LEVEL");
     const QCommandLineOption report("report", "Print the generation report (CR LF) instead.");
     const QCommandLineOption noStore("no-store", "Ignore the store and use first-start values.");
+    const QCommandLineOption app(
+        "app",
+        QStringLiteral("Read the store of the window whose executable is named NAME, without its "
+                       "extension (default %1).")
+            .arg(toQ(StoreApplicationName)),
+        "NAME");
 
     CommandLine commandLine(GenProgramName, "[options]", applicationDescription());
     QCommandLineParser& parser = commandLine.parser();
     parser.addOptions({ownerName, ownerKey, askOwnerKey, seed, numbers, length, complex, set, list,
-                       spread, report, noStore});
+                       spread, report, noStore, app});
     if (const auto done = commandLine.parse(args, env.argumentsAreUtf8, out, err))
         return *done;
 
@@ -198,12 +205,16 @@ ExitStatus runGen(const std::vector<std::string>& args, std::ostream& out, std::
             throw UsageError{"--set and --list cannot be used together"};
         if (parser.isSet(ownerKey) && parser.isSet(askOwnerKey))
             throw UsageError{"--owner-key and --ask-owner-key cannot be used together"};
+        if (parser.isSet(app) && parser.isSet(noStore))
+            throw UsageError{"--app and --no-store cannot be used together"};
+        if (parser.isSet(app) && !isProgramName(parser.value(app)))
+            throw UsageError{BadProgramNameMessage};
 
         GenInputs inputs;
         if (parser.isSet(noStore) || !env.openStore) {
             inputs = firstStartInputs();
         } else {
-            const OpenedStore opened = env.openStore();
+            const OpenedStore opened = env.openStore(parser.value(app));
             if (!opened.store)
                 throw CommandFailure{opened.problem, opened.access == StoreAccess::Unreadable
                                                          ? ExitStatus::UnreadableStore

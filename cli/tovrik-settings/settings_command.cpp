@@ -93,6 +93,8 @@ ExitStatus runSettings(const std::vector<std::string>& args, std::ostream& out, 
                                   : " takes " + argumentNames.join(u' ').toStdString())};
         for (const QCommandLineOption* option : allOptions(options)) {
             const auto takes = command.options(options);
+            if (option == &options.app)
+                continue; // every command takes it
             if (parser.isSet(*option) &&
                 std::find(takes.begin(), takes.end(), option) == takes.end()) {
                 QStringList owners;
@@ -105,6 +107,9 @@ ExitStatus runSettings(const std::vector<std::string>& args, std::ostream& out, 
                                  owners.join(QStringLiteral(" and ")).toStdString()};
             }
         }
-        return command.run(CommandInput{env, parser, options, positional, err}, out);
+        const CommandInput input{env, parser, options, positional, err};
+        if (const std::optional<std::u16string> app = appOption(input); app && env.chooseApp)
+            env.chooseApp(toQ(*app));
+        return command.run(input, out);
     });
 }

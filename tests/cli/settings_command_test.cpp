@@ -175,7 +175,7 @@ std::string gen(const MemorySettingsStore* store, std::vector<std::string> args)
 {
     GenEnvironment env;
     if (store)
-        env.openStore = [store] {
+        env.openStore = [store](const QString&) {
             return OpenedStore{
                 std::make_unique<MemorySettingsStore>(*store), StoreAccess::Ours, {}};
         };
@@ -756,7 +756,7 @@ TEST_F(SettingsCommand, BadUsageIsStatusTwo)
         {},
         {"frobnicate"},
         {"path", "extra"},
-        {"show", "--app", "x"},
+        {"show", "--app", "a/b"},
         {"import"},
         {"import", "a.reg", "b.reg"},
         {"export", "a.reg", "--app", "a\\b"},
