@@ -6,6 +6,7 @@
 #include "charsets/char_list.h"
 #include "cli/common/arguments.h"
 #include "cli/common/display_text.h"
+#include "cli/common/store_help.h"
 #include "engine/generate.h"
 #include "engine/local_time.h"
 #include "engine/report.h"
@@ -20,21 +21,23 @@ namespace {
 // What --help says before the options.
 QString applicationDescription()
 {
+    const QString unsafe = unsafeStoreHelp();
     return QStringLiteral(
                "Print the passwords that Tovrik makes. The values come from the window's\n"
                "settings store, which is read and never written; each option overrides its\n"
                "stored value.\n"
                "\n"
-               "The store on Linux: $XDG_CONFIG_HOME/%1/%2.conf\n"
-               "(~/.config when XDG_CONFIG_HOME is not set).\n"
+               "%1\n"
                "\n"
-               "Exit status: %3 on success; %4 if the character list is empty, if no owner key\n"
-               "was read, or if the store is not safe to use (another user's, or writable by\n"
-               "others); %5 on bad usage;\n"
+               "Exit status: %2 on success; %3 if the character list is empty, if no owner key\n"
+               "was read%4; %5 on bad usage;\n"
                "%6 if the store exists but cannot be read; %7 if the output cannot be written.")
-        .arg(toQ(SettingsOrganization), toQ(StoreApplicationName))
+        .arg(storePlaceHelp())
         .arg(exitCode(ExitStatus::Ok))
         .arg(exitCode(ExitStatus::Failure))
+        .arg(unsafe.isEmpty()
+                 ? QString()
+                 : QStringLiteral(", or if the store is not safe to use\n(%1)").arg(unsafe))
         .arg(exitCode(ExitStatus::Usage))
         .arg(exitCode(ExitStatus::UnreadableStore))
         .arg(exitCode(ExitStatus::OutputFailed));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/common/store_help.h"
 #include "cli/tovrik-settings/command.h"
 #include "settings/program_names.h"
 #include "settings/store_backup.h"
@@ -33,6 +34,7 @@ QString description(const std::vector<std::unique_ptr<SettingsCommand>>& command
     for (const auto& command : commands)
         text +=
             QStringLiteral("  ") + command->synopsis() + u'\n' + wrapped(command->description(), 6);
+    const QString unsafe = unsafeStoreHelp();
     text += QStringLiteral(
                 "\n"
                 "set-owner-key and import refuse while the window runs, since its next save\n"
@@ -40,14 +42,20 @@ QString description(const std::vector<std::unique_ptr<SettingsCommand>>& command
                 "in the order made (none when the newest copy is the same); the last %5 copies\n"
                 "are kept, and the last that holds another owner key; older ones are removed.\n"
                 "\n"
+                "%6\n"
+                "\n"
                 "Exit status: %1 on success; %2 on failure (nothing is changed), which includes "
-                "a\nstore that is not safe to use (another user's, or writable by others) or that\n"
-                "cannot be read; %3 on bad usage; %4 if the output cannot be written.")
+                "a\nstore %7that cannot be read; %3 on bad usage; %4 if the output cannot be\n"
+                "written.")
                 .arg(exitCode(ExitStatus::Ok))
                 .arg(exitCode(ExitStatus::Failure))
                 .arg(exitCode(ExitStatus::Usage))
                 .arg(exitCode(ExitStatus::OutputFailed))
-                .arg(KeptBackups);
+                .arg(KeptBackups)
+                .arg(storePlaceHelp())
+                .arg(unsafe.isEmpty()
+                         ? QString()
+                         : QStringLiteral("that is not safe to use (%1) or\n").arg(unsafe));
     return text;
 }
 

@@ -395,10 +395,22 @@ TEST(TovrikGen, HelpAndVersion)
         const GenResult help = run({option});
         EXPECT_EQ(help.status, ExitStatus::Ok) << option;
         EXPECT_TRUE(help.out.starts_with("Usage: " + Program + " [options]\n")) << help.out;
-        for (const char* shown :
-             {"--owner-name <TEXT>", "--spread <LEVEL>", "LEVEL 0 to 4", "--no-store",
-              "Ostrel Applications/tovrik.conf", "Exit status: 0 on success; 1 if"})
+        for (const char* shown : {"--owner-name <TEXT>", "--spread <LEVEL>", "LEVEL 0 to 4",
+                                  "--no-store", "--app", "Exit status: 0 on success; 1 if"})
             EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
+            // The store where this platform keeps it, and nothing of another's.
+#ifdef _WIN32
+        EXPECT_NE(help.out.find("HKEY_CURRENT_USER\\Software\\Ostrel Applications\\tovrik\\"
+                                "setting102"),
+                  std::string::npos)
+            << help.out;
+        for (const char* absent : {"XDG", ".config", "/", "writable by others"})
+            EXPECT_EQ(help.out.find(absent), std::string::npos) << absent;
+#else
+        EXPECT_NE(help.out.find("$XDG_CONFIG_HOME/Ostrel Applications/tovrik.conf"),
+                  std::string::npos)
+            << help.out;
+#endif
     }
     for (const char* option : {"--version", "-v"})
         EXPECT_EQ(run({option}).out, Program + " 1.02\n") << option;
