@@ -17,7 +17,7 @@ QString valueKey(std::u16string_view name)
 } // namespace
 
 QtSettingsStore::QtSettingsStore(const QString& organization, const QString& application)
-    : backend_(openStoreBackend(organization, application))
+    : application_(application), backend_(openStoreBackend(organization, application))
 {
 }
 
@@ -131,7 +131,8 @@ Result<std::optional<StoreFolder>> QtSettingsStore::folder() const
     return backend_->folder();
 }
 
-std::unique_ptr<QtSettingsStore> openWindowStore()
+std::unique_ptr<QtSettingsStore> openWindowStore(const QString& application)
 {
-    return std::make_unique<QtSettingsStore>(toQ(SettingsOrganization), toQ(StoreApplicationName));
+    return std::make_unique<QtSettingsStore>(
+        toQ(SettingsOrganization), application.isEmpty() ? toQ(StoreApplicationName) : application);
 }

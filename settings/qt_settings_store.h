@@ -39,6 +39,8 @@ public:
     // could be read is there, and a flush writes nothing unless
     // allowOverwrite() was called.
     StoreAccess access() const;
+    // The program level of the store: the window's executable base name.
+    const QString& application() const { return application_; }
     // Where the values live, for messages: the file path, or the native
     // store's own name for its location; for a refused store the path that
     // failed the checks.
@@ -64,6 +66,7 @@ private:
     // each is a text or absent.
     QString unreadableText() const;
 
+    QString application_;
     std::unique_ptr<StoreBackend> backend_;
     // Every value written through this store, by key. They win over what
     // the backend read, which may predate the last flush.
@@ -72,6 +75,8 @@ private:
     bool overwrite_ = false;
 };
 
-// The store that the window and the command-line programs share, opened and
-// checked. Callers look at access() before they use it.
-std::unique_ptr<QtSettingsStore> openWindowStore();
+// The store of the window whose executable is named application (without
+// its extension; empty: the window's usual name), which the command-line
+// programs share with it, opened and checked. Callers look at access()
+// before they use it.
+std::unique_ptr<QtSettingsStore> openWindowStore(const QString& application = {});

@@ -129,24 +129,35 @@ Result<SectionImport> sectionImport(std::vector<RegistrySection> sections,
     SectionImport import;
     import.app = std::move(section.name);
     import.cleared = section.cleared;
+    const auto forgetDefaulted = [&](std::u16string_view name) {
+        std::erase_if(import.defaulted, [&](const DefaultedValue& d) { return d.name == name; });
+    };
     for (RegistryValue& value : section.values) {
         const StoredName* stored = storedNameOf(value.name);
         if (!stored)
             continue;
         const bool isText = stored->row->type == SettingType::Text;
-        if (isText && std::holds_alternative<std::u16string>(value.data))
+        forgetDefaulted(stored->name);
+        if (isText && std::holds_alternative<std::u16string>(value.data)) {
             import.values[stored->name] = std::move(std::get<std::u16string>(value.data));
-        else if (!isText && std::holds_alternative<std::int32_t>(value.data))
+        } else if (!isText && std::holds_alternative<std::int32_t>(value.data)) {
             import.values[stored->name] = std::get<std::int32_t>(value.data);
-        else
+        } else if (!isText) {
+            // Absent, it loads as its default and the save writes that
+            // with its own type, whatever the store held before.
+            import.values[stored->name] = std::nullopt;
+            import.defaulted.push_back({stored->name, value.line, typeDescription(value.data)});
+        } else {
             return Error{"the value " + quotedRegistryName(stored->name) + " is " +
-                             typeDescription(value.data) + "; it must be " +
-                             (isText ? "a text" : "a dword"),
+                             typeDescription(value.data) + "; it must be a text",
                          value.line};
+        }
     }
     for (const std::u16string& name : section.deleted)
-        if (const StoredName* stored = storedNameOf(name))
+        if (const StoredName* stored = storedNameOf(name)) {
             import.values[stored->name] = std::nullopt;
+            forgetDefaulted(stored->name);
+        }
     return import;
 }
 

@@ -28,6 +28,14 @@ Result<RegistryExport> parseSettingsExport(std::string_view bytes);
 // The values as an export writes them.
 std::vector<RegistryValue> registryValues(const std::vector<NamedValue>& values);
 
+// A number the file sets with another type, which the window reads as its
+// default.
+struct DefaultedValue {
+    std::u16string name; // the window's own spelling
+    int line = 0;
+    std::string type; // what the file holds, as a message says it
+};
+
 // What an import puts into the window's section.
 struct SectionImport {
     std::u16string app;   // <NAME> as the file spells it
@@ -36,12 +44,17 @@ struct SectionImport {
     // or nothing when the file deletes it. Names the window does not store
     // are left out.
     std::map<std::u16string, std::optional<StoredValue>, std::less<>> values;
+    // The numbers among them that go in as their defaults, in the file's
+    // order.
+    std::vector<DefaultedValue> defaulted;
 };
 
 // Chooses the section of the program named app (any case), or the only one
-// when app is not given, and checks that each value the window stores has
-// the type the window reads it as. Values the window does not store may
-// have any type.
+// when app is not given, and checks each value the window stores by the
+// store's own rule: a text of another type than REG_SZ is refused, a number
+// of another type than REG_DWORD (a REG_SZ "20") is taken as its default,
+// as the window reads it. Values the window does not store may have any
+// type.
 Result<SectionImport> sectionImport(std::vector<RegistrySection> sections,
                                     const std::optional<std::u16string>& app);
 

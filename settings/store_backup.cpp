@@ -12,7 +12,6 @@
 #include "platform/file_writes.h"
 #include "settings/backup_folder.h"
 #include "settings/ini_section.h"
-#include "settings/program_names.h"
 #include "settings/qt_settings_store.h"
 #include "settings/registry_mapping.h"
 #include "settings/setting_table.h"
@@ -23,8 +22,11 @@ namespace {
 
 using namespace std::string_literals;
 
-// The backups' names: the stem, the number, "-", the time, the suffix.
-const QString ExportStem = QStringLiteral("tovrik-backup-");
+// The backups' names: the stem, the number, "-", the time, the suffix. The
+// stores of windows with other executable names share the backup folder of
+// the registry's stores, so there the stem names the program, in the one
+// case the registry gives all its spellings.
+const QString ExportStemTail = QStringLiteral("-backup-");
 const QString ExportSuffix = QStringLiteral(".reg");
 const QString FileSuffix = QStringLiteral(".bak");
 constexpr int NumberDigits = 6;
@@ -50,8 +52,12 @@ Result<BackupPlace> placeOf(const QtSettingsStore& store)
     const Result<QString> own = privateBackupFolder();
     if (!own)
         return own.error();
-    return BackupPlace{nullptr,    own.value(),  QDir::toNativeSeparators(own.value()),
-                       ExportStem, ExportSuffix, true};
+    return BackupPlace{nullptr,
+                       own.value(),
+                       QDir::toNativeSeparators(own.value()),
+                       store.application().toLower() + ExportStemTail,
+                       ExportSuffix,
+                       true};
 }
 
 // A backup's name, and its place in the order of making.
@@ -136,8 +142,8 @@ QByteArray exportOf(const QtSettingsStore& store)
     }
     if (values.empty() && others.empty())
         return {};
-    std::string bytes = writeRegistryExport(settingsKeyPath(fromQ(toQ(StoreApplicationName))),
-                                            registryValues(values));
+    std::string bytes =
+        writeRegistryExport(settingsKeyPath(fromQ(store.application())), registryValues(values));
     // Before the blank line that ends the file.
     const std::string end = "\r\0\n\0"s;
     bytes.insert(bytes.size() - end.size(), otherDataLines(others));

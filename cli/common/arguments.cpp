@@ -24,3 +24,11 @@ Result<QStringList> decodedArguments(const char* program, const std::vector<std:
     }
     return list;
 }
+
+bool isProgramName(const QString& name)
+{
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'\\') &&
+           !name.contains(u'/') && std::none_of(name.begin(), name.end(), [](QChar c) {
+               return c.unicode() < 0x20 || c.unicode() == 0x7F;
+           });
+}

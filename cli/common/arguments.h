@@ -14,3 +14,12 @@
 // they cannot be taken, never quotes an argument.
 Result<QStringList> decodedArguments(const char* program, const std::vector<std::string>& args,
                                      bool utf8);
+
+// Whether name can be the --app NAME of a window's executable, whose store
+// it names: not empty, no folder in it ("/", "\\", "." or ".."), and no
+// control character, which would end a key's line in an export.
+bool isProgramName(const QString& name);
+
+// What a usage error says of an --app that is no program name.
+inline constexpr const char* BadProgramNameMessage =
+    "--app takes a program name without slashes, backslashes or control characters";

@@ -23,7 +23,8 @@ Error readError(ReadFailure failure, std::string ended)
 Result<std::u16string> readOwnerKey(SecretInput& input, bool confirm)
 {
     SecretRead read;
-    if (input.isTerminal()) {
+    const bool terminal = input.isTerminal();
+    if (terminal) {
         read = input.readHidden("Owner key: ");
         if (const auto* failure = std::get_if<ReadFailure>(&read))
             return readError(*failure, "no owner key was entered");
@@ -46,8 +47,12 @@ Result<std::u16string> readOwnerKey(SecretInput& input, bool confirm)
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString key =
         decoder.decode(QByteArrayView(line.data(), static_cast<qsizetype>(line.size())));
-    if (decoder.hasError())
-        return Error{"the owner key is not valid UTF-8 text"};
+    if (decoder.hasError()) {
+        std::string message = "the owner key is not valid UTF-8 text";
+        if (!terminal)
+            message += PipedKeyEncodingAdvice;
+        return Error{std::move(message)};
+    }
     if (key.contains(QChar(u'\0')))
         return Error{"the owner key cannot hold a NUL character"};
     return key.toStdU16String();

@@ -41,6 +41,11 @@ public:
 // Standard input and the terminal of this process.
 std::unique_ptr<SecretInput> systemSecretInput();
 
+// Added to the refusal of a piped key that is not UTF-8 text, where the
+// platform makes that likely: a Windows pipe carries the console's code
+// page (CP932 on a Japanese system). Empty elsewhere.
+extern const std::string_view PipedKeyEncodingAdvice;
+
 // The owner key: on a terminal asked with echo off, twice when confirm is
 // set, refusing two different entries; otherwise one line of standard
 // input. A CR before the line's LF is not part of the key. The key must be

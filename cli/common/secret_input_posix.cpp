@@ -258,6 +258,8 @@ public:
 
 } // namespace
 
+const std::string_view PipedKeyEncodingAdvice;
+
 std::unique_ptr<SecretInput> systemSecretInput()
 {
     return std::make_unique<PosixSecretInput>();

@@ -95,6 +95,10 @@ public:
 
 } // namespace
 
+const std::string_view PipedKeyEncodingAdvice =
+    " (a pipe carries the console's code page: set the console to UTF-8 with"
+    " chcp 65001 first, or type the key at the prompt instead)";
+
 std::unique_ptr<SecretInput> systemSecretInput()
 {
     return std::make_unique<WindowsSecretInput>();

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "charsets/char_list.h"
+#include "cli/common/arguments.h"
 #include "cli/common/display_text.h"
+#include "cli/common/store_help.h"
 #include "engine/generate.h"
 #include "engine/local_time.h"
 #include "engine/report.h"
@@ -19,21 +21,23 @@ namespace {
 // What --help says before the options.
 QString applicationDescription()
 {
+    const QString unsafe = unsafeStoreHelp();
     return QStringLiteral(
                "Print the passwords that Tovrik makes. The values come from the window's\n"
                "settings store, which is read and never written; each option overrides its\n"
                "stored value.\n"
                "\n"
-               "The store on Linux: $XDG_CONFIG_HOME/%1/%2.conf\n"
-               "(~/.config when XDG_CONFIG_HOME is not set).\n"
+               "%1\n"
                "\n"
-               "Exit status: %3 on success; %4 if the character list is empty, if no owner key\n"
-               "was read, or if the store is not safe to use (another user's, or writable by\n"
-               "others); %5 on bad usage;\n"
+               "Exit status: %2 on success; %3 if the character list is empty, if no owner key\n"
+               "was read%4; %5 on bad usage;\n"
                "%6 if the store exists but cannot be read; %7 if the output cannot be written.")
-        .arg(toQ(SettingsOrganization), toQ(StoreApplicationName))
+        .arg(storePlaceHelp())
         .arg(exitCode(ExitStatus::Ok))
         .arg(exitCode(ExitStatus::Failure))
+        .arg(unsafe.isEmpty()
+                 ? QString()
+                 : QStringLiteral(", or if the store is not safe to use\n(%1)").arg(unsafe))
         .arg(exitCode(ExitStatus::Usage))
         .arg(exitCode(ExitStatus::UnreadableStore))
         .arg(exitCode(ExitStatus::OutputFailed));
@@ -112,8 +116,8 @@ GenEnvironment systemGenEnvironment(SecretInput& input)
 {
     GenEnvironment env;
     env.secretInput = &input;
-    env.openStore = [] {
-        std::unique_ptr<QtSettingsStore> store = openWindowStore();
+    env.openStore = [](const QString& app) {
+        std::unique_ptr<QtSettingsStore> store = openWindowStore(app);
         OpenedStore opened;
         opened.access = store->access();
         opened.problem = store->problem().toStdString();
@@ -167,11 +171,17 @@ ExitStatus runGen(const std::vector<std::string>& args, std::ostream& out, std::
         "LEVEL");
     const QCommandLineOption report("report", "Print the generation report (CR LF) instead.");
     const QCommandLineOption noStore("no-store", "Ignore the store and use first-start values.");
+    const QCommandLineOption app(
+        "app",
+        QStringLiteral("Read the store of the window whose executable is named NAME, without its "
+                       "extension (default %1).")
+            .arg(toQ(StoreApplicationName)),
+        "NAME");
 
     CommandLine commandLine(GenProgramName, "[options]", applicationDescription());
     QCommandLineParser& parser = commandLine.parser();
     parser.addOptions({ownerName, ownerKey, askOwnerKey, seed, numbers, length, complex, set, list,
-                       spread, report, noStore});
+                       spread, report, noStore, app});
     if (const auto done = commandLine.parse(args, env.argumentsAreUtf8, out, err))
         return *done;
 
@@ -184,12 +194,16 @@ ExitStatus runGen(const std::vector<std::string>& args, std::ostream& out, std::
             throw UsageError{"--set and --list cannot be used together"};
         if (parser.isSet(ownerKey) && parser.isSet(askOwnerKey))
             throw UsageError{"--owner-key and --ask-owner-key cannot be used together"};
+        if (parser.isSet(app) && parser.isSet(noStore))
+            throw UsageError{"--app and --no-store cannot be used together"};
+        if (parser.isSet(app) && !isProgramName(parser.value(app)))
+            throw UsageError{BadProgramNameMessage};
 
         GenInputs inputs;
         if (parser.isSet(noStore) || !env.openStore) {
             inputs = firstStartInputs();
         } else {
-            const OpenedStore opened = env.openStore();
+            const OpenedStore opened = env.openStore(parser.value(app));
             if (!opened.store)
                 throw CommandFailure{opened.problem, opened.access == StoreAccess::Unreadable
                                                          ? ExitStatus::UnreadableStore

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <QString>
+
 #include "cli/common/command_line.h"
 #include "cli/common/secret_input.h"
 #include "settings/settings_store.h"
@@ -22,9 +24,10 @@ struct OpenedStore {
 struct GenEnvironment {
     // The local time for --report; nothing when it cannot be determined.
     std::function<std::optional<std::tm>()> localTime;
-    // Opens the window's settings store, which tovrik-gen only reads. Unset:
-    // there is no store, as with --no-store.
-    std::function<OpenedStore()> openStore;
+    // Opens the settings store of the window whose executable is named app
+    // (--app; empty: the window's usual name), which tovrik-gen only reads.
+    // Unset: there is no store, as with --no-store.
+    std::function<OpenedStore(const QString& app)> openStore;
     // False when the locale's character set is not UTF-8: arguments are
     // then taken only when they are plain ASCII.
     bool argumentsAreUtf8 = true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/common/arguments.h"
 #include "cli/common/display_text.h"
 #include "settings/program_names.h"
 #include "settings/store_backup.h"
@@ -107,10 +108,7 @@ std::optional<std::u16string> appOption(const CommandInput& input)
     if (!input.parser.isSet(input.options.app))
         return std::nullopt;
     const QString name = input.parser.value(input.options.app);
-    const bool bad = name.isEmpty() || name.contains(u'\\') ||
-                     std::any_of(name.begin(), name.end(),
-                                 [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
-    if (bad)
-        throw UsageError{"--app takes a program name without backslashes or control characters"};
+    if (!isProgramName(name))
+        throw UsageError{BadProgramNameMessage};
     return fromQ(name);
 }

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "cli/tovrik-settings/settings_command.h"
+#include "settings/program_names.h"
 #include "settings/store_backup.h"
+#include "text/qt_text.h"
 
 // The options that some commands of tovrik-settings take.
 struct SettingsOptions {
@@ -18,9 +20,12 @@ struct SettingsOptions {
     QCommandLineOption clear{"clear", "With set-owner-key: empty the owner key, which makes every "
                                       "password public."};
     QCommandLineOption app{"app",
-                           "With import: the program whose settings to take from a file that "
-                           "holds several. With export: the program the file names (default "
-                           "tovrik).",
+                           QStringLiteral("The settings of the window whose executable is "
+                                          "named NAME, without its extension (default %1). "
+                                          "With import, also the program whose settings to "
+                                          "take from a file that holds several; with export, "
+                                          "the program the file names.")
+                               .arg(toQ(StoreApplicationName)),
                            "NAME"};
 };
 

@@ -111,6 +111,13 @@ public:
                 << " (it has no byte order mark).\n";
         out << "Imported the settings of " << quotedDisplayText(import.app) << " from "
             << shownPath(file) << ".\n";
+        // The window reads such a number as its default, so the import
+        // takes that too, and says so.
+        for (const DefaultedValue& value : import.defaulted)
+            out << fileMessage(file, value.line,
+                               "the number " + quotedDisplayText(value.name) + " is " + value.type +
+                                   ", not a dword; imported as its default, as the window reads it")
+                << "\n";
         out << "Owner name " << quotedDisplayText(model.ownerName) << ", owner key "
             << (model.ownerKey.empty() ? std::string("empty") : characterCount(model.ownerKey))
             << ", " << model.sets.setCount

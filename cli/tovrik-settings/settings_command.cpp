@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/common/store_help.h"
 #include "cli/tovrik-settings/command.h"
 #include "settings/program_names.h"
 #include "settings/store_backup.h"
@@ -33,6 +34,7 @@ QString description(const std::vector<std::unique_ptr<SettingsCommand>>& command
     for (const auto& command : commands)
         text +=
             QStringLiteral("  ") + command->synopsis() + u'\n' + wrapped(command->description(), 6);
+    const QString unsafe = unsafeStoreHelp();
     text += QStringLiteral(
                 "\n"
                 "set-owner-key and import refuse while the window runs, since its next save\n"
@@ -40,14 +42,20 @@ QString description(const std::vector<std::unique_ptr<SettingsCommand>>& command
                 "in the order made (none when the newest copy is the same); the last %5 copies\n"
                 "are kept, and the last that holds another owner key; older ones are removed.\n"
                 "\n"
+                "%6\n"
+                "\n"
                 "Exit status: %1 on success; %2 on failure (nothing is changed), which includes "
-                "a\nstore that is not safe to use (another user's, or writable by others) or that\n"
-                "cannot be read; %3 on bad usage; %4 if the output cannot be written.")
+                "a\nstore %7that cannot be read; %3 on bad usage; %4 if the output cannot be\n"
+                "written.")
                 .arg(exitCode(ExitStatus::Ok))
                 .arg(exitCode(ExitStatus::Failure))
                 .arg(exitCode(ExitStatus::Usage))
                 .arg(exitCode(ExitStatus::OutputFailed))
-                .arg(KeptBackups);
+                .arg(KeptBackups)
+                .arg(storePlaceHelp())
+                .arg(unsafe.isEmpty()
+                         ? QString()
+                         : QStringLiteral("that is not safe to use (%1) or\n").arg(unsafe));
     return text;
 }
 
@@ -93,6 +101,8 @@ ExitStatus runSettings(const std::vector<std::string>& args, std::ostream& out, 
                                   : " takes " + argumentNames.join(u' ').toStdString())};
         for (const QCommandLineOption* option : allOptions(options)) {
             const auto takes = command.options(options);
+            if (option == &options.app)
+                continue; // every command takes it
             if (parser.isSet(*option) &&
                 std::find(takes.begin(), takes.end(), option) == takes.end()) {
                 QStringList owners;
@@ -105,6 +115,9 @@ ExitStatus runSettings(const std::vector<std::string>& args, std::ostream& out, 
                                  owners.join(QStringLiteral(" and ")).toStdString()};
             }
         }
-        return command.run(CommandInput{env, parser, options, positional, err}, out);
+        const CommandInput input{env, parser, options, positional, err};
+        if (const std::optional<std::u16string> app = appOption(input); app && env.chooseApp)
+            env.chooseApp(toQ(*app));
+        return command.run(input, out);
     });
 }

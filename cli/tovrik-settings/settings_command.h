@@ -38,6 +38,9 @@ struct SettingsEnvironment {
     std::function<bool()> storeExists;
     // Where the default seed numbers of an import come from.
     std::function<SeedEntropy()> seedEntropy;
+    // Points the functions above at the store of the window whose
+    // executable is named app (--app); until then, the window's usual one.
+    std::function<void(const QString& app)> chooseApp;
     // The terminal or standard input, for set-owner-key.
     SecretInput* secretInput = nullptr;
     // False when the locale's character set is not UTF-8: arguments are

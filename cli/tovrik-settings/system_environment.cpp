@@ -13,9 +13,9 @@ namespace {
 // The store as the window would find it, or nothing with the reason: a store
 // that is not the user's own, or that cannot be read, is neither read nor
 // written.
-std::unique_ptr<QtSettingsStore> checkedStore(std::string& error)
+std::unique_ptr<QtSettingsStore> checkedStore(const QString& app, std::string& error)
 {
-    std::unique_ptr<QtSettingsStore> store = openWindowStore();
+    std::unique_ptr<QtSettingsStore> store = openWindowStore(app);
     if (store->access() == StoreAccess::Ours || store->access() == StoreAccess::Absent)
         return store;
     error = store->problem().toStdString();
@@ -27,12 +27,15 @@ std::unique_ptr<QtSettingsStore> checkedStore(std::string& error)
 SettingsEnvironment systemSettingsEnvironment(SecretInput& input)
 {
     SettingsEnvironment env;
-    env.storeLocation = [] { return openWindowStore()->location(); };
-    env.openStore = [](std::string& error) -> std::unique_ptr<SettingsStore> {
-        return checkedStore(error);
+    // Empty: the window's usual name.
+    const auto app = std::make_shared<QString>();
+    env.chooseApp = [app](const QString& name) { *app = name; };
+    env.storeLocation = [app] { return openWindowStore(*app)->location(); };
+    env.openStore = [app](std::string& error) -> std::unique_ptr<SettingsStore> {
+        return checkedStore(*app, error);
     };
-    env.lockForWriting = [](std::string& why) -> std::shared_ptr<void> {
-        const auto store = checkedStore(why);
+    env.lockForWriting = [app](std::string& why) -> std::shared_ptr<void> {
+        const auto store = checkedStore(*app, why);
         if (!store)
             return nullptr;
         const Result<WindowLockPlace> place = windowLockPlace(*store);
@@ -42,8 +45,8 @@ SettingsEnvironment systemSettingsEnvironment(SecretInput& input)
             why = lock.error().message;
         return lock ? lock.value() : nullptr;
     };
-    env.backupStore = [](std::string& error) -> std::optional<StoreBackup> {
-        const auto store = checkedStore(error);
+    env.backupStore = [app](std::string& error) -> std::optional<StoreBackup> {
+        const auto store = checkedStore(*app, error);
         if (!store)
             return std::nullopt;
         const Result<StoreBackup> backup = backupStore(*store, QDateTime::currentDateTime());
@@ -52,12 +55,12 @@ SettingsEnvironment systemSettingsEnvironment(SecretInput& input)
         return backup ? std::optional(backup.value()) : std::nullopt;
     };
     env.removeBackup = [](const QString& path) { QFile::remove(path); };
-    env.removeOldBackups = [] {
+    env.removeOldBackups = [app] {
         std::string error;
-        if (const auto store = checkedStore(error))
+        if (const auto store = checkedStore(*app, error))
             removeOldBackups(*store);
     };
-    env.storeExists = [] { return openWindowStore()->access() != StoreAccess::Absent; };
+    env.storeExists = [app] { return openWindowStore(*app)->access() != StoreAccess::Absent; };
     env.seedEntropy = systemSeedEntropy;
     env.secretInput = &input;
     return env;

@@ -36,7 +36,7 @@ GenEnvironment testEnvironment(const MemorySettingsStore* store = nullptr)
 {
     GenEnvironment env;
     if (store)
-        env.openStore = [store] {
+        env.openStore = [store](const QString&) {
             return OpenedStore{std::make_unique<ReadOnlyStore>(*store), StoreAccess::Ours, {}};
         };
     env.localTime = [] {
@@ -155,6 +155,8 @@ TEST(TovrikGen, BadInputGetsOneLineAndStatusTwo)
         {"--numbers", "1-2-3-4-5-6-7-"},
         {"--seed", "a", "--numbers", "1-2-3-4-5-6-7"},
         {"--set", "default", "--list", "abc"},
+        {"--app", "../tovrik"},
+        {"--app", "Tovrik2", "--no-store"},
         {"--set"},
         {"--frobnicate"},
         {"--seed"},
@@ -205,7 +207,7 @@ TEST(TovrikGen, StoreThatIsNotUsableStopsWithItsPath)
                  {StoreAccess::Unreadable, ExitStatus::UnreadableStore}};
     for (const auto& c : cases) {
         GenEnvironment env = testEnvironment();
-        env.openStore = [&c] {
+        env.openStore = [&c](const QString&) {
             return OpenedStore{nullptr, c.access, "cannot use the settings store /x/tovrik.conf"};
         };
         const GenResult r = run({}, env);
@@ -215,6 +217,19 @@ TEST(TovrikGen, StoreThatIsNotUsableStopsWithItsPath)
         // --no-store does not look at it.
         EXPECT_EQ(run({"--no-store"}, env).status, ExitStatus::Ok);
     }
+}
+
+TEST(TovrikGen, AppNamesTheStoreToRead)
+{
+    GenEnvironment env = testEnvironment();
+    std::vector<QString> asked;
+    env.openStore = [&](const QString& app) {
+        asked.push_back(app);
+        return OpenedStore{std::make_unique<MemorySettingsStore>(), StoreAccess::Absent, {}};
+    };
+    EXPECT_EQ(run({}, env).status, ExitStatus::Ok);
+    EXPECT_EQ(run({"--app", "Tovrik2"}, env).status, ExitStatus::Ok);
+    EXPECT_EQ(asked, (std::vector<QString>{QString(), QStringLiteral("Tovrik2")}));
 }
 
 // A stream whose every write fails, as on a full disk.
@@ -380,10 +395,22 @@ TEST(TovrikGen, HelpAndVersion)
         const GenResult help = run({option});
         EXPECT_EQ(help.status, ExitStatus::Ok) << option;
         EXPECT_TRUE(help.out.starts_with("Usage: " + Program + " [options]\n")) << help.out;
-        for (const char* shown :
-             {"--owner-name <TEXT>", "--spread <LEVEL>", "LEVEL 0 to 4", "--no-store",
-              "Ostrel Applications/tovrik.conf", "Exit status: 0 on success; 1 if"})
+        for (const char* shown : {"--owner-name <TEXT>", "--spread <LEVEL>", "LEVEL 0 to 4",
+                                  "--no-store", "--app", "Exit status: 0 on success; 1 if"})
             EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
+            // The store where this platform keeps it, and nothing of another's.
+#ifdef _WIN32
+        EXPECT_NE(help.out.find("HKEY_CURRENT_USER\\Software\\Ostrel Applications\\tovrik\\"
+                                "setting102"),
+                  std::string::npos)
+            << help.out;
+        for (const char* absent : {"XDG", ".config", "/", "writable by others"})
+            EXPECT_EQ(help.out.find(absent), std::string::npos) << absent;
+#else
+        EXPECT_NE(help.out.find("$XDG_CONFIG_HOME/Ostrel Applications/tovrik.conf"),
+                  std::string::npos)
+            << help.out;
+#endif
     }
     for (const char* option : {"--version", "-v"})
         EXPECT_EQ(run({option}).out, Program + " 1.02\n") << option;

@@ -175,7 +175,7 @@ std::string gen(const MemorySettingsStore* store, std::vector<std::string> args)
 {
     GenEnvironment env;
     if (store)
-        env.openStore = [store] {
+        env.openStore = [store](const QString&) {
             return OpenedStore{
                 std::make_unique<MemorySettingsStore>(*store), StoreAccess::Ours, {}};
         };
@@ -234,6 +234,41 @@ TEST_F(SettingsCommand, EitherWindowsExportImportsAndMakesItsPasswords)
         EXPECT_EQ(store.flushCount(), 1);
         EXPECT_EQ(gen(&store, {}), expected);
     }
+}
+
+// The Windows program keeps a number written as text, and its window reads
+// it as the number's default; so does the import, and it says so.
+TEST_F(SettingsCommand, ImportTakesANumberOfAnotherTypeAsItsDefault)
+{
+    store.put(u"length", 16);
+    store.put(u"spread", 3);
+    const std::string path =
+        file("windows-text-numbers.reg", fixtureBytes("windows-text-numbers.reg"));
+    Result r = run({"import", path});
+    ASSERT_EQ(r.status, ExitStatus::Ok) << r.err;
+    EXPECT_EQ(store.readInt(u"length"), DefaultPasswordLength);
+    EXPECT_EQ(store.readInt(u"spread"), 0);
+    EXPECT_EQ(store.readText(u"unique key"), u"長い鍵 long key");
+    EXPECT_EQ(store.readInt(u"complex"), 1);
+    const std::vector<std::string> outLines = lines(r.out);
+    const auto said = [&](const std::string& line) {
+        return std::find(outLines.begin(), outLines.end(), line) != outLines.end();
+    };
+    EXPECT_TRUE(said(path + ":6: the number 'length' is a text (REG_SZ), not a dword; imported as "
+                            "its default, as the window reads it"))
+        << r.out;
+    EXPECT_TRUE(said(path + ":10: the number 'spread' is a text (REG_SZ), not a dword; imported "
+                            "as its default, as the window reads it"))
+        << r.out;
+
+    // A later dword, or a deletion, of the same name is what counts.
+    store.clearWrites();
+    r = run({"import", file("odd.reg", regFile(Key + u"\"length\"=hex(b):14,00,00,00,00,00,00,00\n"
+                                                     u"\"length\"=dword:00000014\n"
+                                                     u"\"spread\"=\"2\"\n\"spread\"=-\n"))});
+    ASSERT_EQ(r.status, ExitStatus::Ok) << r.err;
+    EXPECT_EQ(store.readInt(u"length"), 20);
+    EXPECT_EQ(r.out.find("default"), std::string::npos) << r.out;
 }
 
 TEST_F(SettingsCommand, ImportedValuesAreWhatTheWindowWouldLoad)
@@ -311,10 +346,12 @@ TEST_F(SettingsCommand, ImportRefusesAndTouchesNothing)
          {"--app", "other"},
          regFile(two),
          {"'other'", "'Tovrik', 'tovrik-old'"}},
-        {"a text where a dword belongs",
+        // The store refuses a text of another type too: it may be an owner
+        // key, which is never taken as empty.
+        {"a dword where a text belongs",
          {},
-         regFile(Key + u"\"window\"=hex:01\n\n\"length\"=\"16\"\n"),
-         {"odd.reg:6: the value 'length' is a text (REG_SZ); it must be a dword"}},
+         regFile(Key + u"\"window\"=hex:01\n\n\"unique key\"=dword:00000010\n"),
+         {"odd.reg:6: the value 'unique key' is a dword (REG_DWORD); it must be a text"}},
         {"binary data where a text belongs",
          {},
          regFile(Key + u"\"unique key\"=hex:41,00\n"),
@@ -449,6 +486,10 @@ TEST_F(SettingsCommand, SetOwnerKeyWritesTheKeyOnly)
         {false, {ReadFailure::InputEnded}, std::nullopt, "standard input is empty"},
         {false, {ReadFailure::TooLong}, std::nullopt, "longer than 4096 bytes"},
         {false, {"\xC3("}, std::nullopt, "UTF-8"},
+#ifdef _WIN32
+        // 鍵 piped from a console on code page 932.
+        {false, {"\x8C\xAE"}, std::nullopt, "chcp 65001"},
+#endif
         {false, {std::string("a\0b", 3)}, std::nullopt, "NUL"},
         // An empty line, or Enter twice, does not make every password public.
         {false, {""}, std::nullopt, "--clear"},
@@ -716,7 +757,7 @@ TEST_F(SettingsCommand, BadUsageIsStatusTwo)
         {},
         {"frobnicate"},
         {"path", "extra"},
-        {"show", "--app", "x"},
+        {"show", "--app", "a/b"},
         {"import"},
         {"import", "a.reg", "b.reg"},
         {"export", "a.reg", "--app", "a\\b"},

@@ -86,6 +86,36 @@ protected:
 
 const QByteArray OldStore = "[setting102]\nunique%20key=old key\nlength=16\nmojisetmax=1\n";
 
+// A window copied under another executable name keeps a store of its own;
+// --app reaches it, and leaves the usual window's alone.
+TEST_F(SettingsOnDisk, AppChoosesTheStoreOfAnotherExecutableName)
+{
+    putStore(OldStore);
+    const QString other = folder() + QStringLiteral("/Tovrik2.conf");
+    const std::u16string key =
+        u"[HKEY_CURRENT_USER\\Software\\Ostrel Applications\\Tovrik2\\setting102]\n";
+    const std::string reg = file(
+        "tovrik2.reg", utf16File(u"Windows Registry Editor Version 5.00\n\n" + key +
+                                 u"\"unique key\"=\"second key\"\n\"length\"=dword:00000014\n"));
+    std::string out;
+    ASSERT_EQ(run({"import", reg, "--app", "Tovrik2"}, &out), ExitStatus::Ok) << out;
+    EXPECT_EQ(bytesOf(storeFile()), OldStore);
+    EXPECT_TRUE(bytesOf(other).contains("length=20\n")) << bytesOf(other).toStdString();
+
+    ASSERT_EQ(run({"path", "--app", "Tovrik2"}, &out), ExitStatus::Ok);
+    EXPECT_NE(out.find(other.toStdString()), std::string::npos) << out;
+    ASSERT_EQ(run({"show", "--reveal-key", "--app", "Tovrik2"}, &out), ExitStatus::Ok);
+    EXPECT_NE(out.find("second key"), std::string::npos) << out;
+    ASSERT_EQ(run({"show", "--reveal-key"}, &out), ExitStatus::Ok);
+    EXPECT_NE(out.find("old key"), std::string::npos) << out;
+
+    std::string err;
+    for (const char* bad : {"../tovrik", "a/b", ".."}) {
+        EXPECT_EQ(run({"show", "--app", bad}, &out, &err), ExitStatus::Usage) << bad;
+        EXPECT_NE(err.find("--app"), std::string::npos) << err;
+    }
+}
+
 TEST_F(SettingsOnDisk, DamagedFilesLeaveTheStoreAsItWasByteForByte)
 {
     putStore(OldStore);

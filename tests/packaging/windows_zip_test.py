@@ -109,6 +109,13 @@ with tempfile.TemporaryDirectory() as top:
         check(f"the zip holds {name}.exe", os.path.isfile(path))
     for name in ("tovrik_en.qm", "qtbase_en.qm", "qtbase_ja.qm"):
         check(f"the zip holds {name}", os.path.isfile(os.path.join(folder, "translations", name)))
+    for dirpath, _, names in os.walk(folder):
+        for name in names:
+            if name.endswith((".dll", ".exe")):
+                sections = subprocess.run(["x86_64-w64-mingw32-objdump", "-h",
+                                           os.path.join(dirpath, name)],
+                                          capture_output=True, text=True).stdout
+                check(f"{name} carries no debug sections", ".debug_" not in sections)
     empty_config = os.path.join(top, "linux-config")
     os.mkdir(empty_config)
 
@@ -125,6 +132,17 @@ with tempfile.TemporaryDirectory() as top:
                               ("length", "REG_SZ", "20")]:
         result = wine(["reg", "add", KEY, "/v", name, "/t", kind, "/d", value, "/f"])
         check(f"reg add {name}", result.returncode == 0, result.stderr)
+    # Wine's export of these values, imported on Linux: the REG_SZ length
+    # goes in as its default, with a line that says so.
+    text_length = reg_export(top, "text-length.reg")
+    config = os.path.join(top, "text-length")
+    os.mkdir(config)
+    result = linux(linux_settings, ["import", text_length], config)
+    check("tovrik-settings imports a REG_SZ length as its default",
+          result.returncode == 0 and b"the number 'length' is a text (REG_SZ)" in result.stdout,
+          result.stdout + result.stderr)
+    check("the imported length is the default",
+          b"length:       10\n" in linux(linux_settings, ["show"], config).stdout)
     subprocess.run(["xclip", "-selection", "clipboard", "-i", "/dev/null"], timeout=10)
     window = subprocess.Popen(["wine", exe["tovrik"]], stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL, env=in_language("ja_JP.UTF-8"))
