@@ -9,13 +9,14 @@
 // with a thousand cores.
 inline constexpr int AdvisedKeyBits = 80;
 
-// Keys that reach AdvisedKeyBits in the estimate below every time: of
-// 300,000 random keys of each shape, the weakest rated about 96 bits for
-// words of the 7776-word diceware list apart by spaces (run together, seven
-// words can rate 75), and about 81 for letters and digits (shorter random
-// strings can hold what zxcvbn takes for words or sequences: at 16, some
-// rate near 52).
-inline constexpr int AdvisedKeyWords = 6;
+// Keys that hold AdvisedKeyBits both in randomness and in the estimate
+// below, every time. Seven words of the 7776-word diceware list give 90
+// random bits; of 100,000 such keys, apart by spaces, the weakest was rated
+// about 114 bits (run together, seven words can rate 75; six words hold only
+// 77 random bits). 24 random letters and digits give 142 random bits; of
+// 300,000 such keys the weakest was rated about 81 (shorter ones can hold
+// what zxcvbn takes for words or sequences: at 16, some rate near 52).
+inline constexpr int AdvisedKeyWords = 7;
 inline constexpr int AdvisedKeyCharacters = 24;
 
 // The advice, as the command-line tools give it.

@@ -14,7 +14,7 @@
 namespace {
 
 const std::u16string KeyName(u"unique key");
-// Six diceware words: strong enough that nothing is asked.
+// Random words apart by spaces: strong enough that nothing is asked.
 const QString StrongKey = QStringLiteral("feast capillary city hazard watch able");
 
 // The first password that the window's model makes with this owner key.
