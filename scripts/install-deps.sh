@@ -15,7 +15,7 @@ groups[build]="cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libzxcvbn-dev
   clang-format
   fonts-ipafont-gothic fonts-noto-cjk
-  xvfb xauth x11-utils imagemagick xdotool"
+  xvfb xauth x11-utils imagemagick xdotool xclip"
 # The Debian package: icons, cpack's DEB generator, the checks,
 # and what the installed package needs beyond the build group.
 groups[package]="librsvg2-bin gzip file dpkg-dev qt6-translations-l10n

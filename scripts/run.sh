@@ -16,7 +16,7 @@ scripts/install-deps.sh
 if [ -f "$dir/build.ninja" ]; then
   say "bringing the build in $dir/ up to date"
 else
-  say "building the programs in $dir/; a first build takes about 10 minutes on two cores"
+  say "building the programs in $dir/; a first build takes 3 to 10 minutes on two cores"
 fi
 scripts/build.sh "$dir" -DTOVRIK_TESTS=OFF -DTOVRIK_BENCH=OFF
 cmake --install "$dir" --prefix "$prefix" >/dev/null

@@ -52,7 +52,7 @@ int CVeldraApp::run()
     WindowOwnerKeyStore keys(store, organizationName(), applicationName());
     dialog.setOwnerKeyStore(keys);
     // Asked once: the start-up save makes the store, whatever the answer.
-    if (store.saving())
+    if (opened->access() == StoreAccess::Absent)
         dialog.askOwnerKeyAtFirstStart();
     setWindowIcon(dialog.icon());
     connect(&ending, &EndSignals::received, &dialog, [&dialog] { endLikeEscape(dialog); });

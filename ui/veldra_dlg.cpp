@@ -292,7 +292,6 @@ bool CVeldraDlg::onInitDialog()
         addWindowMenuKeys();
     setWindowIcon(icon_);
 
-    keyAskPending_ = askKeyAtFirstStart_ && !store_.readText(settingName(Setting::OwnerKey));
     loadSettings(store_, model_, seams_.seedEntropy());
     if (nativeAboutItem_)
         appendSystemMenuItem(this, OwnerKeyCommandId, ownerKeyItemText());

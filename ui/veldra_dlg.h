@@ -48,9 +48,9 @@ public:
     // Where the owner key set in the window goes; by default the dialog's
     // own store, with nothing kept beside it.
     void setOwnerKeyStore(OwnerKeyStore& keys) { keys_ = &keys; }
-    // At a first start (the store holds no owner key at all) the owner key
-    // is asked for as soon as the window is shown.
-    void askOwnerKeyAtFirstStart() { askKeyAtFirstStart_ = true; }
+    // At a first start (no store yet) the owner key is asked for over the
+    // window as soon as it is shown.
+    void askOwnerKeyAtFirstStart() { keyAskPending_ = true; }
 
     // The first show runs the start-up sequence, before the window appears.
     void setVisible(bool visible) override;
@@ -130,6 +130,5 @@ private:
     bool nativeAboutItem_ = false;
     std::unique_ptr<OwnerKeyStore> plainKeys_;
     OwnerKeyStore* keys_;
-    bool askKeyAtFirstStart_ = false;
     bool keyAskPending_ = false;
 };
