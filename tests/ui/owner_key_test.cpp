@@ -1,8 +1,6 @@
 // The owner key set in the window: the dialog's paths, what reaches the
 // store, the first start, and the hints while the key is empty.
 #include <QLabel>
-#include <QMenu>
-#include <QTimer>
 
 #include "engine/generate.h"
 #include "settings/key_strength.h"
@@ -147,24 +145,6 @@ TEST_F(OwnerKeyTest, AKeySetMeanwhileByAnotherProgramIsKeptAndUsed)
     ASSERT_EQ(seams.messages.size(), 1u);
     EXPECT_EQ(seams.messages[0].kind, QStringLiteral("warning"));
 }
-
-#ifndef Q_OS_WIN // Windows has the items in the native window menu.
-// The window's menu items, read while it is open.
-QStringList windowMenuItems(CVeldraDlg& d)
-{
-    QStringList items;
-    QTimer::singleShot(0, [&items] {
-        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            for (QAction* action : menu->actions())
-                items << action->text();
-            menu->close();
-        }
-    });
-    QApplication::setActiveWindow(&d); // back from a dialog
-    QTest::keyClick(&d, Qt::Key_F10, Qt::ShiftModifier);
-    return items;
-}
-#endif
 
 bool aboutNotesAnEmptyKey(FakeSeams& seams, CVeldraDlg& d)
 {

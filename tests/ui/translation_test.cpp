@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QStyleOptionButton>
-#include <QTimer>
 
 #include "tests/ui/window_fixture.h"
 #include "ui/about_dlg.h"
@@ -70,23 +69,6 @@ void expectNoJapanese(const std::vector<std::pair<QString, QString>>& texts)
     for (const auto& [owner, text] : texts)
         EXPECT_FALSE(hasJapanese(text)) << owner.toStdString() << ": " << text.toStdString();
 }
-
-#ifndef Q_OS_WIN // Windows has the item in the native window menu.
-// The items of the window's own menu, read while it is open.
-QStringList windowMenuItems(CVeldraDlg& d)
-{
-    QStringList items;
-    QTimer::singleShot(0, [&items] {
-        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            for (QAction* action : menu->actions())
-                items << action->text();
-            menu->close();
-        }
-    });
-    QTest::keyClick(&d, Qt::Key_F10, Qt::ShiftModifier);
-    return items;
-}
-#endif
 
 // Qt's own texts: the standard menu of an edit.
 QStringList qtMenuTexts()
