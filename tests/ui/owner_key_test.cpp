@@ -58,7 +58,10 @@ TEST_F(OwnerKeyTest, AKeyTypedTwiceIsStoredAloneAndMakesThePasswords)
         EXPECT_EQ(key.keyEdit->accessibleName(), QStringLiteral("所有者キー"));
         EXPECT_EQ(key.repeatEdit->accessibleName(), QStringLiteral("所有者キーの確認"));
         const int result = typeTwice(key, StrongKey, StrongKey);
-        EXPECT_TRUE(key.strengthLabel->text().startsWith(QStringLiteral("強さ: 約 ")));
+        if (estimatedKeyBits(u"x", u"")) // a build with an estimator shows the strength
+            EXPECT_TRUE(key.strengthLabel->text().startsWith(QStringLiteral("強さ: 約 ")));
+        else
+            EXPECT_TRUE(key.strengthLabel->isHidden());
         return result;
     });
 
