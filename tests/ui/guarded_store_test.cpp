@@ -48,6 +48,12 @@ protected:
                           Qt::LeftButton);
     }
 
+    // The owner key as the window sets it in its store.
+    static WindowOwnerKeyStore keysOf(const GuardedStore& window)
+    {
+        return WindowOwnerKeyStore(window, toQ(SettingsOrganization), toQ(StoreApplicationName));
+    }
+
     QTemporaryDir dir_;
     QString configHome_ = dir_.path() + QStringLiteral("/config");
     ScopedConfigHome scopedHome_{configHome_};
@@ -114,7 +120,7 @@ TEST_F(GuardedStoreTest, TheOwnerKeyIsWrittenAloneAfterABackupAndNeverOverANewer
     QtSettingsStore real = windowStore();
     GuardedStore window(real);
     ASSERT_TRUE(window.saving());
-    WindowOwnerKeyStore keys(window, toQ(SettingsOrganization), toQ(StoreApplicationName));
+    WindowOwnerKeyStore keys = keysOf(window);
 
     const OwnerKeyChange written = keys.replaceKey(u"old", u"new");
     ASSERT_EQ(written.status, OwnerKeyChange::Status::Written) << written.detail.toStdString();
@@ -144,7 +150,7 @@ TEST_F(GuardedStoreTest, AStoreTheWindowDoesNotSaveGetsNoKeyEither)
     QtSettingsStore real = windowStore();
     GuardedStore window(real);
     ASSERT_FALSE(window.saving());
-    WindowOwnerKeyStore keys(window, toQ(SettingsOrganization), toQ(StoreApplicationName));
+    WindowOwnerKeyStore keys = keysOf(window);
     EXPECT_EQ(keys.replaceKey(u"", u"new").status, OwnerKeyChange::Status::Failed);
     EXPECT_EQ(bytesOf(storeFile()), damaged);
     EXPECT_TRUE(backups().isEmpty());
