@@ -6,16 +6,19 @@ set -euo pipefail
 
 declare -A groups
 # The build (zxcvbn estimates owner keys; lupdate and lrelease make the
-# window's translations), the tests, the benchmarks and the window under Xvfb.
+# window's translations; help2man makes tovrik-gen's manual page, so that
+# every install has each program's page, which man-db reads), the tests, the
+# benchmarks and the window under Xvfb.
 groups[build]="cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n qt6-l10n-tools libxcb1-dev
+  help2man man-db
   libgtest-dev libgmock-dev libbenchmark-dev libzxcvbn-dev
   clang-format
   fonts-ipafont-gothic fonts-noto-cjk
-  xvfb xauth x11-utils imagemagick xdotool"
-# The Debian package: icons, manual pages, cpack's DEB generator, the checks,
+  xvfb xauth x11-utils imagemagick xdotool xclip"
+# The Debian package: icons, cpack's DEB generator, the checks,
 # and what the installed package needs beyond the build group.
-groups[package]="librsvg2-bin help2man gzip file dpkg-dev man-db qt6-translations-l10n
+groups[package]="librsvg2-bin gzip file dpkg-dev qt6-translations-l10n
   lintian desktop-file-utils appstream"
 # The offline web page (emscripten) and its tests in headless Chromium.
 groups[web]="cmake emscripten python3 chromium chromium-driver python3-selenium"

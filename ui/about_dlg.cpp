@@ -45,6 +45,21 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     connect(cancel, &QPushButton::clicked, this, &CAboutDlg::reject);
 }
 
+void CAboutDlg::noteEmptyOwnerKey()
+{
+    const DialogUnits& du = UiGothic9;
+    QLabel* note =
+        templateLabel(this, du,
+                      tr("所有者キーが未設定のため、ほかの設定を知る人なら誰でも同じパスワードを"
+                         "作れます。"),
+                      QRect(11, 52, 173, 20));
+    note->setObjectName(QStringLiteral("emptyKeyNote"));
+    note->setWordWrap(true);
+    note->setTextFormat(Qt::PlainText);
+    note->setGeometry(du.rect(11, 52, 173, 20));
+    setFixedWindowSize(*this, QSize(du.px(191), du.py(78)));
+}
+
 void CAboutDlg::setVisible(bool visible)
 {
     if (visible && !loaded_) {

@@ -13,6 +13,9 @@ public:
     QString ownerName; // exchanged with the name edit
     QLineEdit* nameEdit;
 
+    // Says below the name that the owner key is empty, in a taller box.
+    void noteEmptyOwnerKey();
+
     void setVisible(bool visible) override;
     void accept() override;
 

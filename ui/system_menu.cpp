@@ -22,6 +22,31 @@ bool appendAboutItemToSystemMenu(QWidget* window, const QString& text)
 #endif
 }
 
+void appendSystemMenuItem(QWidget* window, unsigned id, const QString& text)
+{
+#ifdef Q_OS_WIN
+    if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(window->winId()), FALSE))
+        AppendMenuW(menu, MF_STRING, id, reinterpret_cast<const wchar_t*>(text.utf16()));
+#else
+    (void)window;
+    (void)id;
+    (void)text;
+#endif
+}
+
+void renameSystemMenuItem(QWidget* window, unsigned id, const QString& text)
+{
+#ifdef Q_OS_WIN
+    if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(window->winId()), FALSE))
+        ModifyMenuW(menu, id, MF_BYCOMMAND | MF_STRING, id,
+                    reinterpret_cast<const wchar_t*>(text.utf16()));
+#else
+    (void)window;
+    (void)id;
+    (void)text;
+#endif
+}
+
 std::optional<unsigned> systemCommandOf(const QByteArray& eventType, void* message)
 {
 #ifdef Q_OS_WIN

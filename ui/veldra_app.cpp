@@ -13,6 +13,7 @@
 #include "text/qt_text.h"
 #include "ui/end_signals.h"
 #include "ui/guarded_store.h"
+#include "ui/owner_key_store.h"
 #include "ui/ui_seams.h"
 #include "ui/veldra_dlg.h"
 
@@ -49,6 +50,11 @@ int CVeldraApp::run()
     GuardedStore store(*opened);
     SystemSeams seams;
     CVeldraDlg dialog(store, seams, opened->location());
+    WindowOwnerKeyStore keys(store, organizationName(), applicationName());
+    dialog.setOwnerKeyStore(keys);
+    // Asked once: the start-up save makes the store, whatever the answer.
+    if (opened->access() == StoreAccess::Absent)
+        dialog.askOwnerKeyAtFirstStart();
     setWindowIcon(dialog.icon());
     connect(&ending, &EndSignals::received, &dialog, [&dialog] { endLikeEscape(dialog); });
     if (!store.saving())

@@ -25,6 +25,8 @@
 #include "ui/dialog_units.h"
 #include "ui/fixed_window_size.h"
 #include "ui/one_line_edit.h"
+#include "ui/owner_key_dlg.h"
+#include "ui/owner_key_store.h"
 #include "ui/result_layout.h"
 #include "ui/set_combo.h"
 #include "ui/system_menu.h"
@@ -40,6 +42,10 @@ constexpr int TemplateWidth = 274, TemplateHeight = 199;
 constexpr QRect ResultGroupArea(11, 148, 252, 42);
 
 const char* const AboutItemText = QT_TRANSLATE_NOOP("CVeldraDlg", "バージョン情報 (&A)...");
+// The owner key's item, which says so while the key is empty.
+const char* const OwnerKeyItemText = QT_TRANSLATE_NOOP("CVeldraDlg", "所有者キーの設定(&K)...");
+const char* const EmptyOwnerKeyItemText =
+    QT_TRANSLATE_NOOP("CVeldraDlg", "所有者キーの設定(&K)...（未設定）");
 // The one-character buttons: delete the set, and spread the results.
 const char* const DeleteLabel = QT_TRANSLATE_NOOP("CVeldraDlg", "削");
 const char* const SpreadLabel = QT_TRANSLATE_NOOP("CVeldraDlg", "割");
@@ -62,7 +68,8 @@ QLineEdit* digitsOnlyEdit(QWidget* parent)
 } // namespace
 
 CVeldraDlg::CVeldraDlg(SettingsStore& store, UiSeams& seams, QString storeLocation, QWidget* parent)
-    : QDialog(parent), store_(store), seams_(seams), storeLocation_(std::move(storeLocation))
+    : QDialog(parent), store_(store), seams_(seams), storeLocation_(std::move(storeLocation)),
+      plainKeys_(std::make_unique<PlainOwnerKeyStore>(store)), keys_(plainKeys_.get())
 {
     icon_ = appIcon();
     buildTemplate();
@@ -254,6 +261,7 @@ void CVeldraDlg::showWindowMenu(QPoint globalPos, bool fromKeyboard)
     QMenu menu(this);
     QAction* about =
         menu.addAction(tr(AboutItemText), this, [this] { onSysCommand(AboutCommandId); });
+    menu.addAction(ownerKeyItemText(), this, [this] { onSysCommand(OwnerKeyCommandId); });
     if (fromKeyboard) // Enter then chooses the item, as in a native menu
         menu.setActiveAction(about);
     menu.exec(globalPos);
@@ -271,6 +279,10 @@ void CVeldraDlg::setVisible(bool visible)
         saveWarningPending_ = false;
         QTimer::singleShot(0, this, &CVeldraDlg::showSaveFailure);
     }
+    if (visible && keyAskPending_) {
+        keyAskPending_ = false;
+        QTimer::singleShot(0, this, &CVeldraDlg::showOwnerKeyDialog);
+    }
 }
 
 bool CVeldraDlg::onInitDialog()
@@ -281,6 +293,8 @@ bool CVeldraDlg::onInitDialog()
     setWindowIcon(icon_);
 
     loadSettings(store_, model_, seams_.seedEntropy());
+    if (nativeAboutItem_)
+        appendSystemMenuItem(this, OwnerKeyCommandId, ownerKeyItemText());
     const int spreadToRestore = model_.spreadLevel;
     fillSetCombo();
     restoreSpreadLayout(spreadToRestore);
@@ -329,17 +343,54 @@ void CVeldraDlg::onSysCommand(unsigned id)
 {
     if ((id & 0xFFF0u) == AboutCommandId)
         showAboutBox();
+    else if (id == OwnerKeyCommandId)
+        showOwnerKeyDialog();
 }
 
 void CVeldraDlg::showAboutBox()
 {
     CAboutDlg about(this);
     about.ownerName = toQ(model_.ownerName);
+    if (model_.ownerKey.empty())
+        about.noteEmptyOwnerKey();
     if (seams_.runModal(about) != QDialog::Accepted)
         return;
     model_.ownerName = fromQ(about.ownerName);
     setWindowTitle(literalTitle(makeWindowTitle(toQ(model_.ownerName))));
     saveAll();
+}
+
+QString CVeldraDlg::ownerKeyItemText() const
+{
+    return tr(model_.ownerKey.empty() ? EmptyOwnerKeyItemText : OwnerKeyItemText);
+}
+
+// The key goes to the store at once and alone, as tovrik-settings
+// set-owner-key writes it; the window's other changes wait for its next
+// save as before.
+void CVeldraDlg::showOwnerKeyDialog()
+{
+    COwnerKeyDlg asked(seams_, toQ(model_.ownerName), this);
+    if (seams_.runModal(asked) != QDialog::Accepted)
+        return;
+    const OwnerKeyChange change = keys_->replaceKey(model_.ownerKey, fromQ(asked.ownerKey));
+    switch (change.status) {
+    case OwnerKeyChange::Status::Written: model_.ownerKey = change.storedKey; break;
+    case OwnerKeyChange::Status::ChangedMeanwhile:
+        // Kept, and used from now on, so that no save of this window undoes it.
+        model_.ownerKey = change.storedKey;
+        seams_.warning(this, tr("ほかのプログラムが、この画面の起動後に所有者キーを変更していました"
+                                "。そのキーを残し、以後はそのキーでパスワードを生成します。入力し"
+                                "たキーは設定していません。"));
+        break;
+    case OwnerKeyChange::Status::Failed:
+        seams_.warning(this,
+                       tr("所有者キーを設定できませんでした。所有者キーは変わっていません。") +
+                           QStringLiteral("\n\n") + change.detail);
+        break;
+    }
+    if (nativeAboutItem_)
+        renameSystemMenuItem(this, OwnerKeyCommandId, ownerKeyItemText());
 }
 
 void CVeldraDlg::done(int result)
@@ -370,7 +421,7 @@ void CVeldraDlg::changeEvent(QEvent* event)
 bool CVeldraDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
 {
     if (const auto command = systemCommandOf(eventType, message)) {
-        if ((*command & 0xFFF0u) == AboutCommandId) {
+        if ((*command & 0xFFF0u) == AboutCommandId || *command == OwnerKeyCommandId) {
             onSysCommand(*command);
             *result = 0;
             return true;

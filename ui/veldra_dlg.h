@@ -4,9 +4,11 @@
 #include <QIcon>
 
 #include <array>
+#include <memory>
 
 #include "settings/dialog_model.h"
 #include "settings/settings_store.h"
+#include "ui/owner_key_store.h"
 
 class QCheckBox;
 class QComboBox;
@@ -40,8 +42,15 @@ public:
     // The result layout of a spread level (0..4); any other level changes
     // nothing.
     void layoutResults(int level);
-    // A command of the window menu; the about item opens the about box.
+    // A command of the window menu: the about box, or the owner key.
     void onSysCommand(unsigned id);
+
+    // Where the owner key set in the window goes; by default the dialog's
+    // own store, with nothing kept beside it.
+    void setOwnerKeyStore(OwnerKeyStore& keys) { keys_ = &keys; }
+    // At a first start (no store yet) the owner key is asked for over the
+    // window as soon as it is shown.
+    void askOwnerKeyAtFirstStart() { keyAskPending_ = true; }
 
     // The first show runs the start-up sequence, before the window appears.
     void setVisible(bool visible) override;
@@ -67,6 +76,8 @@ private:
     void restoreSpreadLayout(int level);
     void enableSeedEdits();
     void showAboutBox();
+    void showOwnerKeyDialog();
+    QString ownerKeyItemText() const;
 
     // The exchange, saving and the handlers that read the dialog
     // (veldra_dlg_exchange.cpp).
@@ -117,4 +128,7 @@ private:
     bool saveFailureShown_ = false;
     bool saveWarningPending_ = false;
     bool nativeAboutItem_ = false;
+    std::unique_ptr<OwnerKeyStore> plainKeys_;
+    OwnerKeyStore* keys_;
+    bool keyAskPending_ = false;
 };

@@ -1,7 +1,7 @@
 #include <cmath>
 
 #include "cli/tovrik-settings/command.h"
-#include "cli/tovrik-settings/key_strength.h"
+#include "settings/key_strength.h"
 #include "settings/setting_table.h"
 
 namespace {
@@ -48,8 +48,8 @@ std::u16string newOwnerKey(const CommandInput& input, const std::u16string& owne
         if (*bits < AdvisedKeyBits) {
             warn(input, "this owner key has about " + std::to_string(*bits) +
                             " bits of strength, below the " + std::to_string(AdvisedKeyBits) +
-                            " advised: one leaked password lets an attacker try keys offline; "
-                            "seven random words, or 14 random letters and digits, are enough");
+                            " advised: one leaked password lets an attacker try keys offline; " +
+                            keyAdvice() + " are enough");
             if (secret->isTerminal() && !confirmedWeakKey(input))
                 throw CommandFailure{"the owner key is unchanged"};
         }
@@ -67,9 +67,10 @@ public:
                    "set the owner key: asked twice with echo off on a terminal, else one line of "
                    "standard input (at most %2 bytes); an empty key is refused, --clear empties "
                    "it. Its strength is estimated: below %1 bits it warns, and on a terminal asks "
-                   "to go on")
+                   "to go on; %3 reach it")
             .arg(AdvisedKeyBits)
-            .arg(MaxSecretLineBytes);
+            .arg(MaxSecretLineBytes)
+            .arg(QString::fromStdString(keyAdvice()));
     }
     std::vector<const QCommandLineOption*> options(const SettingsOptions& o) const override
     {

@@ -13,7 +13,7 @@
 
 #include "charsets/char_list.h"
 #include "cli/tovrik-gen/gen_command.h"
-#include "cli/tovrik-settings/key_strength.h"
+#include "settings/key_strength.h"
 #include "settings/memory_settings_store.h"
 #include "settings/program_names.h"
 #include "settings/registry_mapping.h"

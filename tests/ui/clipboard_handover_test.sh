@@ -3,7 +3,8 @@
 # manager runs, the window must hand the report over to it as it ends. Runs
 # the window on its own virtual X server with a stand-in manager, makes one
 # generation (Enter), closes the window (Esc) and checks what the manager
-# was offered. Usage: clipboard_handover_test.sh TOVRIK PROBE
+# was offered. Usage: clipboard_handover_test.sh TOVRIK PROBE STORE
+# STORE: the store file's place below the configuration folder.
 set -euo pipefail
 tovrik=$1
 probe=$2
@@ -11,7 +12,11 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 export XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=xcb
-mkdir -p "$XDG_CONFIG_HOME"
+# A store with an owner key: no first start, whose question would take Enter.
+store=$XDG_CONFIG_HOME/$3
+mkdir -p -m 700 "$(dirname "$store")"
+printf '[setting102]\nunique%%20key=k\n' >"$store"
+chmod 600 "$store"
 xvfb-run -a -s "-screen 0 800x600x24" bash -ec '
   "$1" 20 >"$2/offered" &
   probe=$!

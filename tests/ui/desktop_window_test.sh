@@ -6,12 +6,13 @@
 # desktop service ($TOVRIK_TEST_SEAT_FIFO); KWin takes input from no test
 # client, so there the report is not made and SIGTERM, which ends the
 # window as Esc does, stands for Esc.
-# Usage: desktop_window_test.sh TOVRIK UI_TESTS
+# Usage: desktop_window_test.sh TOVRIK UI_TESTS STORE
+# STORE: the store file's place below the configuration folder.
 set -euo pipefail
 tovrik=$1
 ui_tests=$2
 . "$(dirname "$0")/window_test_common.sh"
-mkdir -p "$XDG_CONFIG_HOME"
+store_with_key "$XDG_CONFIG_HOME/$3"
 ESC=1 ENTER=28
 seat() { [ -n "${TOVRIK_TEST_SEAT_FIFO:-}" ] && echo "$*" >"$TOVRIK_TEST_SEAT_FIFO"; }
 hold() {

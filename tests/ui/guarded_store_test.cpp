@@ -11,6 +11,7 @@
 #include "tests/support/config_home.h"
 #include "tests/support/window_store.h"
 #include "tests/ui/fake_seams.h"
+#include "ui/owner_key_store.h"
 #include "ui/veldra_dlg.h"
 
 namespace {
@@ -45,6 +46,12 @@ protected:
         warnAboutUnsavedStore(&window, seams_, store);
         QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("generateButton")),
                           Qt::LeftButton);
+    }
+
+    // The owner key as the window sets it in its store.
+    static WindowOwnerKeyStore keysOf(const GuardedStore& window)
+    {
+        return WindowOwnerKeyStore(window, toQ(SettingsOrganization), toQ(StoreApplicationName));
     }
 
     QTemporaryDir dir_;
@@ -101,6 +108,51 @@ TEST_F(GuardedStoreTest, AStoreThatIsNotSafeIsNeitherReadNorOffered)
     ASSERT_EQ(seams_.messages.size(), 1u);
     EXPECT_EQ(seams_.messages.front().kind, QStringLiteral("warning"));
     EXPECT_NE(seams_.messages.front().text.indexOf(storeFile()), -1);
+    EXPECT_TRUE(backups().isEmpty());
+}
+
+// The key set from the window reaches the user's file as set-owner-key
+// writes it: after a backup, alone, and never over a key set meanwhile.
+TEST_F(GuardedStoreTest, TheOwnerKeyIsWrittenAloneAfterABackupAndNeverOverANewerKey)
+{
+    const QByteArray first = "[setting102]\nuser%20name=Mine\nunique%20key=old\nlength=20\n";
+    putFile(first);
+    QtSettingsStore real = windowStore();
+    GuardedStore window(real);
+    ASSERT_TRUE(window.saving());
+    WindowOwnerKeyStore keys = keysOf(window);
+
+    const OwnerKeyChange written = keys.replaceKey(u"old", u"new");
+    ASSERT_EQ(written.status, OwnerKeyChange::Status::Written) << written.detail.toStdString();
+    ASSERT_EQ(backups().size(), 1);
+    EXPECT_EQ(written.detail, storeFolderIn(configHome_) + u'/' + backups().front());
+    EXPECT_EQ(bytesOf(written.detail), first);
+    const QtSettingsStore after = windowStore();
+    EXPECT_EQ(after.readText(u"unique key"), u"new");
+    EXPECT_EQ(after.readText(u"user name"), u"Mine");
+    EXPECT_EQ(after.readInt(u"length"), 20);
+    EXPECT_EQ(QFile(storeFile()).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
+
+    // Another program sets its own key; the window, still knowing "new",
+    // leaves it and learns it.
+    putFile("[setting102]\nuser%20name=Mine\nunique%20key=theirs\n");
+    const OwnerKeyChange kept = keys.replaceKey(u"new", u"mine");
+    EXPECT_EQ(kept.status, OwnerKeyChange::Status::ChangedMeanwhile);
+    EXPECT_EQ(kept.storedKey, u"theirs");
+    EXPECT_EQ(windowStore().readText(u"unique key"), u"theirs");
+    EXPECT_EQ(backups().size(), 1);
+}
+
+TEST_F(GuardedStoreTest, AStoreTheWindowDoesNotSaveGetsNoKeyEither)
+{
+    const QByteArray damaged = "[setting102]\nunique%20key=@ByteArray(k)\n";
+    putFile(damaged);
+    QtSettingsStore real = windowStore();
+    GuardedStore window(real);
+    ASSERT_FALSE(window.saving());
+    WindowOwnerKeyStore keys = keysOf(window);
+    EXPECT_EQ(keys.replaceKey(u"", u"new").status, OwnerKeyChange::Status::Failed);
+    EXPECT_EQ(bytesOf(storeFile()), damaged);
     EXPECT_TRUE(backups().isEmpty());
 }
 

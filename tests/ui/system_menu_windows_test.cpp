@@ -1,5 +1,5 @@
-// The about item in the native system menu of a real window: the item the
-// window appends, and WM_SYSCOMMAND with its id, as the menu sends it,
+// The window's items in the native system menu of a real window: the items
+// the window appends, and WM_SYSCOMMAND with its id, as the menu sends it,
 // opening the about box. Needs the windows platform (the suite's second
 // run); on the offscreen one the window has no native menu.
 
@@ -8,6 +8,7 @@
 #include "platform/windows_api.h"
 
 #include "tests/ui/window_fixture.h"
+#include "ui/owner_key_dlg.h"
 #include "ui/system_menu.h"
 
 namespace {
@@ -46,6 +47,34 @@ TEST_F(NativeSystemMenu, AboutItemOpensTheAboutBox)
 
     // The window's other system commands stay the system's.
     EXPECT_TRUE(window.isVisible());
+}
+
+// The owner key's item says that the key is empty until one is set there.
+TEST_F(NativeSystemMenu, OwnerKeyItemSetsTheKeyAndLosesItsEmptyMark)
+{
+    CVeldraDlg& window = start();
+    const HWND hwnd = reinterpret_cast<HWND>(window.winId());
+    const HMENU menu = GetSystemMenu(hwnd, FALSE);
+    ASSERT_NE(menu, nullptr);
+    const auto itemText = [menu] {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, OwnerKeyCommandId, text, 64, MF_BYCOMMAND);
+        return QString::fromWCharArray(text);
+    };
+    EXPECT_EQ(itemText(), QStringLiteral("所有者キーの設定(&K)...（未設定）"));
+
+    seams.confirmAnswer = true; // a weak key, where the build estimates it
+    seams.modalScripts.push_back([](QDialog& opened) {
+        auto& key = dynamic_cast<COwnerKeyDlg&>(opened);
+        key.keyEdit->setText(QStringLiteral("a key typed in the window"));
+        key.repeatEdit->setText(key.keyEdit->text());
+        key.accept();
+        return key.result();
+    });
+    PostMessageW(hwnd, WM_SYSCOMMAND, OwnerKeyCommandId, 0);
+    QTRY_COMPARE(seams.modalRuns, 1);
+    EXPECT_EQ(store.readText(u"unique key"), u"a key typed in the window");
+    EXPECT_EQ(itemText(), QStringLiteral("所有者キーの設定(&K)..."));
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QStyleOptionButton>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -16,6 +15,7 @@
 #include "ui/about_dlg.h"
 #include "ui/add_set_dlg.h"
 #include "ui/dialog_units.h"
+#include "ui/owner_key_dlg.h"
 #include "ui/qt_translation.h"
 
 namespace {
@@ -74,23 +74,6 @@ void expectNoJapanese(const std::vector<std::pair<QString, QString>>& texts)
         EXPECT_FALSE(hasJapanese(text)) << owner.toStdString() << ": " << text.toStdString();
 }
 
-#ifndef Q_OS_WIN // Windows has the item in the native window menu.
-// The items of the window's own menu, read while it is open.
-QStringList windowMenuItems(CVeldraDlg& d)
-{
-    QStringList items;
-    QTimer::singleShot(0, [&items] {
-        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            for (QAction* action : menu->actions())
-                items << action->text();
-            menu->close();
-        }
-    });
-    QTest::keyClick(&d, Qt::Key_F10, Qt::ShiftModifier);
-    return items;
-}
-#endif
-
 // Qt's own texts: the standard menu of an edit.
 QStringList qtMenuTexts()
 {
@@ -129,13 +112,18 @@ TEST_F(WindowTest, TheEnglishWindowItsDialogsAndMessagesHoldNoJapanese)
     expectNoJapanese(textsOf(&d));
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Tovrik (for ○○)")); // the owner name is data
 #ifndef Q_OS_WIN // Windows has the item in the native window menu.
-    EXPECT_EQ(windowMenuItems(d), QStringList{QStringLiteral("&About Tovrik...")});
+    EXPECT_EQ(windowMenuItems(d), (QStringList{QStringLiteral("&About Tovrik..."),
+                                               QStringLiteral("Owner &key... (not set)")}));
 #endif
     for (const QString& text : qtMenuTexts())
         EXPECT_FALSE(hasJapanese(text)) << text.toStdString();
 
     CAboutDlg about(&d);
+    about.noteEmptyOwnerKey();
     expectNoJapanese(textsOf(&about));
+    COwnerKeyDlg key(seams, QStringLiteral("○○"), &d);
+    key.keyEdit->setText(QStringLiteral("weak"));
+    expectNoJapanese(textsOf(&key));
 
     // The add dialog, and its stop box for the reserved name; the name it
     // proposes is data, the same in every language.
@@ -189,11 +177,16 @@ TEST_F(WindowTest, TheJapaneseWindowIsTheCodesOwnTexts)
 #endif
         {
             CAboutDlg about(&d);
+            about.noteEmptyOwnerKey();
             const auto aboutTexts = textsOf(&about);
             all.insert(all.end(), aboutTexts.begin(), aboutTexts.end());
             DLGaddset add(seams, &d);
             const auto addTexts = textsOf(&add);
             all.insert(all.end(), addTexts.begin(), addTexts.end());
+            COwnerKeyDlg key(seams, QStringLiteral("○○"), &d);
+            key.keyEdit->setText(QStringLiteral("weak"));
+            const auto keyTexts = textsOf(&key);
+            all.insert(all.end(), keyTexts.begin(), keyTexts.end());
         }
         dialog.reset();
         return all;
@@ -256,7 +249,14 @@ void expectTextsFit(QWidget* window)
                 << group->title().toStdString();
         } else if (auto* label = qobject_cast<QLabel*>(w)) {
             text = label->text();
-            EXPECT_LE(textWidth(label, text), label->contentsRect().width()) << text.toStdString();
+            // A wrapped text needs the height of its lines at the label's width.
+            if (label->wordWrap())
+                EXPECT_LE(label->heightForWidth(label->contentsRect().width()),
+                          label->contentsRect().height())
+                    << text.toStdString();
+            else
+                EXPECT_LE(textWidth(label, text), label->contentsRect().width())
+                    << text.toStdString();
         }
         if (!grown(w))
             continue;
@@ -288,9 +288,14 @@ TEST_P(FitTest, EveryTextFitsItsControlAtTheLayoutsFont)
     CVeldraDlg& d = start();
     expectTextsFit(&d);
     CAboutDlg about(&d);
+    about.noteEmptyOwnerKey();
     expectTextsFit(&about);
     DLGaddset add(seams, &d);
     expectTextsFit(&add);
+    COwnerKeyDlg key(seams, QStringLiteral("○○"), &d);
+    key.keyEdit->setText(QStringLiteral("weak"));
+    key.show(); // its layout sets its size
+    expectTextsFit(&key);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, FitTest,

@@ -147,9 +147,8 @@ after_end_report() {
     [ "$(grep -c '^生成パスワード(' <<<"$out")" = "$1" ]
 }
 
-echo "== a first start, the clipboard, 割, the window menu and the about box"
-rm -rf "$XDG_CONFIG_HOME"
-mkdir -p "$XDG_CONFIG_HOME"
+echo "== a start on a new store, the clipboard, 割, the window menu and the about box"
+store_with_key "$store"
 start
 focused_main || fail "the window did not get the keyboard focus"
 
@@ -271,8 +270,7 @@ else
 fi
 
 echo "== a report, then Esc at once: the report stays once the window is gone"
-rm -rf "$XDG_CONFIG_HOME"
-mkdir -p "$XDG_CONFIG_HOME"
+store_with_key "$store"
 start
 focused_main || true
 tap $ENTER $ESC
@@ -291,8 +289,7 @@ after_end_report 2 && pass "割 then Esc at once leave the report of 割" ||
   fail "割 then Esc at once did not leave the report of 割"
 
 echo "== the title bar's maximise button, on each window"
-rm -rf "$XDG_CONFIG_HOME"
-mkdir -p "$XDG_CONFIG_HOME"
+store_with_key "$store"
 start
 focused_main || true
 maximise() { # TITLE_PATTERN: clicks the maximise button of the focused window

@@ -5,10 +5,12 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -103,6 +105,23 @@ protected:
     // Presses the mouse where a window system would deliver it: to the
     // deepest child under the point.
     static void clickAt(CVeldraDlg& d, QPoint p) { mouseAt(d, p, false); }
+
+    // The items of the window's own menu, read while it is open (where the
+    // window manager owns the window menu; Windows has them in its own).
+    static QStringList windowMenuItems(CVeldraDlg& d)
+    {
+        QStringList items;
+        QTimer::singleShot(0, [&items] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (QAction* action : menu->actions())
+                    items << action->text();
+                menu->close();
+            }
+        });
+        QApplication::setActiveWindow(&d); // back from a dialog
+        QTest::keyClick(&d, Qt::Key_F10, Qt::ShiftModifier);
+        return items;
+    }
     static void doubleClickAt(CVeldraDlg& d, QPoint p) { mouseAt(d, p, true); }
 
     std::u16string text(std::u16string_view name) const

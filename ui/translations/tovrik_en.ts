@@ -19,6 +19,69 @@
         <source>キャンセル</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>所有者キーが未設定のため、ほかの設定を知る人なら誰でも同じパスワードを作れます。</source>
+        <translation>No owner key is set: anyone who knows your other settings can make the same passwords.</translation>
+    </message>
+</context>
+<context>
+    <name>COwnerKeyDlg</name>
+    <message>
+        <source>所有者キーの設定</source>
+        <translation>Owner Key</translation>
+    </message>
+    <message>
+        <source>所有者キーは、すべてのパスワードに混ぜる秘密の文字列です。キーを変えると、すべてのパスワードが変わります。</source>
+        <translation>The owner key is a secret text mixed into every password. Every password changes with the key.</translation>
+    </message>
+    <message>
+        <source>%1 ビット以上の強さを勧めます。たとえば、ダイスウェアの単語 %2 個を空白で区切ったもの、またはランダムな英数字 %3 文字です。</source>
+        <translation>A strength of %1 bits or more is advised: for example %2 random diceware words separated by spaces, or %3 random letters and digits.</translation>
+    </message>
+    <message>
+        <source>所有者キー(&amp;K)</source>
+        <translation>Owner &amp;key</translation>
+    </message>
+    <message>
+        <source>もう一度(&amp;R)</source>
+        <translation>&amp;Repeat</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>強さ: 約 %1 ビット（勧める %2 ビットに足りません）</source>
+        <translation>Strength: about %1 bits (below the %2 advised)</translation>
+    </message>
+    <message>
+        <source>強さ: 約 %1 ビット</source>
+        <translation>Strength: about %1 bits</translation>
+    </message>
+    <message>
+        <source>所有者キーが空です。空のキーでは、ほかの設定を知る人なら誰でも同じパスワードを作れます。</source>
+        <translation>The owner key is empty. With an empty key, anyone who knows your other settings can make the same passwords.</translation>
+    </message>
+    <message>
+        <source>2 回入力したキーが違います。もう一度入力してください。</source>
+        <translation>The two keys differ. Please type the key again.</translation>
+    </message>
+    <message>
+        <source>この所有者キーの強さは約 %1 ビットで、勧める %2 ビットに足りません。パスワードが一つ漏れると、キーを手元で総当たりされるおそれがあります。</source>
+        <translation>This owner key has about %1 bits of strength, below the %2 advised. One leaked password lets an attacker try keys offline.</translation>
+    </message>
+    <message>
+        <source>このキーにする(&amp;S)</source>
+        <translation>&amp;Set this key</translation>
+    </message>
+    <message>
+        <source>所有者キー</source>
+        <translation>Owner key</translation>
+    </message>
+    <message>
+        <source>所有者キーの確認</source>
+        <translation>Owner key, repeated</translation>
+    </message>
 </context>
 <context>
     <name>CVeldraDlg</name>
@@ -148,6 +211,22 @@ Double-click the character list or press F2, and type some characters.</translat
         <source>トヴリク (%1さん用)</source>
         <translation>Tovrik (for %1)</translation>
     </message>
+    <message>
+        <source>所有者キーの設定(&amp;K)...</source>
+        <translation>Owner &amp;key...</translation>
+    </message>
+    <message>
+        <source>所有者キーの設定(&amp;K)...（未設定）</source>
+        <translation>Owner &amp;key... (not set)</translation>
+    </message>
+    <message>
+        <source>ほかのプログラムが、この画面の起動後に所有者キーを変更していました。そのキーを残し、以後はそのキーでパスワードを生成します。入力したキーは設定していません。</source>
+        <translation>Another program changed the owner key after this window started. That key is kept and used from now on; the key you typed was not set.</translation>
+    </message>
+    <message>
+        <source>所有者キーを設定できませんでした。所有者キーは変わっていません。</source>
+        <translation>The owner key could not be set. It is unchanged.</translation>
+    </message>
 </context>
 <context>
     <name>DLGaddset</name>
@@ -216,10 +295,28 @@ Double-click the character list or press F2, and type some characters.</translat
     </message>
 </context>
 <context>
+    <name>PlainOwnerKeyStore</name>
+    <message>
+        <source>設定を保存できませんでした。</source>
+        <translation>The settings could not be saved.</translation>
+    </message>
+</context>
+<context>
     <name>UiSeams</name>
     <message>
         <source>保存しない(&amp;N)</source>
         <translation>Do &amp;not save</translation>
+    </message>
+</context>
+<context>
+    <name>WindowOwnerKeyStore</name>
+    <message>
+        <source>この画面は設定を保存していません（起動時のお知らせのとおり）。</source>
+        <translation>This window does not save its settings, as it said at the start.</translation>
+    </message>
+    <message>
+        <source>設定を保存できませんでした: %1</source>
+        <translation>The settings could not be saved: %1</translation>
     </message>
 </context>
 </TS>

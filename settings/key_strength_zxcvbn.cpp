@@ -1,4 +1,4 @@
-#include "cli/tovrik-settings/key_strength.h"
+#include "settings/key_strength.h"
 
 #include <string>
 

@@ -1,0 +1,74 @@
+#include "ui/owner_key_store.h"
+
+#include <QDateTime>
+#include <QFile>
+
+#include <optional>
+
+#include "settings/qt_settings_store.h"
+#include "settings/setting_table.h"
+#include "settings/store_backup.h"
+#include "ui/guarded_store.h"
+
+namespace {
+
+std::u16string keyIn(const SettingsStore& store)
+{
+    return store.readText(settingName(Setting::OwnerKey)).value_or(u"");
+}
+
+// Compares the store's key with the known one, and writes the new key where
+// they agree; a failed flush is reported with failure.
+OwnerKeyChange replaceIn(SettingsStore& store, std::u16string_view known, std::u16string_view key,
+                         const QString& failure)
+{
+    std::u16string stored = keyIn(store);
+    if (stored != known)
+        return {OwnerKeyChange::Status::ChangedMeanwhile, std::move(stored), {}};
+    store.writeText(settingName(Setting::OwnerKey), key);
+    if (!store.flush())
+        return {OwnerKeyChange::Status::Failed, {}, failure};
+    return {OwnerKeyChange::Status::Written, std::u16string(key), {}};
+}
+
+} // namespace
+
+OwnerKeyChange PlainOwnerKeyStore::replaceKey(std::u16string_view known, std::u16string_view key)
+{
+    return replaceIn(store_, known, key, tr("設定を保存できませんでした。"));
+}
+
+WindowOwnerKeyStore::WindowOwnerKeyStore(const GuardedStore& window, QString organization,
+                                         QString application)
+    : window_(window), organization_(std::move(organization)), application_(std::move(application))
+{
+}
+
+OwnerKeyChange WindowOwnerKeyStore::replaceKey(std::u16string_view known, std::u16string_view key)
+{
+    if (!window_.saving())
+        return {OwnerKeyChange::Status::Failed,
+                {},
+                tr("この画面は設定を保存していません（起動時のお知らせのとおり）。")};
+    // Read afresh: the store as it is now, not as the window found it.
+    QtSettingsStore store(organization_, application_);
+    if (store.access() != StoreAccess::Ours && store.access() != StoreAccess::Absent)
+        return {OwnerKeyChange::Status::Failed, {}, store.problem()};
+    if (keyIn(store) != known)
+        return {OwnerKeyChange::Status::ChangedMeanwhile, keyIn(store), {}};
+    std::string error;
+    const std::optional<StoreBackup> backup =
+        backupStore(store, QDateTime::currentDateTime(), error);
+    if (!backup)
+        return {OwnerKeyChange::Status::Failed, {}, QString::fromStdString(error)};
+    OwnerKeyChange change =
+        replaceIn(store, known, key, tr("設定を保存できませんでした: %1").arg(store.location()));
+    if (change.status != OwnerKeyChange::Status::Written) {
+        if (backup->made)
+            QFile::remove(backup->path);
+        return change;
+    }
+    removeOldBackups(store);
+    change.detail = backup->path;
+    return change;
+}
