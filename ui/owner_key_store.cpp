@@ -3,8 +3,6 @@
 #include <QDateTime>
 #include <QFile>
 
-#include <optional>
-
 #include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
 #include "settings/store_backup.h"
@@ -56,11 +54,9 @@ OwnerKeyChange WindowOwnerKeyStore::replaceKey(std::u16string_view known, std::u
         return {OwnerKeyChange::Status::Failed, {}, store.problem()};
     if (keyIn(store) != known)
         return {OwnerKeyChange::Status::ChangedMeanwhile, keyIn(store), {}};
-    std::string error;
-    const std::optional<StoreBackup> backup =
-        backupStore(store, QDateTime::currentDateTime(), error);
+    const Result<StoreBackup> backup = backupStore(store, QDateTime::currentDateTime());
     if (!backup)
-        return {OwnerKeyChange::Status::Failed, {}, QString::fromStdString(error)};
+        return {OwnerKeyChange::Status::Failed, {}, QString::fromStdString(backup.error().message)};
     OwnerKeyChange change =
         replaceIn(store, known, key, tr("設定を保存できませんでした: %1").arg(store.location()));
     if (change.status != OwnerKeyChange::Status::Written) {
