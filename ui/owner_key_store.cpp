@@ -56,11 +56,9 @@ OwnerKeyChange WindowOwnerKeyStore::replaceKey(std::u16string_view known, std::u
         return {OwnerKeyChange::Status::Failed, {}, store.problem()};
     if (keyIn(store) != known)
         return {OwnerKeyChange::Status::ChangedMeanwhile, keyIn(store), {}};
-    std::string error;
-    const std::optional<StoreBackup> backup =
-        backupStore(store, QDateTime::currentDateTime(), error);
+    const Result<StoreBackup> backup = backupStore(store, QDateTime::currentDateTime());
     if (!backup)
-        return {OwnerKeyChange::Status::Failed, {}, QString::fromStdString(error)};
+        return {OwnerKeyChange::Status::Failed, {}, QString::fromStdString(backup.error().message)};
     OwnerKeyChange change =
         replaceIn(store, known, key, tr("設定を保存できませんでした: %1").arg(store.location()));
     if (change.status != OwnerKeyChange::Status::Written) {
