@@ -185,32 +185,41 @@ constexpr IntSettingRow Length =
 constexpr IntSettingRow SeedMode{u"mode", StringSeedModeCode, seedModeCode, seedModeOf,
                                  fillSeedMode};
 constexpr TextSettingRow SeedText = textRow<&DialogModel::seedText>(u"seed1", u"TANE");
-constexpr TextSettingRow NumericSeedText{u"seed2",
-                                         u"",
-                                         asStoredText,
-                                         memberOf<&DialogModel::numericSeedText>,
-                                         fillMember<&DialogModel::numericSeedText>,
-                                         false,
-                                         drawnSeedText};
+constexpr TextSettingRow NumericSeedText =
+    textRow<&DialogModel::numericSeedText>(u"seed2", u"").defaultFrom(drawnSeedText);
 constexpr IntSettingRow Complexity{u"complex", 0, flag, complexityOf,
                                    fillMember<&DialogModel::complexity>};
 constexpr IntSettingRow SetCount{u"mojisetmax", 0, setCount, setCountOf, fillSetCount};
 constexpr IntSettingRow SelectedSet{u"mojisetsel", 1, selectedSet, selectedSetOf, fillSelectedSet};
-constexpr TextSettingRow SetList{u"MS%02d", DefaultCharList, charList,
-                                 setListOf, fillSetList,     true};
-constexpr TextSettingRow SetName{u"MS%02d_name", u"",  asStoredText, setNameOf,
-                                 fillSetName,    true, numberedName};
+constexpr TextSettingRow SetList =
+    TextSettingRow{u"MS%02d", DefaultCharList, charList, setListOf, fillSetList}.oneForEachSet();
+constexpr TextSettingRow SetName =
+    TextSettingRow{u"MS%02d_name", u"", asStoredText, setNameOf, fillSetName}
+        .oneForEachSet()
+        .defaultFrom(numberedName);
 constexpr IntSettingRow SpreadLevel = intRow<&DialogModel::spreadLevel>(u"spread", 0, spreadLevel);
 } // namespace Setting
 
 namespace {
 
-constexpr std::array<const SettingRow*, 13> Rows = {
-    &Setting::OwnerName,   &Setting::OwnerKey,    &Setting::CurrentList,     &Setting::Length,
-    &Setting::SeedMode,    &Setting::SeedText,    &Setting::NumericSeedText, &Setting::Complexity,
-    &Setting::SetCount,    &Setting::SelectedSet, &Setting::SetList,         &Setting::SetName,
+// The table. A new stored value is one row: its definition above and its
+// place here, in the order a save writes it; load, save, show, import,
+// export and the registry store then take it from here.
+constexpr auto Rows = std::to_array<const SettingRow*>({
+    &Setting::OwnerName,
+    &Setting::OwnerKey,
+    &Setting::CurrentList,
+    &Setting::Length,
+    &Setting::SeedMode,
+    &Setting::SeedText,
+    &Setting::NumericSeedText,
+    &Setting::Complexity,
+    &Setting::SetCount,
+    &Setting::SelectedSet,
+    &Setting::SetList,
+    &Setting::SetName,
     &Setting::SpreadLevel,
-};
+});
 
 } // namespace
 

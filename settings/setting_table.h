@@ -72,17 +72,31 @@ template <SettingType Type> struct TypedSettingRow : SettingRow {
     using Fill = void (*)(DialogModel& model, std::size_t slot, Value value);
 
     constexpr TypedSettingRow(std::u16string_view rowName, Constant fixedFallback,
-                              Cleanup cleanupRule, Get getField, Fill fillField,
-                              bool onePerSet = false, Derived derivedFallback = nullptr)
-        : SettingRow{rowName, Type, onePerSet}, fallback(fixedFallback), derived(derivedFallback),
-          cleanup(cleanupRule), get(getField), fill(fillField)
+                              Cleanup cleanupRule, Get getField, Fill fillField)
+        : SettingRow{rowName, Type}, fallback(fixedFallback), cleanup(cleanupRule), get(getField),
+          fill(fillField)
     {
+    }
+
+    // The same row with one value for each set, slot k - 1 of the field.
+    constexpr TypedSettingRow oneForEachSet() const
+    {
+        TypedSettingRow row = *this;
+        row.perSet = true;
+        return row;
+    }
+    // The same row with a default made at each load.
+    constexpr TypedSettingRow defaultFrom(Derived derivedFallback) const
+    {
+        TypedSettingRow row = *this;
+        row.derived = derivedFallback;
+        return row;
     }
 
     // What a load takes for an absent value: the fixed one, or, where
     // derived is set, what it makes of this start and the set's number.
     Constant fallback;
-    Derived derived;
+    Derived derived = nullptr;
     Cleanup cleanup; // how a load cleans up what it read, or its default
     Get get;         // the value a save writes
     Fill fill;       // where a load puts the cleaned-up value
