@@ -53,12 +53,19 @@ struct LoadDefaults {
 };
 
 // What every row has, whatever its type; TypedSettingRow adds the rest.
+// Only a typed row makes one, so that type always names what the row is.
 struct SettingRow {
     // The value's name; for the rows of a set pair, its pattern, with "%02d"
     // standing for the set's number k, counted from 1.
     std::u16string_view name;
     SettingType type;
     bool perSet = false; // one value for each set of the model's table
+
+protected:
+    constexpr SettingRow(std::u16string_view rowName, SettingType rowType)
+        : name(rowName), type(rowType)
+    {
+    }
 };
 
 template <SettingType Type> struct TypedSettingRow : SettingRow {
@@ -73,7 +80,7 @@ template <SettingType Type> struct TypedSettingRow : SettingRow {
 
     constexpr TypedSettingRow(std::u16string_view rowName, Constant fixedFallback,
                               Cleanup cleanupRule, Get getField, Fill fillField)
-        : SettingRow{rowName, Type}, fallback(fixedFallback), cleanup(cleanupRule), get(getField),
+        : SettingRow(rowName, Type), fallback(fixedFallback), cleanup(cleanupRule), get(getField),
           fill(fillField)
     {
     }
