@@ -12,28 +12,50 @@ namespace {
 // one is taken as unreadable.
 constexpr std::size_t MaxComputerName = 15;
 
-std::u16string_view fixedText(const SettingRow& row)
+// The model's slot of set k; 0 for a row that is not per set.
+std::size_t slotOf(std::int32_t k)
 {
-    return std::get<std::u16string_view>(row.fallback);
+    return k > 0 ? static_cast<std::size_t>(k - 1) : 0;
 }
 
-std::int32_t fixedInt(const SettingRow& row)
+std::optional<std::u16string> readStored(const SettingsStore& store, const TextSettingRow&,
+                                         const std::u16string& name)
 {
-    return std::get<std::int32_t>(row.fallback);
+    return store.readText(name);
 }
 
-// The row's text as the load takes it: the stored text, or the fallback,
-// cleaned up by the row's rule.
-std::u16string loadText(const SettingsStore& store, const SettingRow& row,
-                        std::u16string_view fallback, std::int32_t k = 0)
+std::optional<std::int32_t> readStored(const SettingsStore& store, const IntSettingRow&,
+                                       const std::u16string& name)
 {
-    const std::optional<std::u16string> stored = store.readText(settingName(row, k));
-    return cleanedText(row, stored ? std::u16string_view(*stored) : fallback);
+    return store.readInt(name);
 }
 
-std::int32_t loadInt(const SettingsStore& store, const SettingRow& row, std::int32_t setCount = 0)
+// Fills the row's field of set k (0 for a row that is not per set) with the
+// stored value, or the row's default, as its rule cleans it up.
+template <typename Row>
+void loadValue(const SettingsStore& store, const Row& row, std::int32_t k,
+               const LoadDefaults& defaults, DialogModel& model)
 {
-    return cleanedInt(row, store.readInt(settingName(row)).value_or(fixedInt(row)), setCount);
+    using Value = typename Row::Value;
+    const std::optional<Value> stored = readStored(store, row, settingName(row, k));
+    const Value fallback = row.derived ? row.derived(defaults, k) : Value(row.fallback);
+    row.fill(model, slotOf(k),
+             row.cleanup(stored ? *stored : fallback, row.fallback, model.sets.setCount));
+}
+
+// What the rows alone cannot say: without a stored table (a first start,
+// or a count no save writes) the table is one default set of the current
+// list; the current list is always the selected set's.
+void completeSetTable(DialogModel& model)
+{
+    CharSetTable& sets = model.sets;
+    if (sets.setCount == 0) {
+        sets.setCount = 1;
+        sets.currentSet = 0;
+        sets.setLists.assign(1, model.currentList);
+        sets.setNames.assign(1, std::u16string(DefaultSetName));
+    }
+    model.currentList = currentSetList(sets);
 }
 
 } // namespace
@@ -65,39 +87,15 @@ SeedNumbers drawDefaultSeedNumbers(const SeedEntropy& entropy)
 
 void loadSettings(const SettingsStore& store, DialogModel& model, const SeedEntropy& entropy)
 {
-    using namespace Setting;
-    model.ownerName = loadText(store, OwnerName, fixedText(OwnerName));
-    model.ownerKey = loadText(store, OwnerKey, fixedText(OwnerKey));
-    model.currentList = loadText(store, CurrentList, fixedText(CurrentList));
-    model.length = loadInt(store, Length);
-    model.stringSeedMode = loadInt(store, SeedMode) == StringSeedModeCode;
-    model.seedText = loadText(store, SeedText, fixedText(SeedText));
     // The default numbers are drawn whether or not they are needed.
-    model.numericSeedText =
-        loadText(store, NumericSeedText, FormatNumericSeed(drawDefaultSeedNumbers(entropy)));
-    model.complexity = loadInt(store, Complexity);
-
-    CharSetTable& sets = model.sets;
-    sets.setLists.clear();
-    sets.setNames.clear();
-    const std::int32_t storedCount = loadInt(store, SetCount);
-    if (storedCount == 0) {
-        // No table stored (a first start, or a count no save writes).
-        sets.setCount = 1;
-        sets.currentSet = 0;
-        sets.setLists.push_back(model.currentList);
-        sets.setNames.emplace_back(DefaultSetName);
-    } else {
-        sets.setCount = storedCount;
-        sets.currentSet = loadInt(store, SelectedSet, storedCount);
-        for (std::int32_t k = 1; k <= sets.setCount; ++k) {
-            sets.setLists.push_back(loadText(store, SetList, fixedText(SetList), k));
-            sets.setNames.push_back(loadText(store, SetName, numberedSetName(k - 1), k));
-        }
-        model.currentList = currentSetList(sets);
-    }
-
-    model.spreadLevel = loadInt(store, SpreadLevel);
+    const LoadDefaults defaults{drawDefaultSeedNumbers(entropy)};
+    model.sets.setCount = 0;
+    forEachStoredSlot(
+        [&] { return model.sets.setCount; },
+        [&](const SettingRow& row, std::int32_t k) {
+            visitRow(row, [&](const auto& typed) { loadValue(store, typed, k, defaults, model); });
+        });
+    completeSetTable(model);
 }
 
 void restoreStartupFields(DialogModel& model)
@@ -111,26 +109,13 @@ void restoreStartupFields(DialogModel& model)
 
 std::vector<NamedValue> valuesOf(const DialogModel& model)
 {
-    using namespace Setting;
-    const CharSetTable& sets = model.sets;
-    std::vector<NamedValue> values = {
-        {settingName(OwnerName), model.ownerName},
-        {settingName(OwnerKey), model.ownerKey},
-        {settingName(CurrentList), model.currentList},
-        {settingName(Length), model.length},
-        {settingName(SeedMode), model.stringSeedMode ? StringSeedModeCode : NumericSeedModeCode},
-        {settingName(SeedText), model.seedText},
-        {settingName(NumericSeedText), model.numericSeedText},
-        {settingName(Complexity), model.complexity != 0 ? 1 : 0},
-        {settingName(SetCount), sets.setCount},
-        {settingName(SelectedSet), sets.currentSet},
-    };
-    for (std::int32_t k = 1; k <= sets.setCount; ++k) {
-        const auto slot = static_cast<std::size_t>(k - 1);
-        values.push_back({settingName(SetList, k), sets.setLists[slot]});
-        values.push_back({settingName(SetName, k), sets.setNames[slot]});
-    }
-    values.push_back({settingName(SpreadLevel), model.spreadLevel});
+    std::vector<NamedValue> values;
+    forEachStoredSlot([&] { return model.sets.setCount; },
+                      [&](const SettingRow& row, std::int32_t k) {
+                          visitRow(row, [&](const auto& typed) {
+                              values.push_back({settingName(row, k), typed.get(model, slotOf(k))});
+                          });
+                      });
     return values;
 }
 

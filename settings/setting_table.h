@@ -1,26 +1,32 @@
 #pragma once
 
-#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 #include "charsets/char_list.h"
+#include "charsets/char_set_table.h"
 #include "engine/generate.h"
 #include "settings/program_names.h"
 #include "settings/settings_store.h"
 
+struct DialogModel;
+
 // Every value that the window keeps in its one section of the per-user
-// store: a row each, with the value's name, its type, what a load takes when
-// it is absent or of the other type, and the rule that cleans up what a load
-// reads. A save writes the rows in the order of SettingTable.
+// store: a row each, typed, with the value's name, what a load takes when
+// it is absent or of the other type, the rule that cleans up what a load
+// reads, and the model field it fills and a save writes. Readers and writers
+// of the store (the load and the save, tovrik-settings' show, import and
+// export, the registry store on Windows, the tests and the fuzz targets)
+// loop over SettingTable and take names, types and rules from here.
 //
-// Readers and writers of the store (the load and the save, tovrik-settings'
-// show, import and export, the registry store on Windows, the tests and the
-// fuzz targets) take names, types and rules from here.
+// A new stored value is one row: define it in setting_table.cpp, give it its
+// place in the table's order there, and name it below only if other code
+// refers to it (the model field it fills must of course exist).
 
 // The one section of the per-user store (whose company level is
 // SettingsOrganization).
@@ -28,70 +34,131 @@ inline constexpr std::u16string_view SettingsSection = u"setting102";
 
 enum class SettingType { Text, Integer };
 
-// What a load takes for an absent value when no fixed default serves.
-enum class DerivedDefault {
-    DrawnSeedNumbers, // seven numbers drawn at each start (drawDefaultSeedNumbers)
-    NumberedSetName,  // "文字セット_%02d" of the set's slot
+// The C++ type a row of each kind holds in the model and the store, and the
+// type of its fixed default.
+template <SettingType Type> struct SettingValueOf;
+template <> struct SettingValueOf<SettingType::Text> {
+    using Value = std::u16string;
+    using Constant = std::u16string_view;
+};
+template <> struct SettingValueOf<SettingType::Integer> {
+    using Value = std::int32_t;
+    using Constant = std::int32_t;
 };
 
-// How a load cleans up a value it has read.
-enum class Cleanup {
-    None,         // taken as stored
-    TrimmedName,  // white space at either end removed; nothing left gives the default
-    CharList,     // normalised (normalizeCharList)
-    Length,       // brought into MinPasswordLength..MaxPasswordLength
-    SeedModeCode, // the string code selects string seed mode, any other numeric
-    Flag,         // 0 is off, any other value on (1)
-    SetCount,     // at most MaxCharSets; 0 or less: no set table stored
-    SelectedSet,  // a slot outside the set count selects slot 0
-    SpreadLevel,  // taken modulo SpreadLevels; a negative value is level 0
+// What a load knows besides the store: the seven seed numbers drawn at
+// this start, the default of the numeric seed.
+struct LoadDefaults {
+    SeedNumbers drawnSeedNumbers{};
 };
 
+// What every row has, whatever its type; TypedSettingRow adds the rest.
+// Only a typed row makes one, so that type always names what the row is.
 struct SettingRow {
     // The value's name; for the rows of a set pair, its pattern, with "%02d"
     // standing for the set's number k, counted from 1.
     std::u16string_view name;
     SettingType type;
-    std::variant<std::int32_t, std::u16string_view, DerivedDefault> fallback;
-    Cleanup cleanup;
-    bool perSet = false; // one value for each set of the table
+    bool perSet = false; // one value for each set of the model's table
+
+protected:
+    constexpr SettingRow(std::u16string_view rowName, SettingType rowType)
+        : name(rowName), type(rowType)
+    {
+    }
 };
+
+template <SettingType Type> struct TypedSettingRow : SettingRow {
+    using Value = typename SettingValueOf<Type>::Value;
+    using Constant = typename SettingValueOf<Type>::Constant;
+    // For set slot `slot` (0 for a row that is not per set). The integer
+    // rule sees the set count as the load has it so far.
+    using Cleanup = Value (*)(Constant value, Constant fallback, std::int32_t setCount);
+    using Derived = Value (*)(const LoadDefaults& defaults, std::int32_t k);
+    using Get = Value (*)(const DialogModel& model, std::size_t slot);
+    using Fill = void (*)(DialogModel& model, std::size_t slot, Value value);
+
+    constexpr TypedSettingRow(std::u16string_view rowName, Constant fixedFallback,
+                              Cleanup cleanupRule, Get getField, Fill fillField)
+        : SettingRow(rowName, Type), fallback(fixedFallback), cleanup(cleanupRule), get(getField),
+          fill(fillField)
+    {
+    }
+
+    // The same row with one value for each set, slot k - 1 of the field.
+    constexpr TypedSettingRow oneForEachSet() const
+    {
+        TypedSettingRow row = *this;
+        row.perSet = true;
+        return row;
+    }
+    // The same row with a default made at each load.
+    constexpr TypedSettingRow defaultFrom(Derived derivedFallback) const
+    {
+        TypedSettingRow row = *this;
+        row.derived = derivedFallback;
+        return row;
+    }
+
+    // What a load takes for an absent value: the fixed one, or, where
+    // derived is set, what it makes of this start and the set's number.
+    Constant fallback;
+    Derived derived = nullptr;
+    Cleanup cleanup; // how a load cleans up what it read, or its default
+    Get get;         // the value a save writes
+    Fill fill;       // where a load puts the cleaned-up value
+};
+
+using TextSettingRow = TypedSettingRow<SettingType::Text>;
+using IntSettingRow = TypedSettingRow<SettingType::Integer>;
 
 // The stored codes of the two seed modes.
 inline constexpr std::int32_t StringSeedModeCode = 31415;
 inline constexpr std::int32_t NumericSeedModeCode = 9265;
 
+// The rows that other code names.
 namespace Setting {
-inline constexpr SettingRow OwnerName{u"user name", SettingType::Text, u"○○", Cleanup::TrimmedName};
-inline constexpr SettingRow OwnerKey{u"unique key", SettingType::Text, u"", Cleanup::None};
-inline constexpr SettingRow CurrentList{u"moji list", SettingType::Text, DefaultCharList,
-                                        Cleanup::CharList};
-inline constexpr SettingRow Length{u"length", SettingType::Integer, DefaultPasswordLength,
-                                   Cleanup::Length};
-inline constexpr SettingRow SeedMode{u"mode", SettingType::Integer, StringSeedModeCode,
-                                     Cleanup::SeedModeCode};
-inline constexpr SettingRow SeedText{u"seed1", SettingType::Text, u"TANE", Cleanup::None};
-inline constexpr SettingRow NumericSeedText{u"seed2", SettingType::Text,
-                                            DerivedDefault::DrawnSeedNumbers, Cleanup::None};
-inline constexpr SettingRow Complexity{u"complex", SettingType::Integer, 0, Cleanup::Flag};
-inline constexpr SettingRow SetCount{u"mojisetmax", SettingType::Integer, 0, Cleanup::SetCount};
-inline constexpr SettingRow SelectedSet{u"mojisetsel", SettingType::Integer, 1,
-                                        Cleanup::SelectedSet};
-inline constexpr SettingRow SetList{u"MS%02d", SettingType::Text, DefaultCharList,
-                                    Cleanup::CharList, true};
-inline constexpr SettingRow SetName{u"MS%02d_name", SettingType::Text,
-                                    DerivedDefault::NumberedSetName, Cleanup::None, true};
-inline constexpr SettingRow SpreadLevel{u"spread", SettingType::Integer, 0, Cleanup::SpreadLevel};
+extern const TextSettingRow OwnerName;
+extern const TextSettingRow OwnerKey;
+extern const TextSettingRow NumericSeedText;
+extern const TextSettingRow SetList;
 } // namespace Setting
 
-// The rows in the order a save writes them; the set pairs, list before
-// name, for k = 1 to the set count, stand where SetList and SetName stand.
-inline constexpr std::array<const SettingRow*, 13> SettingTable = {
-    &Setting::OwnerName,   &Setting::OwnerKey,    &Setting::CurrentList,     &Setting::Length,
-    &Setting::SeedMode,    &Setting::SeedText,    &Setting::NumericSeedText, &Setting::Complexity,
-    &Setting::SetCount,    &Setting::SelectedSet, &Setting::SetList,         &Setting::SetName,
-    &Setting::SpreadLevel,
-};
+// The rows in the order a save writes them; the per-set rows that stand
+// together are written in groups, one for each set k = 1 to the set count,
+// in their order within each group ("MS01", "MS01_name", "MS02", ...).
+extern const std::span<const SettingRow* const> SettingTable;
+
+// Calls visit(row, k) for each value a store holds, in save order: k is 0
+// for a row that is not per set; a group of per-set rows standing together
+// is visited for k = 1 to setCount(), asked when the group is reached (so
+// that a load sees the count it has just read).
+template <typename Count, typename Visit> void forEachStoredSlot(Count&& setCount, Visit&& visit)
+{
+    for (std::size_t first = 0; first < SettingTable.size();) {
+        std::size_t end = first + 1;
+        if (!SettingTable[first]->perSet) {
+            visit(*SettingTable[first], 0);
+            first = end;
+            continue;
+        }
+        while (end < SettingTable.size() && SettingTable[end]->perSet)
+            ++end;
+        const std::int32_t count = setCount();
+        for (std::int32_t k = 1; k <= count; ++k)
+            for (std::size_t row = first; row < end; ++row)
+                visit(*SettingTable[row], k);
+        first = end;
+    }
+}
+
+// Calls f with the row as its typed self.
+template <typename F> decltype(auto) visitRow(const SettingRow& row, F&& f)
+{
+    if (row.type == SettingType::Text)
+        return f(static_cast<const TextSettingRow&>(row));
+    return f(static_cast<const IntSettingRow&>(row));
+}
 
 // The row's value name; for a set pair's row, that of set k (1 to
 // MaxCharSets): "MS%02d" of 3 is "MS03".
@@ -103,8 +170,8 @@ struct StoredName {
     const SettingRow* row;
 };
 
-// Every name the window may store, in save order, with the pairs of all ten
-// set slots.
+// Every name the window may store, in save order, with the per-set rows of
+// all ten set slots.
 const std::vector<StoredName>& storedNames();
 
 // The row of a stored name, matched as the store matches names (exactly);

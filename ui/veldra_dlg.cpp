@@ -104,8 +104,7 @@ void CVeldraDlg::buildTemplate()
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(literalTitle(
-        makeWindowTitle(toQ(std::get<std::u16string_view>(Setting::OwnerName.fallback)))));
+    setWindowTitle(literalTitle(makeWindowTitle(toQ(Setting::OwnerName.fallback))));
     setFont(templateFont(QStringLiteral("MS UI Gothic"), 9));
     setFixedWindowSize(*this, QSize(du.px(TemplateWidth), du.py(TemplateHeight)));
 
