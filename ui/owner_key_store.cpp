@@ -52,8 +52,9 @@ OwnerKeyChange WindowOwnerKeyStore::replaceKey(std::u16string_view known, std::u
     QtSettingsStore store(organization_, application_);
     if (store.access() != StoreAccess::Ours && store.access() != StoreAccess::Absent)
         return {OwnerKeyChange::Status::Failed, {}, store.problem()};
-    if (keyIn(store) != known)
-        return {OwnerKeyChange::Status::ChangedMeanwhile, keyIn(store), {}};
+    // Checked before the backup too, so that a refused change leaves none.
+    if (std::u16string stored = keyIn(store); stored != known)
+        return {OwnerKeyChange::Status::ChangedMeanwhile, std::move(stored), {}};
     const Result<StoreBackup> backup = backupStore(store, QDateTime::currentDateTime());
     if (!backup)
         return {OwnerKeyChange::Status::Failed, {}, QString::fromStdString(backup.error().message)};
