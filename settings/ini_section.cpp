@@ -42,7 +42,8 @@ struct Line {
     int number = 0;                              // of its first line, counted from 1
     std::u16string section;                      // the section it belongs to (a header: its own)
     bool header = false;
-    bool endsInEscape = false; // a backslash is its last byte, at the file's end
+    bool endsInEscape = false;  // a backslash is its last byte, at the file's end
+    char escapedBreakAtEnd = 0; // the line break that a backslash escapes as the file's last byte
     std::string_view text(std::string_view data) const { return data.substr(start, length); }
 };
 
@@ -52,6 +53,7 @@ bool nextLine(std::string_view data, std::size_t& pos, Line& line, bool& openQuo
 {
     bool inQuotes = false;
     line.endsInEscape = false;
+    line.escapedBreakAtEnd = 0;
     std::size_t equals = std::string_view::npos;
     std::size_t start = pos;
     while (start < data.size() && isSpace(data[start]))
@@ -78,6 +80,8 @@ bool nextLine(std::string_view data, std::size_t& pos, Line& line, bool& openQuo
                     const char next = data[i];
                     if ((escaped == '\n' && next == '\r') || (escaped == '\r' && next == '\n'))
                         ++i;
+                } else if (escaped == '\n' || escaped == '\r') {
+                    line.escapedBreakAtEnd = escaped;
                 }
             } else {
                 line.endsInEscape = true;
@@ -528,8 +532,12 @@ std::string writeIniSection(std::string_view bytes, std::u16string_view section,
         if (last != nullptr && last->start + last->length == bytes.size()) {
             // The section's last line runs to the end of the file, maybe
             // through an escaped line break: a line break ends it, and one
-            // more first when a backslash at the very end would take it.
-            insert = eol + (last->endsInEscape ? eol : std::string()) + insert;
+            // more first when the end would take the first one into the
+            // value: a backslash there, or an escaped LF that pairs with a
+            // CR (or CR with LF) as one line break.
+            const bool taken = last->endsInEscape || (last->escapedBreakAtEnd != 0 &&
+                                                      eol.front() != last->escapedBreakAtEnd);
+            insert = eol + (taken ? eol : std::string()) + insert;
         } else if (at > 0 && bytes[at - 1] != '\n' && bytes[at - 1] != '\r') {
             insert = eol + insert;
         }

@@ -298,6 +298,8 @@ TEST(IniSectionTest, TheSectionIsAddedWhereItIsMissing)
         // join the new line to the value.
         {"[setting102]\nlength=4\\", "[setting102]\nlength=4\\\n\nseed1=x\n"},
         {"[setting102]\nlength=4\\\n", "[setting102]\nlength=4\\\n\nseed1=x\n"},
+        {"[setting102]\rlength=4\\\n", "[setting102]\rlength=4\\\n\r\rseed1=x\r"},
+        {"[setting102]\nlength=4\\\r", "[setting102]\nlength=4\\\r\n\nseed1=x\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.before);
