@@ -13,8 +13,8 @@
 
 #include "bench/minimal_dialog.h"
 #include "settings/program_names.h"
-#include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
+#include "settings/user_settings_store.h"
 #include "tests/support/config_home.h"
 #include "text/qt_text.h"
 #include "ui/ui_seams.h"
@@ -47,7 +47,7 @@ int main(int argc, char** argv)
     const ScopedConfigHome home(argc > 2 ? QFile::decodeName(argv[2]) : fresh.path());
 
     if (real) {
-        QtSettingsStore store(app.organizationName(), app.applicationName());
+        UserSettingsStore store(app.organizationName(), app.applicationName());
         SystemSeams seams;
         CVeldraDlg dialog(store, seams, store.location());
         waitForShown(dialog);

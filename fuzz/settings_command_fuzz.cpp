@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <sstream>
 
-#include "cli/tovrik-settings/settings_command.h"
+#include "cli/tovrik-settings/run_settings.h"
 #include "fuzz/command_line.h"
 #include "fuzz/temp_config_home.h"
 #include "fuzz/test_store.h"

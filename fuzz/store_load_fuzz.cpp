@@ -9,7 +9,7 @@
 #include "fuzz/temp_config_home.h"
 #include "settings/load_save.h"
 #include "settings/program_names.h"
-#include "settings/qt_settings_store.h"
+#include "settings/user_settings_store.h"
 #include "tests/support/store_invariants.h"
 #include "text/qt_text.h"
 
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     DialogModel loaded;
     {
-        QtSettingsStore store(organization, name);
+        UserSettingsStore store(organization, name);
         loadSettings(store, loaded, SeedEntropy{});
         FUZZ_CHECK(brokenLoadInvariant(loaded).empty());
         // A file that is no store, or a value that is no text, is never
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     DialogModel reloaded;
     {
-        const QtSettingsStore store(organization, name);
+        const UserSettingsStore store(organization, name);
         loadSettings(store, reloaded, SeedEntropy{});
     }
     FUZZ_CHECK(sameStoredFields(reloaded, loaded));

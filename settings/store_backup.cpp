@@ -12,9 +12,9 @@
 #include "platform/file_writes.h"
 #include "settings/backup_folder.h"
 #include "settings/ini_section.h"
-#include "settings/qt_settings_store.h"
 #include "settings/registry_mapping.h"
 #include "settings/setting_table.h"
+#include "settings/user_settings_store.h"
 #include "text/qt_text.h"
 #include "text/utf16le.h"
 
@@ -41,7 +41,7 @@ struct BackupPlace {
     bool isExport = false; // registry exports, not copies of a file
 };
 
-Result<BackupPlace> placeOf(const QtSettingsStore& store)
+Result<BackupPlace> placeOf(const UserSettingsStore& store)
 {
     const Result<std::optional<StoreFolder>> folder = store.folder();
     if (!folder)
@@ -127,7 +127,7 @@ std::string otherDataLines(const std::vector<std::pair<std::u16string, ForeignVa
 
 // The store as a registry export: every value of the window's names that it
 // holds, in the order of a save, wrong-typed ones as their own type.
-QByteArray exportOf(const QtSettingsStore& store)
+QByteArray exportOf(const UserSettingsStore& store)
 {
     std::vector<NamedValue> values;
     std::vector<std::pair<std::u16string, ForeignValue>> others;
@@ -206,7 +206,7 @@ Result<QString> writeNewBackup(const BackupPlace& place, qint64 number, const QD
 
 } // namespace
 
-Result<StoreBackup> backupStore(const QtSettingsStore& store, const QDateTime& now)
+Result<StoreBackup> backupStore(const UserSettingsStore& store, const QDateTime& now)
 {
     const Result<BackupPlace> place = placeOf(store);
     if (!place)
@@ -244,7 +244,7 @@ Result<StoreBackup> backupStore(const QtSettingsStore& store, const QDateTime& n
     return StoreBackup{std::move(path.value()), true};
 }
 
-void removeOldBackups(const QtSettingsStore& store)
+void removeOldBackups(const UserSettingsStore& store)
 {
     const Result<BackupPlace> place = placeOf(store);
     if (!place)

@@ -7,8 +7,8 @@
 
 #include "settings/lock_file.h"
 #include "settings/program_names.h"
-#include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
+#include "settings/user_settings_store.h"
 #include "text/qt_text.h"
 
 namespace {
@@ -23,7 +23,7 @@ bool writerHolds(const Result<LockTry>& attempt)
 
 } // namespace
 
-Result<WindowLockPlace> windowLockPlace(const QtSettingsStore& store)
+Result<WindowLockPlace> windowLockPlace(const UserSettingsStore& store)
 {
     const Result<std::optional<StoreFolder>> folder = store.folder();
     if (!folder)

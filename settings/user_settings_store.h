@@ -8,24 +8,28 @@
 #include "settings/settings_store.h"
 #include "settings/store_backend.h"
 
-// The per-user store, section "setting102": on Linux the INI file
-// <config dir>/<organization>/<application>.conf (XDG_CONFIG_HOME honoured,
-// read when the store is made) in the form of ini_section.h, on Windows the
-// registry key HKEY_CURRENT_USER\Software\<organization>\<application>,
+// The user's own store of the window's values, in one section (see
+// StoreIdentity): on Linux the INI file <config dir>/<organization>/<application>.conf
+// (XDG_CONFIG_HOME honoured, read when the store is made) in the form of
+// ini_section.h; on Windows the registry key
+// HKEY_CURRENT_USER\Software\<organization>\<application>, reached directly;
 // elsewhere the platform's native store through QSettings.
 //
 // The store is read when it is made, and only when it is the user's own
 // (access() and problem() tell); reads never create anything. Writes are
 // held until flush. A flush whose every value the store already holds
-// writes nothing; otherwise the values reach the disk in one step, and a
-// write that may not have reached it makes flush return false.
-class QtSettingsStore : public SettingsStore {
+// writes nothing. Otherwise, on Linux the file is replaced in one step (a
+// new file made beside it, flushed to the disk, renamed over it); in the
+// registry each value is set by itself, so a flush that fails part way may
+// leave some values written; the native store saves as QSettings does. A
+// write that may not have reached the store makes flush return false.
+class UserSettingsStore : public SettingsStore {
 public:
-    QtSettingsStore(const QString& organization, const QString& application);
-    ~QtSettingsStore() override;
+    UserSettingsStore(const QString& organization, const QString& application);
+    ~UserSettingsStore() override;
 
-    QtSettingsStore(const QtSettingsStore&) = delete;
-    QtSettingsStore& operator=(const QtSettingsStore&) = delete;
+    UserSettingsStore(const UserSettingsStore&) = delete;
+    UserSettingsStore& operator=(const UserSettingsStore&) = delete;
 
     std::optional<std::u16string> readText(std::u16string_view name) const override;
     std::optional<std::int32_t> readInt(std::u16string_view name) const override;
@@ -79,4 +83,4 @@ private:
 // its extension; empty: the window's usual name), which the command-line
 // programs share with it, opened and checked. Callers look at access()
 // before they use it.
-std::unique_ptr<QtSettingsStore> openWindowStore(const QString& application = {});
+std::unique_ptr<UserSettingsStore> openWindowStore(const QString& application = {});

@@ -3,9 +3,9 @@
 #include <QDateTime>
 #include <QFile>
 
-#include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
 #include "settings/store_backup.h"
+#include "settings/user_settings_store.h"
 #include "ui/guarded_store.h"
 
 namespace {
@@ -49,7 +49,7 @@ OwnerKeyChange WindowOwnerKeyStore::replaceKey(std::u16string_view known, std::u
                 {},
                 tr("この画面は設定を保存していません（起動時のお知らせのとおり）。")};
     // Read afresh: the store as it is now, not as the window found it.
-    QtSettingsStore store(organization_, application_);
+    UserSettingsStore store(organization_, application_);
     if (store.access() != StoreAccess::Ours && store.access() != StoreAccess::Absent)
         return {OwnerKeyChange::Status::Failed, {}, store.problem()};
     // Checked before the backup too, so that a refused change leaves none.

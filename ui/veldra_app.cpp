@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
 #include "settings/store_lock.h"
+#include "settings/user_settings_store.h"
 #include "text/qt_text.h"
 #include "ui/end_signals.h"
 #include "ui/guarded_store.h"
@@ -32,7 +32,7 @@ int CVeldraApp::run()
     // From the start, so that a window ended at logout always releases its
     // lock: the dialog then ends as Esc ends it.
     const EndSignals ending;
-    std::optional<QtSettingsStore> opened;
+    std::optional<UserSettingsStore> opened;
     opened.emplace(organizationName(), applicationName());
     // Held for the whole run, so that tovrik-settings does not write what
     // this window's next save would undo. A store that is not the user's

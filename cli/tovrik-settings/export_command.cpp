@@ -1,4 +1,4 @@
-#include "cli/tovrik-settings/command.h"
+#include "cli/tovrik-settings/settings_command.h"
 #include "platform/file_writes.h"
 #include "settings/program_names.h"
 #include "settings/registry_mapping.h"

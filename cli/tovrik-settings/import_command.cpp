@@ -2,7 +2,7 @@
 #include <QFileInfo>
 
 #include "cli/common/display_text.h"
-#include "cli/tovrik-settings/command.h"
+#include "cli/tovrik-settings/settings_command.h"
 #include "settings/registry_mapping.h"
 #include "settings/setting_table.h"
 #include "text/qt_text.h"

@@ -1,9 +1,9 @@
-#include "cli/tovrik-settings/settings_command.h"
+#include "cli/tovrik-settings/run_settings.h"
 
 #include <algorithm>
 
 #include "cli/common/store_help.h"
-#include "cli/tovrik-settings/command.h"
+#include "cli/tovrik-settings/settings_command.h"
 #include "settings/program_names.h"
 #include "settings/store_backup.h"
 #include "text/qt_text.h"

@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "cli/tovrik-settings/command.h"
+#include "cli/tovrik-settings/settings_command.h"
 #include "settings/key_strength.h"
 #include "settings/setting_table.h"
 

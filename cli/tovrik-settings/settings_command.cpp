@@ -1,4 +1,4 @@
-#include "cli/tovrik-settings/command.h"
+#include "cli/tovrik-settings/settings_command.h"
 
 #include <algorithm>
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/tovrik-settings/settings_command.h"
+#include "cli/tovrik-settings/run_settings.h"
 #include "settings/program_names.h"
 #include "settings/store_backup.h"
 #include "text/qt_text.h"

@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "cli/common/display_text.h"
-#include "cli/tovrik-settings/command.h"
+#include "cli/tovrik-settings/settings_command.h"
 #include "settings/load_save.h"
 #include "text/qt_text.h"
 

@@ -2,20 +2,20 @@
 #include <QDateTime>
 #include <QFile>
 
-#include "cli/tovrik-settings/settings_command.h"
-#include "settings/qt_settings_store.h"
+#include "cli/tovrik-settings/run_settings.h"
 #include "settings/store_backup.h"
 #include "settings/store_lock.h"
 #include "settings/system_entropy.h"
+#include "settings/user_settings_store.h"
 
 namespace {
 
 // The store as the window would find it, or nothing with the reason: a store
 // that is not the user's own, or that cannot be read, is neither read nor
 // written.
-std::unique_ptr<QtSettingsStore> checkedStore(const QString& app, std::string& error)
+std::unique_ptr<UserSettingsStore> checkedStore(const QString& app, std::string& error)
 {
-    std::unique_ptr<QtSettingsStore> store = openWindowStore(app);
+    std::unique_ptr<UserSettingsStore> store = openWindowStore(app);
     if (store->access() == StoreAccess::Ours || store->access() == StoreAccess::Absent)
         return store;
     error = store->problem().toStdString();

@@ -1,4 +1,4 @@
-#include "cli/tovrik-settings/settings_command.h"
+#include "cli/tovrik-settings/run_settings.h"
 
 #include <gtest/gtest.h>
 

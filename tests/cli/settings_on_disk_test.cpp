@@ -1,4 +1,4 @@
-#include "cli/tovrik-settings/settings_command.h"
+#include "cli/tovrik-settings/run_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "settings/qt_settings_store.h"
 #include "settings/registry_mapping.h"
 #include "settings/store_backup.h"
+#include "settings/user_settings_store.h"
 #include "tests/support/config_home.h"
 #include "tests/support/reg_fixtures.h"
 #include "tests/support/window_store.h"
@@ -171,7 +171,7 @@ TEST_F(SettingsOnDisk, ImportKeepsTheEarlierStoreBesideIt)
     EXPECT_NE(out.find(backup.toStdString()), std::string::npos) << out;
     EXPECT_FALSE(QFile::exists(storeFile() + QStringLiteral(".window-lock")));
 
-    const QtSettingsStore store = windowStore();
+    const UserSettingsStore store = windowStore();
     EXPECT_EQ(store.readText(u"unique key"), u"表\\ソ \"能\" C:\\鍵");
     EXPECT_EQ(store.readInt(u"length"), 16);
 
@@ -274,7 +274,7 @@ TEST_F(SettingsOnDisk, TheLastBackupOfAnotherOwnerKeyIsNeverRemoved)
 TEST_F(SettingsOnDisk, BackupsArePrunedInTheOrderTheyWereMadeWhateverTheClock)
 {
     putStore(OldStore);
-    const QtSettingsStore store = windowStore();
+    const UserSettingsStore store = windowStore();
     // The clock goes back a day between two backups.
     QDateTime now = QDateTime::currentDateTime();
     for (int i = 1; i <= 7; ++i, now = now.addDays(-1)) {
@@ -350,7 +350,7 @@ TEST_F(SettingsOnDisk, ExportReplacesALinkAndNeverWritesThroughIt)
 TEST_F(SettingsOnDisk, TextsThatQSettingsGivesAMeaningRoundTrip)
 {
     {
-        QtSettingsStore store = windowStore();
+        UserSettingsStore store = windowStore();
         DialogModel model;
         loadSettings(store, model, SeedEntropy{});
         model.ownerName = u"@Invalid()";
