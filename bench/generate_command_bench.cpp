@@ -13,7 +13,6 @@
 #include "bench/timing_reporter.h"
 #include "engine/report.h"
 #include "settings/load_save.h"
-#include "settings/program_names.h"
 #include "settings/setting_table.h"
 #include "settings/user_settings_store.h"
 #include "tests/support/config_home.h"
@@ -33,8 +32,7 @@ struct Fixture {
 
     Fixture()
     {
-        store = std::make_unique<UserSettingsStore>(toQ(SettingsOrganization),
-                                                    toQ(StoreApplicationName));
+        store = std::make_unique<UserSettingsStore>(StoreIdentity::ofWindow());
         dialog = std::make_unique<CVeldraDlg>(*store, seams, store->location());
         dialog->show();
         dialog->findChild<UpDown*>(QStringLiteral("lengthSpin"))->setPosition(99);

@@ -47,12 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     stamp += std::chrono::seconds(1);
     std::filesystem::last_write_time(file, stamp);
 
-    const QString organization = toQ(SettingsOrganization);
-    const QString name = toQ(StoreApplicationName);
-
     DialogModel loaded;
     {
-        UserSettingsStore store(organization, name);
+        UserSettingsStore store(StoreIdentity::ofWindow());
         loadSettings(store, loaded, SeedEntropy{});
         FUZZ_CHECK(brokenLoadInvariant(loaded).empty());
         // A file that is no store, or a value that is no text, is never
@@ -68,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     DialogModel reloaded;
     {
-        const UserSettingsStore store(organization, name);
+        const UserSettingsStore store(StoreIdentity::ofWindow());
         loadSettings(store, reloaded, SeedEntropy{});
     }
     FUZZ_CHECK(sameStoredFields(reloaded, loaded));

@@ -16,10 +16,6 @@
 // typed as the setting table has them. <NAME> is the program's executable
 // base name; the window's is "tovrik" in any case.
 
-// The key that an export of the settings of the program app sets:
-// HKEY_CURRENT_USER\Software\Ostrel Applications\<app>\setting102.
-std::u16string settingsKeyPath(std::u16string_view app);
-
 // The settings sections of an export file, one for each program named, in
 // the order first named; an error for a damaged file or one without such a
 // key.

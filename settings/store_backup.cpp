@@ -49,13 +49,13 @@ Result<BackupPlace> placeOf(const UserSettingsStore& store)
     if (const std::optional<StoreFolder>& beside = folder.value())
         return BackupPlace{beside->hold, beside->path, beside->shownPath, beside->fileName + u'.',
                            FileSuffix,   false};
-    const Result<QString> own = privateBackupFolder();
+    const Result<QString> own = privateBackupFolder(store.identity().organization);
     if (!own)
         return own.error();
     return BackupPlace{nullptr,
                        own.value(),
                        QDir::toNativeSeparators(own.value()),
-                       store.application().toLower() + ExportStemTail,
+                       store.identity().application.toLower() + ExportStemTail,
                        ExportSuffix,
                        true};
 }
@@ -143,7 +143,7 @@ QByteArray exportOf(const UserSettingsStore& store)
     if (values.empty() && others.empty())
         return {};
     std::string bytes =
-        writeRegistryExport(settingsKeyPath(fromQ(store.application())), registryValues(values));
+        writeRegistryExport(store.identity().settingsKeyPath(), registryValues(values));
     // Before the blank line that ends the file.
     const std::string end = "\r\0\n\0"s;
     bytes.insert(bytes.size() - end.size(), otherDataLines(others));
@@ -152,12 +152,13 @@ QByteArray exportOf(const UserSettingsStore& store)
 
 // The owner key that the window would read from a backup's bytes; nothing
 // when they cannot be read.
-std::optional<std::u16string> ownerKeyIn(const QByteArray& bytes, bool isExport)
+std::optional<std::u16string> ownerKeyIn(const QByteArray& bytes, bool isExport,
+                                         const StoreIdentity& identity)
 {
     const std::u16string keyName = settingName(Setting::OwnerKey);
     const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     if (!isExport) {
-        const Result<IniValues> values = readIniSection(view, SettingsSection);
+        const Result<IniValues> values = readIniSection(view, identity.section);
         if (!values)
             return std::nullopt;
         const auto found = values->find(keyName);
@@ -260,7 +261,7 @@ void removeOldBackups(const UserSettingsStore& store)
         if (!otherKeyKept) {
             const Result<QByteArray> bytes = bytesOf(path);
             const std::optional<std::u16string> key =
-                bytes ? ownerKeyIn(bytes.value(), place->isExport) : std::nullopt;
+                bytes ? ownerKeyIn(bytes.value(), place->isExport, store.identity()) : std::nullopt;
             // A backup whose key cannot be read may hold another one.
             otherKeyKept = !key || !storeKey || *key != *storeKey;
             if (otherKeyKept)

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QThread>
 
 #include "settings/lock_file.h"
@@ -31,8 +30,7 @@ Result<WindowLockPlace> windowLockPlace(const UserSettingsStore& store)
     if (const std::optional<StoreFolder>& beside = folder.value())
         return WindowLockPlace{beside->hold, beside->path + u'/' + beside->fileName + LockSuffix,
                                beside->shownPath + u'/' + beside->fileName + LockSuffix};
-    const QString path = QDir::tempPath() + u'/' + toQ(SettingsOrganization) + u' ' +
-                         QFileInfo(store.location()).fileName() + LockSuffix;
+    const QString path = QDir::tempPath() + u'/' + store.identity().sharedLockStem() + LockSuffix;
     return WindowLockPlace{nullptr, path, path};
 }
 

@@ -2,22 +2,23 @@
 
 #include <algorithm>
 
-#include "settings/program_names.h"
 #include "settings/setting_table.h"
 #include "settings/variant_value.h"
 #include "text/qt_text.h"
 
 namespace {
 
+// The backend keys values by their name alone: the section is the
+// identity's.
 QString valueKey(std::u16string_view name)
 {
-    return toQ(SettingsSection) + u'/' + toQ(name);
+    return toQ(name);
 }
 
 } // namespace
 
-UserSettingsStore::UserSettingsStore(const QString& organization, const QString& application)
-    : application_(application), backend_(openStoreBackend(organization, application))
+UserSettingsStore::UserSettingsStore(StoreIdentity identity)
+    : identity_(std::move(identity)), backend_(openStoreBackend(identity_))
 {
 }
 
@@ -133,6 +134,5 @@ Result<std::optional<StoreFolder>> UserSettingsStore::folder() const
 
 std::unique_ptr<UserSettingsStore> openWindowStore(const QString& application)
 {
-    return std::make_unique<UserSettingsStore>(
-        toQ(SettingsOrganization), application.isEmpty() ? toQ(StoreApplicationName) : application);
+    return std::make_unique<UserSettingsStore>(StoreIdentity::ofWindow(application));
 }

@@ -7,6 +7,7 @@
 
 #include "settings/settings_store.h"
 #include "settings/store_backend.h"
+#include "settings/store_identity.h"
 
 // The user's own store of the window's values, in one section (see
 // StoreIdentity): on Linux the INI file <config dir>/<organization>/<application>.conf
@@ -25,7 +26,7 @@
 // write that may not have reached the store makes flush return false.
 class UserSettingsStore : public SettingsStore {
 public:
-    UserSettingsStore(const QString& organization, const QString& application);
+    explicit UserSettingsStore(StoreIdentity identity);
     ~UserSettingsStore() override;
 
     UserSettingsStore(const UserSettingsStore&) = delete;
@@ -43,8 +44,8 @@ public:
     // could be read is there, and a flush writes nothing unless
     // allowOverwrite() was called.
     StoreAccess access() const;
-    // The program level of the store: the window's executable base name.
-    const QString& application() const { return application_; }
+    // Which store this is: its organisation, application and section.
+    const StoreIdentity& identity() const { return identity_; }
     // Where the values live, for messages: the file path, or the native
     // store's own name for its location; for a refused store the path that
     // failed the checks.
@@ -70,7 +71,7 @@ private:
     // each is a text or absent.
     QString unreadableText() const;
 
-    QString application_;
+    StoreIdentity identity_;
     std::unique_ptr<StoreBackend> backend_;
     // Every value written through this store, by key. They win over what
     // the backend read, which may predate the last flush.

@@ -51,7 +51,7 @@ protected:
 
     static UserSettingsStore open()
     {
-        return UserSettingsStore(toQ(SettingsOrganization), application());
+        return UserSettingsStore(StoreIdentity::ofWindow(application()));
     }
 
     // The value as the registry holds it: its type and its bytes.

@@ -934,7 +934,7 @@ TEST_F(UserSettingsStoreTest, OnlyOurOwnAbandonedScratchFilesAreRemoved)
     UserSettingsStore store = windowStore();
     ASSERT_TRUE(saveSettings(store, plainModel()));
     // A store whose name holds pattern characters matches its own name only.
-    UserSettingsStore patterned(toQ(SettingsOrganization), QStringLiteral("t?vrik"));
+    UserSettingsStore patterned(StoreIdentity::ofWindow(QStringLiteral("t?vrik")));
     ASSERT_TRUE(saveSettings(patterned, plainModel()));
 
     QStringList expected = kept;

@@ -11,7 +11,7 @@
 // lies below a configuration folder on Linux.
 inline UserSettingsStore windowStore()
 {
-    return UserSettingsStore(toQ(SettingsOrganization), toQ(StoreApplicationName));
+    return UserSettingsStore(StoreIdentity::ofWindow());
 }
 
 // The store file's name in its folder.

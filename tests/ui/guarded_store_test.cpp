@@ -51,7 +51,7 @@ protected:
     // The owner key as the window sets it in its store.
     static WindowOwnerKeyStore keysOf(const GuardedStore& window)
     {
-        return WindowOwnerKeyStore(window, toQ(SettingsOrganization), toQ(StoreApplicationName));
+        return WindowOwnerKeyStore(window, StoreIdentity::ofWindow());
     }
 
     QTemporaryDir dir_;
