@@ -241,7 +241,7 @@ TEST_F(RegistryStore, ATextOfTheWrongTypeIsBackedUpBeforeAnythingSavesOverIt)
 
 TEST_F(RegistryStore, TheBackupFolderIsTheUsersAlone)
 {
-    const Result<QString> folder = privateBackupFolder();
+    const Result<QString> folder = privateBackupFolder(StoreIdentity::ofWindow().organization);
     ASSERT_TRUE(folder) << folder.error().message;
     PACL list = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
