@@ -28,6 +28,25 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     return 0;
 }
 
+// The system's session, but should a command try to write all the same,
+// its lock is refused.
+class ReadOnlySession : public StoreSession {
+public:
+    explicit ReadOnlySession(std::unique_ptr<StoreSession> session) : session_(std::move(session))
+    {
+    }
+    QString location() const override { return session_->location(); }
+    bool exists() const override { return session_->exists(); }
+    Result<SettingsStore*> store() override { return session_->store(); }
+    Result<void> lockForWriting() override { return Error{"writing is not fuzzed"}; }
+    Result<StoreBackup> backUp() override { return session_->backUp(); }
+    void removeBackup(const QString& path) override { session_->removeBackup(path); }
+    void removeOldBackups() override { session_->removeOldBackups(); }
+
+private:
+    std::unique_ptr<StoreSession> session_;
+};
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::vector<std::string> args = argumentsOf(bytesOf(data, size));
@@ -35,10 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     NoInput input;
     SettingsEnvironment env = systemSettingsEnvironment(input);
-    // Should a command try to write all the same, it is refused.
-    env.lockForWriting = [](std::string& why) -> std::shared_ptr<void> {
-        why = "writing is not fuzzed";
-        return nullptr;
+    env.openSession = [open = env.openSession](const QString& app) {
+        return std::make_unique<ReadOnlySession>(open(app));
     };
     std::ostringstream out;
     std::ostringstream err;

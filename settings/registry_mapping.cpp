@@ -165,7 +165,8 @@ DialogModel importedModel(const SettingsStore& store, const SectionImport& impor
     return model;
 }
 
-bool applyImport(SettingsStore& store, const SectionImport& import, const SeedEntropy& entropy)
+std::optional<DialogModel> applyImport(SettingsStore& store, const SectionImport& import,
+                                       const SeedEntropy& entropy)
 {
     const DialogModel model = importedModel(store, import, entropy);
     // Every value the file sets goes in as it is; the save then replaces
@@ -178,5 +179,7 @@ bool applyImport(SettingsStore& store, const SectionImport& import, const SeedEn
         else
             store.writeInt(name, std::get<std::int32_t>(*value));
     }
-    return saveSettings(store, model);
+    if (!saveSettings(store, model))
+        return std::nullopt;
+    return model;
 }

@@ -61,5 +61,7 @@ DialogModel importedModel(const SettingsStore& store, const SectionImport& impor
 
 // Writes the import into the store: the values the window then reads as
 // its load leaves them, the set pairs it does not read (beyond the set
-// count) as the file has them. The store's flush decides the result.
-bool applyImport(SettingsStore& store, const SectionImport& import, const SeedEntropy& entropy);
+// count) as the file has them. The model that the window now loads from the
+// store, or nothing when the store's flush failed.
+std::optional<DialogModel> applyImport(SettingsStore& store, const SectionImport& import,
+                                       const SeedEntropy& entropy);

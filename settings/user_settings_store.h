@@ -61,6 +61,11 @@ public:
     // StoredValues), for a backup.
     QVariant heldValue(std::u16string_view name) const;
 
+    // Reads the store again, for a writer that has just taken the window's
+    // lock: what other programs saved meanwhile counts from now on. Values
+    // written through this store still win.
+    void reread() { backend_->refresh(); }
+
     // The user chose to start afresh, and the store has been backed up:
     // from now on a flush replaces what could not be read.
     void allowOverwrite() { overwrite_ = true; }

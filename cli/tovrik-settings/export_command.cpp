@@ -25,13 +25,12 @@ public:
 
     ExitStatus run(const CommandInput& input, std::ostream& out) const override
     {
-        const SettingsEnvironment& env = input.env;
         const QString& file = input.arguments.front();
-        const QString app = toQ(appOption(input).value_or(u""));
-        const std::unique_ptr<SettingsStore> store = openCheckedStore(env);
-        const std::vector<NamedValue> values = storedValues(*store);
+        const QString app = toQ(appOption(input.parser, input.options).value_or(u""));
+        const SettingsStore& store = checkedStore(input.session);
+        const std::vector<NamedValue> values = storedValues(store);
         if (values.empty())
-            throw CommandFailure{"nothing is stored in " + env.storeLocation().toStdString() +
+            throw CommandFailure{"nothing is stored in " + input.session.location().toStdString() +
                                  " yet; start the window once, or import settings"};
         const std::u16string key = StoreIdentity::ofWindow(app).settingsKeyPath();
         const std::string bytes = writeRegistryExport(key, registryValues(values));

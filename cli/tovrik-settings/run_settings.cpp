@@ -115,9 +115,13 @@ ExitStatus runSettings(const std::vector<std::string>& args, std::ostream& out, 
                                  owners.join(QStringLiteral(" and ")).toStdString()};
             }
         }
-        const CommandInput input{env, parser, options, positional, err};
-        if (const std::optional<std::u16string> app = appOption(input); app && env.chooseApp)
-            env.chooseApp(toQ(*app));
+        // One session for the whole command: the store is opened once, and
+        // a write holds the lock and the backup through it.
+        const std::optional<std::u16string> app = appOption(parser, options);
+        if (!env.openSession)
+            throw CommandFailure{"there is no settings store to open"};
+        const std::unique_ptr<StoreSession> session = env.openSession(toQ(app.value_or(u"")));
+        const CommandInput input{env, *session, parser, options, positional, err};
         return command.run(input, out);
     });
 }

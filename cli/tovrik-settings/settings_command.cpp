@@ -29,38 +29,33 @@ void warn(const CommandInput& input, std::string_view message)
     printMessage(input.err, SettingsProgramName, "warning: " + std::string(message));
 }
 
-std::unique_ptr<SettingsStore> openCheckedStore(const SettingsEnvironment& env)
+SettingsStore& checkedStore(StoreSession& session)
 {
-    std::string error;
-    std::unique_ptr<SettingsStore> store = env.openStore(error);
+    const Result<SettingsStore*> store = session.store();
     if (!store)
-        throw CommandFailure{error};
-    return store;
+        throw CommandFailure{store.error().message};
+    return *store.value();
 }
 
-std::shared_ptr<void> takeWriteLock(const SettingsEnvironment& env)
+void takeWriteLock(StoreSession& session)
 {
-    std::string why;
-    std::shared_ptr<void> lock = env.lockForWriting(why);
-    if (!lock)
-        throw CommandFailure{why};
-    return lock;
+    if (const Result<void> locked = session.lockForWriting(); !locked)
+        throw CommandFailure{locked.error().message};
 }
 
-StoreBackup backUp(const SettingsEnvironment& env)
+StoreBackup backUp(StoreSession& session)
 {
-    std::string error;
-    const std::optional<StoreBackup> backup = env.backupStore(error);
+    Result<StoreBackup> backup = session.backUp();
     if (!backup)
-        throw CommandFailure{error};
-    return *backup;
+        throw CommandFailure{backup.error().message};
+    return std::move(backup.value());
 }
 
-void failWrite(const SettingsEnvironment& env, const StoreBackup& backup)
+void failWrite(StoreSession& session, const StoreBackup& backup)
 {
     if (backup.made)
-        env.removeBackup(backup.path);
-    throw CommandFailure{"could not write the settings to " + env.storeLocation().toStdString() +
+        session.removeBackup(backup.path);
+    throw CommandFailure{"could not write the settings to " + session.location().toStdString() +
                          "; they are unchanged"};
 }
 
@@ -103,11 +98,12 @@ std::string fileMessage(const QString& file, int line, const std::string& messag
     return text;
 }
 
-std::optional<std::u16string> appOption(const CommandInput& input)
+std::optional<std::u16string> appOption(const QCommandLineParser& parser,
+                                        const SettingsOptions& options)
 {
-    if (!input.parser.isSet(input.options.app))
+    if (!parser.isSet(options.app))
         return std::nullopt;
-    const QString name = input.parser.value(input.options.app);
+    const QString name = parser.value(options.app);
     if (!isProgramName(name))
         throw UsageError{BadProgramNameMessage};
     return fromQ(name);

@@ -32,6 +32,7 @@ struct SettingsOptions {
 // What a command is run with.
 struct CommandInput {
     const SettingsEnvironment& env;
+    StoreSession& session; // the store of the window that --app names
     const QCommandLineParser& parser;
     const SettingsOptions& options;
     QStringList arguments; // those after the command's word
@@ -76,16 +77,17 @@ std::vector<const QCommandLineOption*> allOptions(const SettingsOptions& options
 // "tovrik-settings: warning: ..." on standard error.
 void warn(const CommandInput& input, std::string_view message);
 
-// The window's store, checked.
-std::unique_ptr<SettingsStore> openCheckedStore(const SettingsEnvironment& env);
-// The window's lock, for the time of one write.
-std::shared_ptr<void> takeWriteLock(const SettingsEnvironment& env);
+// The session's store, checked.
+SettingsStore& checkedStore(StoreSession& session);
+// The window's lock, for the rest of the command; the store is read again
+// under it.
+void takeWriteLock(StoreSession& session);
 // A copy of the store before a write: its path, empty when nothing is
 // stored yet; not made again when the newest backup holds the same.
-StoreBackup backUp(const SettingsEnvironment& env);
+StoreBackup backUp(StoreSession& session);
 // The store's flush failed: a backup made for it, the same as the store,
 // goes again.
-[[noreturn]] void failWrite(const SettingsEnvironment& env, const StoreBackup& backup);
+[[noreturn]] void failWrite(StoreSession& session, const StoreBackup& backup);
 // "N characters", counting characters, not UTF-16 units.
 std::string characterCount(std::u16string_view text);
 // True when the text holds a C0 control character (NUL, a tab, a line
@@ -102,4 +104,5 @@ std::string fileMessage(const QString& file, int line, const std::string& messag
 // The program that --app names, checked: a key name without backslashes
 // (they would name a deeper key) and control characters (a line break would
 // end the key line); nothing when --app is not given.
-std::optional<std::u16string> appOption(const CommandInput& input);
+std::optional<std::u16string> appOption(const QCommandLineParser& parser,
+                                        const SettingsOptions& options);

@@ -23,10 +23,10 @@ public:
 
     ExitStatus run(const CommandInput& input, std::ostream& out) const override
     {
-        const std::unique_ptr<SettingsStore> store = openCheckedStore(input.env);
-        const std::vector<NamedValue> stored = storedValues(*store);
+        const SettingsStore& store = checkedStore(input.session);
+        const std::vector<NamedValue> stored = storedValues(store);
         DialogModel model;
-        loadSettings(*store, model, SeedEntropy{});
+        loadSettings(store, model, SeedEntropy{});
         restoreStartupFields(model);
 
         const std::u16string seedsName = settingName(Setting::NumericSeedText);
@@ -35,7 +35,7 @@ public:
         if (stored.empty()) {
             // A file that is there but holds none of the values (damaged,
             // or some other program's) is not a first start.
-            const bool exists = input.env.storeExists ? input.env.storeExists() : false;
+            const bool exists = input.session.exists();
             out << (exists ? "(The store holds none of the settings; it may be damaged. These are "
                              "the values of a first start.)\n"
                            : "(Nothing is stored yet: these are the values of a first start.)\n");

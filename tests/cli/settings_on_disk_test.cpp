@@ -9,6 +9,7 @@
 #include <QLockFile>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <sstream>
 
 #include <sys/stat.h>
@@ -178,6 +179,58 @@ TEST_F(SettingsOnDisk, ImportKeepsTheEarlierStoreBesideIt)
     // A second import in the same second gets a backup of its own.
     ASSERT_EQ(run({"import", TOVRIK_TEST_FIXTURES "/windows-unicode.reg"}), ExitStatus::Ok);
     EXPECT_EQ(QDir(folder()).entryList({StoreFileName + QStringLiteral(".*.bak")}).size(), 2);
+}
+
+// The system's session, with another program's save just before the lock
+// is taken: between the command's first read and its write.
+class SavedBeforeTheLock : public StoreSession {
+public:
+    SavedBeforeTheLock(std::unique_ptr<StoreSession> session, std::function<void()> save)
+        : session_(std::move(session)), save_(std::move(save))
+    {
+    }
+    QString location() const override { return session_->location(); }
+    bool exists() const override { return session_->exists(); }
+    Result<SettingsStore*> store() override { return session_->store(); }
+    Result<void> lockForWriting() override
+    {
+        save_();
+        return session_->lockForWriting();
+    }
+    Result<StoreBackup> backUp() override { return session_->backUp(); }
+    void removeBackup(const QString& path) override { session_->removeBackup(path); }
+    void removeOldBackups() override { session_->removeOldBackups(); }
+
+private:
+    std::unique_ptr<StoreSession> session_;
+    std::function<void()> save_;
+};
+
+// An import reads the store once more under the lock: a key that another
+// program saved after the command began is neither undone nor left out of
+// the backup.
+TEST_F(SettingsOnDisk, ASaveBeforeTheLockIsKeptAndBackedUp)
+{
+    putStore(OldStore);
+    const QByteArray saved = "[setting102]\nunique%20key=newer key\nlength=16\nmojisetmax=1\n";
+    const std::string reg =
+        file("length.reg", utf16File(u"Windows Registry Editor Version 5.00\n\n" + SettingsKey +
+                                     u"\"length\"=dword:00000014\n"));
+    NoInput input;
+    SettingsEnvironment env = systemSettingsEnvironment(input);
+    env.openSession = [this, open = env.openSession, saved](const QString& app) {
+        return std::make_unique<SavedBeforeTheLock>(open(app), [this, saved] { putStore(saved); });
+    };
+    std::ostringstream out, err;
+    ASSERT_EQ(runSettings({"import", reg}, out, err, env), ExitStatus::Ok) << err.str();
+
+    const UserSettingsStore store = windowStore();
+    EXPECT_EQ(store.readText(u"unique key"), u"newer key");
+    EXPECT_EQ(store.readInt(u"length"), 20);
+    const QStringList backups =
+        QDir(folder()).entryList({StoreFileName + QStringLiteral(".*.bak")});
+    ASSERT_EQ(backups.size(), 1) << folderEntries().join(u' ').toStdString();
+    EXPECT_EQ(bytesOf(folder() + u'/' + backups[0]), saved);
 }
 
 TEST_F(SettingsOnDisk, OnlyTheLastFiveBackupsAreKept)
