@@ -9,6 +9,7 @@
 #include "fuzz/temp_config_home.h"
 #include "fuzz/test_store.h"
 #include "settings/program_names.h"
+#include "tests/support/forwarding_session.h"
 
 namespace {
 
@@ -19,6 +20,14 @@ bool writes(const std::vector<std::string>& args)
     });
 }
 
+// The system's session, but should a command try to write all the same,
+// its lock is refused.
+class ReadOnlySession : public ForwardingSession {
+public:
+    using ForwardingSession::ForwardingSession;
+    Result<void> lockForWriting() override { return Error{"writing is not fuzzed"}; }
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -27,25 +36,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     failOnQtMessages();
     return 0;
 }
-
-// The system's session, but should a command try to write all the same,
-// its lock is refused.
-class ReadOnlySession : public StoreSession {
-public:
-    explicit ReadOnlySession(std::unique_ptr<StoreSession> session) : session_(std::move(session))
-    {
-    }
-    QString location() const override { return session_->location(); }
-    bool exists() const override { return session_->exists(); }
-    Result<SettingsStore*> store() override { return session_->store(); }
-    Result<void> lockForWriting() override { return Error{"writing is not fuzzed"}; }
-    Result<StoreBackup> backUp() override { return session_->backUp(); }
-    void removeBackup(const QString& path) override { session_->removeBackup(path); }
-    void removeOldBackups() override { session_->removeOldBackups(); }
-
-private:
-    std::unique_ptr<StoreSession> session_;
-};
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -19,6 +19,7 @@
 #include "settings/store_backup.h"
 #include "settings/user_settings_store.h"
 #include "tests/support/config_home.h"
+#include "tests/support/forwarding_session.h"
 #include "tests/support/reg_fixtures.h"
 #include "tests/support/window_store.h"
 
@@ -183,26 +184,19 @@ TEST_F(SettingsOnDisk, ImportKeepsTheEarlierStoreBesideIt)
 
 // The system's session, with another program's save just before the lock
 // is taken: between the command's first read and its write.
-class SavedBeforeTheLock : public StoreSession {
+class SavedBeforeTheLock : public ForwardingSession {
 public:
     SavedBeforeTheLock(std::unique_ptr<StoreSession> session, std::function<void()> save)
-        : session_(std::move(session)), save_(std::move(save))
+        : ForwardingSession(std::move(session)), save_(std::move(save))
     {
     }
-    QString location() const override { return session_->location(); }
-    bool exists() const override { return session_->exists(); }
-    Result<SettingsStore*> store() override { return session_->store(); }
     Result<void> lockForWriting() override
     {
         save_();
-        return session_->lockForWriting();
+        return ForwardingSession::lockForWriting();
     }
-    Result<StoreBackup> backUp() override { return session_->backUp(); }
-    void removeBackup(const QString& path) override { session_->removeBackup(path); }
-    void removeOldBackups() override { session_->removeOldBackups(); }
 
 private:
-    std::unique_ptr<StoreSession> session_;
     std::function<void()> save_;
 };
 
