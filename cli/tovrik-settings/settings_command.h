@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "cli/tovrik-settings/run_settings.h"
-#include "settings/program_names.h"
 #include "settings/store_backup.h"
+#include "settings/store_identity.h"
 #include "text/qt_text.h"
 
 // The options that some commands of tovrik-settings take.
@@ -25,7 +25,7 @@ struct SettingsOptions {
                                           "With import, also the program whose settings to "
                                           "take from a file that holds several; with export, "
                                           "the program the file names.")
-                               .arg(toQ(StoreApplicationName)),
+                               .arg(StoreIdentity::ofWindow().application),
                            "NAME"};
 };
 
