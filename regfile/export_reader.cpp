@@ -15,6 +15,7 @@
 
 namespace {
 
+// Applies the file's lines in order, as the registry editor would.
 class Parser {
 public:
     Parser(const ExportText& file, const RegistrySectionOf& sectionOf)
@@ -187,6 +188,7 @@ private:
         mentions.push_back(
             RegistryValue{std::move(name), data ? std::move(*data) : RegistryData{}, line});
     }
+
     ExportLines lines_;
     ValueReader values_;
     const RegistrySectionOf& sectionOf_;
@@ -194,6 +196,7 @@ private:
     KeyTree keys_;                 // the keys deleted, and those of the sections
     Section* current_ = nullptr;   // the section the value lines now set, or none
 };
+
 } // namespace
 
 Result<RegistryExport> parseRegistryExport(std::string_view bytes,
