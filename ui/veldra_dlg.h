@@ -68,6 +68,12 @@ protected:
 private:
     // The template and start-up, the window menu (veldra_dlg.cpp).
     void buildTemplate();
+    void setUpWindow();
+    void buildLengthAndList();
+    void buildSeedControls();
+    void buildSetControls();
+    void buildResultControls();
+    void connectControls();
     void nameObjects();
     void nameControls();
     void addWindowMenuKeys();
