@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString organization = toQ(SettingsOrganization);
     const QString name = toQ(StoreApplicationName);
 
-    DialogModel loaded;
+    StoredSettings loaded;
     {
         QtSettingsStore store(organization, name);
         loadSettings(store, loaded, SeedEntropy{});
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         FUZZ_CHECK(saveSettings(store, loaded));
     }
-    DialogModel reloaded;
+    StoredSettings reloaded;
     {
         const QtSettingsStore store(organization, name);
         loadSettings(store, reloaded, SeedEntropy{});

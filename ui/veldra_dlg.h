@@ -6,8 +6,8 @@
 #include <array>
 #include <memory>
 
-#include "settings/dialog_model.h"
 #include "settings/settings_store.h"
+#include "ui/dialog_model.h"
 #include "ui/owner_key_store.h"
 
 class QCheckBox;

@@ -15,11 +15,10 @@ namespace {
 // As the window would start from the store.
 GenInputs storedInputs(const SettingsStore& store)
 {
-    DialogModel model;
+    StoredSettings model;
     // Fixed entropy: a store without "seed2" gives the same numbers at every
     // run instead of new random ones.
     loadSettings(store, model, SeedEntropy{});
-    restoreStartupFields(model);
     GenInputs inputs;
     inputs.request = generationRequestOf(model);
     inputs.setName = model.sets.setNames[static_cast<std::size_t>(model.sets.currentSet)];

@@ -100,7 +100,7 @@ public:
         if (env.removeOldBackups)
             env.removeOldBackups();
 
-        DialogModel model;
+        StoredSettings model;
         loadSettings(*store, model, entropy);
         if (model.ownerKey.empty())
             warn(input, "the owner key is now empty, so anyone can work out your passwords; set "

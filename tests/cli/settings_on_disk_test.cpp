@@ -351,7 +351,7 @@ TEST_F(SettingsOnDisk, TextsThatQSettingsGivesAMeaningRoundTrip)
 {
     {
         QtSettingsStore store = windowStore();
-        DialogModel model;
+        StoredSettings model;
         loadSettings(store, model, SeedEntropy{});
         model.ownerName = u"@Invalid()";
         model.ownerKey = u"@@鍵\\\"";
