@@ -67,7 +67,8 @@ void GenerateCommandWhole(benchmark::State& state)
 
 void Engine(benchmark::State& state)
 {
-    const GenerationRequest request = generationRequestOf(fixture().dialog->model());
+    const StoredSettings& settings = fixture().dialog->model();
+    const GenerationRequest request = generationRequestOf(settings);
     for (auto _ : state)
         benchmark::DoNotOptimize(GeneratePasswords(request));
 }
@@ -84,7 +85,7 @@ void Widgets(benchmark::State& state)
 void Save(benchmark::State& state)
 {
     Fixture& f = fixture();
-    DialogModel model = f.dialog->model();
+    StoredSettings model = f.dialog->model();
     bool odd = false;
     for (auto _ : state) {
         model.seedText = (odd = !odd) ? u"A" : u"B";
@@ -103,12 +104,13 @@ void SaveUnchanged(benchmark::State& state)
 
 void Clipboard(benchmark::State& state)
 {
-    const DialogModel& m = fixture().dialog->model();
+    const StoredSettings& m = fixture().dialog->model();
+    const Passwords passwords = GeneratePasswords(generationRequestOf(m)).value();
     ReportFields fields;
     fields.length = m.length;
     fields.complexity = true;
     fields.seed = m.seedText;
-    fields.passwords = std::span<const std::u16string>(m.results.data(), 16);
+    fields.passwords = passwords;
     for (auto _ : state) {
         const std::u16string report = BuildReport(u"2026/12/10 00:00:00", fields);
         fixture().seams.putOnClipboard(QString::fromStdU16String(report));

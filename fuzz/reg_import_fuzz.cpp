@@ -16,7 +16,7 @@ namespace {
 MemorySettingsStore savedStore()
 {
     MemorySettingsStore store;
-    DialogModel model;
+    StoredSettings model;
     loadSettings(MemorySettingsStore(), model, SeedEntropy{});
     saveSettings(store, model);
     return store;
@@ -70,9 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const SectionImport& import = chosen.value();
 
     MemorySettingsStore store = before;
-    const DialogModel expected = importedModel(store, import, SeedEntropy{});
+    const StoredSettings expected = importedModel(store, import, SeedEntropy{});
     FUZZ_CHECK(applyImport(store, import, SeedEntropy{}));
-    DialogModel model;
+    StoredSettings model;
     loadSettings(store, model, SeedEntropy{});
     FUZZ_CHECK(brokenLoadInvariant(model).empty());
     FUZZ_CHECK(sameStoredFields(model, expected));

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     stamp += std::chrono::seconds(1);
     std::filesystem::last_write_time(file, stamp);
 
-    DialogModel loaded;
+    StoredSettings loaded;
     {
         UserSettingsStore store(StoreIdentity::ofWindow());
         loadSettings(store, loaded, SeedEntropy{});
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         FUZZ_CHECK(saveSettings(store, loaded));
     }
-    DialogModel reloaded;
+    StoredSettings reloaded;
     {
         const UserSettingsStore store(StoreIdentity::ofWindow());
         loadSettings(store, reloaded, SeedEntropy{});

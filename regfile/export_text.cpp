@@ -4,15 +4,11 @@
 
 #include <algorithm>
 
+#include "regfile/export_lines.h"
 #include "text/qt_text.h"
 #include "text/utf8.h"
 
 namespace {
-
-[[noreturn]] void fail(int line, std::string message)
-{
-    throw Error{std::move(message), line};
-}
 
 // The line, counted from 1, on which the unit or byte at offset stands.
 template <typename Char> int lineAt(std::basic_string_view<Char> text, std::size_t offset)
@@ -24,8 +20,8 @@ template <typename Char> int lineAt(std::basic_string_view<Char> text, std::size
 
 [[noreturn]] void failNotAnExport()
 {
-    fail(1, "not a registry export file: the first line is neither \"" + toUtf8(Version5Header) +
-                "\" nor \"" + toUtf8(Regedit4Header) + "\"");
+    failExport(1, "not a registry export file: the first line is neither \"" +
+                      toUtf8(Version5Header) + "\" nor \"" + toUtf8(Regedit4Header) + "\"");
 }
 
 // The format that the first line of the text names.
@@ -34,11 +30,7 @@ ExportFormat formatOf(std::u16string_view text)
     std::u16string_view line = text.substr(0, text.find(u'\n'));
     if (line.ends_with(u'\r'))
         line.remove_suffix(1);
-    const auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
-    while (!line.empty() && blank(line.front()))
-        line.remove_prefix(1);
-    while (!line.empty() && blank(line.back()))
-        line.remove_suffix(1);
+    line = trimmed(line);
     if (line == Version5Header)
         return ExportFormat::Version5;
     if (line == Regedit4Header)
@@ -114,10 +106,11 @@ void decodeUnmarked(std::string_view bytes, ExportText& file)
     if (isUtf8 && cp932) {
         const auto nonAscii =
             std::find_if(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
-        fail(lineAt(bytes, static_cast<std::size_t>(nonAscii - bytes.begin())),
-             "this line reads as UTF-8 and as CP932 (Shift-JIS) alike, and the file has no byte "
-             "order mark to tell which is meant; export the key again in the Unicode format "
-             "(Version 5.00), or save the file as UTF-8 with a byte order mark");
+        failExport(
+            lineAt(bytes, static_cast<std::size_t>(nonAscii - bytes.begin())),
+            "this line reads as UTF-8 and as CP932 (Shift-JIS) alike, and the file has no byte "
+            "order mark to tell which is meant; export the key again in the Unicode format "
+            "(Version 5.00), or save the file as UTF-8 with a byte order mark");
     }
     if (isUtf8) {
         file.encoding = RegistryFileEncoding::Utf8;
@@ -132,10 +125,11 @@ void decodeUnmarked(std::string_view bytes, ExportText& file)
         return;
     }
     // The line where the file stops being what its format is written in.
-    fail(file.format == ExportFormat::Regedit4 ? invalidCp932Line(decoder, bytes)
-                                               : lineAt(bytes, utf8.invalidAt),
-         "neither UTF-8 nor CP932 (Shift-JIS) text, and the file has no byte order mark to tell "
-         "its encoding; export the key again in the Unicode format (Version 5.00)");
+    failExport(
+        file.format == ExportFormat::Regedit4 ? invalidCp932Line(decoder, bytes)
+                                              : lineAt(bytes, utf8.invalidAt),
+        "neither UTF-8 nor CP932 (Shift-JIS) text, and the file has no byte order mark to tell "
+        "its encoding; export the key again in the Unicode format (Version 5.00)");
 }
 
 } // namespace
@@ -143,10 +137,10 @@ void decodeUnmarked(std::string_view bytes, ExportText& file)
 ExportText decodeExport(std::string_view bytes)
 {
     if (bytes.empty())
-        fail(0, "the file is empty");
+        failExport(0, "the file is empty");
     if (bytes.size() > RegistryExportMaxBytes)
-        fail(0, "larger than " + std::to_string(RegistryExportMaxBytes / (1024 * 1024)) +
-                    " MiB, far larger than any export of settings");
+        failExport(0, "larger than " + std::to_string(RegistryExportMaxBytes / (1024 * 1024)) +
+                          " MiB, far larger than any export of settings");
     ExportText file;
     if (bytes.starts_with("\xFF\xFE")) {
         bytes.remove_prefix(2);
@@ -158,8 +152,8 @@ ExportText decodeExport(std::string_view bytes)
         const std::u16string_view text = file.view();
         file.format = formatOf(text);
         if (bytes.size() % 2 != 0)
-            fail(lineAt(text, text.size()),
-                 "the file ends in half a UTF-16 character: it is truncated or damaged");
+            failExport(lineAt(text, text.size()),
+                       "the file ends in half a UTF-16 character: it is truncated or damaged");
     } else if (bytes.starts_with("\xEF\xBB\xBF")) {
         // Not what the registry editor writes, but what a text editor may
         // make of its file, and as plain in what it means.
@@ -168,11 +162,21 @@ ExportText decodeExport(std::string_view bytes)
         file.encoding = RegistryFileEncoding::Utf8;
         Utf8Reading utf8 = readUtf8(bytes);
         if (utf8.invalidAt != std::string_view::npos)
-            fail(lineAt(bytes, utf8.invalidAt), "not valid UTF-8 text");
+            failExport(lineAt(bytes, utf8.invalidAt), "not valid UTF-8 text");
         file.text = std::move(utf8.text);
     } else {
         file.format = formatOf(bytes);
         decodeUnmarked(bytes, file);
     }
     return file;
+}
+
+const char* registryEncodingName(RegistryFileEncoding encoding)
+{
+    switch (encoding) {
+    case RegistryFileEncoding::Utf16Le: return "UTF-16";
+    case RegistryFileEncoding::Utf8: return "UTF-8";
+    case RegistryFileEncoding::Cp932: return "CP932 (Shift-JIS)";
+    }
+    return "";
 }

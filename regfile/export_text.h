@@ -10,7 +10,7 @@
 
 #include "regfile/registry_file.h"
 
-// The text of a registry export file, for the reader in registry_file.cpp:
+// The text of a registry export file, for the reader in export_reader.cpp:
 // the format its header names, and its bytes decoded in whatever encoding
 // the registry editor, a text editor or iconv left them. A fault is thrown
 // as an Error, which parseRegistryExport returns.

@@ -151,87 +151,130 @@ std::u16string unescapedName(std::string_view bytes)
     return result;
 }
 
+// The escapes of one character that QSettings knows.
+constexpr std::array<std::pair<char, char16_t>, 11> CharacterEscapes = {{{'a', u'\a'},
+                                                                         {'b', u'\b'},
+                                                                         {'f', u'\f'},
+                                                                         {'n', u'\n'},
+                                                                         {'r', u'\r'},
+                                                                         {'t', u'\t'},
+                                                                         {'v', u'\v'},
+                                                                         {'"', u'"'},
+                                                                         {'?', u'?'},
+                                                                         {'\'', u'\''},
+                                                                         {'\\', u'\\'}}};
+
 // The text of a value as QSettings unescapes it, but with every unquoted
 // comma taken as part of the text.
-std::u16string unescapedText(std::string_view bytes)
-{
-    static constexpr std::array<std::pair<char, char16_t>, 11> Escapes = {{{'a', u'\a'},
-                                                                           {'b', u'\b'},
-                                                                           {'f', u'\f'},
-                                                                           {'n', u'\n'},
-                                                                           {'r', u'\r'},
-                                                                           {'t', u'\t'},
-                                                                           {'v', u'\v'},
-                                                                           {'"', u'"'},
-                                                                           {'?', u'?'},
-                                                                           {'\'', u'\''},
-                                                                           {'\\', u'\\'}}};
-    std::u16string text;
-    std::size_t i = 0;
-    const auto skipSpaces = [&] {
-        while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t'))
-            ++i;
-    };
-    skipSpaces();
-    std::size_t chopLimit = 0;
-    bool quoted = false;
-    bool inQuotes = false;
-    while (i < bytes.size()) {
-        const char c = bytes[i];
-        if (c == '\\') {
-            if (++i >= bytes.size())
-                return text; // nothing is chopped after a last lone backslash
-            const char escaped = bytes[i++];
-            const auto code = std::find_if(Escapes.begin(), Escapes.end(),
-                                           [&](const auto& e) { return e.first == escaped; });
-            if (code != Escapes.end()) {
-                text += code->second;
-            } else if ((escaped == 'x' && i < bytes.size() && hexDigitValue(bytes[i]) >= 0) ||
-                       (escaped >= '0' && escaped <= '7')) {
-                // Digits run on as long as they come; the value wraps at 16 bits.
-                const bool hex = escaped == 'x';
-                std::uint16_t value = hex ? 0 : static_cast<std::uint16_t>(escaped - '0');
-                while (i < bytes.size()) {
-                    const int digit =
-                        hex ? hexDigitValue(bytes[i])
-                            : (bytes[i] >= '0' && bytes[i] <= '7' ? bytes[i] - '0' : -1);
-                    if (digit < 0)
-                        break;
-                    value = static_cast<std::uint16_t>(value << (hex ? 4 : 3) | digit);
-                    ++i;
-                }
-                text += static_cast<char16_t>(value);
-                if (i >= bytes.size())
-                    return text;
-            } else if (escaped == 'x' && i >= bytes.size()) {
-                return text;
-            } else if (escaped == '\n' || escaped == '\r') {
-                // A line continued on the next.
-                if (i < bytes.size() && (bytes[i] == '\n' || bytes[i] == '\r') &&
-                    bytes[i] != escaped)
-                    ++i;
-            } // any other escaped character is dropped with its backslash
-            chopLimit = text.size();
-        } else if (c == '"') {
-            ++i;
-            quoted = true;
-            inQuotes = !inQuotes;
-            if (!inQuotes) {
-                skipSpaces();
-                chopLimit = text.size();
+class TextUnescaper {
+public:
+    explicit TextUnescaper(std::string_view bytes) : bytes_(bytes) {}
+
+    std::u16string run()
+    {
+        skipSpaces();
+        while (i_ < bytes_.size()) {
+            const char c = bytes_[i_];
+            if (c == '\\') {
+                if (!escape())
+                    return std::move(text_); // nothing is chopped after it
+            } else if (c == '"') {
+                quote();
+            } else {
+                plain();
             }
-        } else {
-            std::size_t end = i + 1;
-            while (end < bytes.size() && bytes[end] != '\\' && bytes[end] != '"')
-                ++end;
-            appendUtf8Units(text, bytes.substr(i, end - i));
-            i = end;
+        }
+        if (!quoted_)
+            while (text_.size() > chopLimit_ && (text_.back() == u' ' || text_.back() == u'\t'))
+                text_.pop_back();
+        return std::move(text_);
+    }
+
+private:
+    void skipSpaces()
+    {
+        while (i_ < bytes_.size() && (bytes_[i_] == ' ' || bytes_[i_] == '\t'))
+            ++i_;
+    }
+
+    // The escape whose backslash is at i_; false when it ends the text: a
+    // last lone backslash, or digits that run to the end.
+    bool escape()
+    {
+        if (++i_ >= bytes_.size())
+            return false;
+        const char escaped = bytes_[i_++];
+        const auto code = std::find_if(CharacterEscapes.begin(), CharacterEscapes.end(),
+                                       [&](const auto& e) { return e.first == escaped; });
+        if (code != CharacterEscapes.end()) {
+            text_ += code->second;
+        } else if ((escaped == 'x' && i_ < bytes_.size() && hexDigitValue(bytes_[i_]) >= 0) ||
+                   (escaped >= '0' && escaped <= '7')) {
+            text_ += numericEscape(escaped);
+            if (i_ >= bytes_.size())
+                return false;
+        } else if (escaped == 'x' && i_ >= bytes_.size()) {
+            return false;
+        } else if (escaped == '\n' || escaped == '\r') {
+            // A line continued on the next.
+            if (i_ < bytes_.size() && (bytes_[i_] == '\n' || bytes_[i_] == '\r') &&
+                bytes_[i_] != escaped)
+                ++i_;
+        } // any other escaped character is dropped with its backslash
+        chopLimit_ = text_.size();
+        return true;
+    }
+
+    // \x and hex digits, or octal digits, from the one after the backslash.
+    // Digits run on as long as they come; the value wraps at 16 bits.
+    char16_t numericEscape(char escaped)
+    {
+        const bool hex = escaped == 'x';
+        std::uint16_t value = hex ? 0 : static_cast<std::uint16_t>(escaped - '0');
+        while (i_ < bytes_.size()) {
+            const int digit =
+                hex ? hexDigitValue(bytes_[i_])
+                    : (bytes_[i_] >= '0' && bytes_[i_] <= '7' ? bytes_[i_] - '0' : -1);
+            if (digit < 0)
+                break;
+            value = static_cast<std::uint16_t>(value << (hex ? 4 : 3) | digit);
+            ++i_;
+        }
+        return static_cast<char16_t>(value);
+    }
+
+    void quote()
+    {
+        ++i_;
+        quoted_ = true;
+        inQuotes_ = !inQuotes_;
+        if (!inQuotes_) {
+            skipSpaces();
+            chopLimit_ = text_.size();
         }
     }
-    if (!quoted)
-        while (text.size() > chopLimit && (text.back() == u' ' || text.back() == u'\t'))
-            text.pop_back();
-    return text;
+
+    // Bytes up to the next escape or quote, as they are.
+    void plain()
+    {
+        std::size_t end = i_ + 1;
+        while (end < bytes_.size() && bytes_[end] != '\\' && bytes_[end] != '"')
+            ++end;
+        appendUtf8Units(text_, bytes_.substr(i_, end - i_));
+        i_ = end;
+    }
+
+    const std::string_view bytes_;
+    std::size_t i_ = 0;
+    std::u16string text_;
+    std::size_t chopLimit_ = 0; // blanks after it are chopped from an unquoted text
+    bool quoted_ = false;
+    bool inQuotes_ = false;
+};
+
+std::u16string unescapedText(std::string_view bytes)
+{
+    return TextUnescaper(bytes).run();
 }
 
 bool startsWith(std::u16string_view text, std::u16string_view prefix)
@@ -457,6 +500,76 @@ std::string lineOf(std::u16string_view name, std::u16string_view text)
     return line;
 }
 
+// The lines of one section: the last line of each name, and the section's
+// last line (its header when it holds none; nothing when it is absent).
+struct SectionLines {
+    std::map<std::u16string, const Line*, std::less<>> lineOfName;
+    const Line* last = nullptr;
+};
+
+SectionLines sectionLinesOf(std::string_view data, const std::vector<Line>& lines,
+                            std::u16string_view section)
+{
+    SectionLines found;
+    for (const Line& line : lines) {
+        if (line.section != section)
+            continue;
+        found.last = &line;
+        if (!line.header)
+            found.lineOfName[nameOf(data, line)] = &line;
+    }
+    return found;
+}
+
+// A change to the file: length bytes at at become text.
+struct Edit {
+    std::size_t at;
+    std::size_t length;
+    std::string text;
+};
+
+// The block of new lines put after the section's last line, or at the end
+// of the file under a new header when the section is absent.
+Edit insertion(std::string_view data, std::u16string_view section, const Line* last,
+               const std::string& eol, const std::string& block)
+{
+    std::size_t at = data.size();
+    std::string insert;
+    if (last != nullptr) {
+        at = afterLineEnd(data, last->start + last->length);
+    } else {
+        // Appended piece by piece: GCC 12 warns, wrongly, about a
+        // literal joined to a temporary string in optimised builds.
+        insert = '[';
+        insert += escapedName(section);
+        insert += ']';
+        insert += eol;
+    }
+    if (last != nullptr && last->start + last->length == data.size()) {
+        // The section's last line runs to the end of the file, maybe
+        // through an escaped line break: a line break ends it, and one
+        // more first when the end would take the first one into the
+        // value: a backslash there, or an escaped LF that pairs with a
+        // CR (or CR with LF) as one line break.
+        const bool taken = last->endsInEscape ||
+                           (last->escapedBreakAtEnd != 0 && eol.front() != last->escapedBreakAtEnd);
+        insert = eol + (taken ? eol : std::string()) + insert;
+    } else if (at > 0 && data[at - 1] != '\n' && data[at - 1] != '\r') {
+        insert = eol + insert;
+    }
+    return {at, 0, insert + block};
+}
+
+// The file with the edits made, none of which overlap.
+std::string edited(std::string_view data, std::vector<Edit> edits)
+{
+    std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.at > b.at; });
+    std::string out(data);
+    for (const Edit& edit : edits)
+        out.replace(edit.at, edit.length, edit.text);
+    return out;
+}
+
 } // namespace
 
 Result<IniValues> readIniSection(std::string_view bytes, std::u16string_view section)
@@ -485,27 +598,12 @@ std::string writeIniSection(std::string_view bytes, std::u16string_view section,
         bytes = {}; // not to be: the caller checked the file
 
     const std::string eol = lineBreakOf(bytes);
-    // The last line of each name, and where the section's last line ends.
-    std::map<std::u16string, const Line*, std::less<>> lineOfName;
-    const Line* last = nullptr;
-    for (const Line& line : lines) {
-        if (line.section != section)
-            continue;
-        last = &line;
-        if (!line.header)
-            lineOfName[nameOf(bytes, line)] = &line;
-    }
-
-    struct Edit {
-        std::size_t at;
-        std::size_t length;
-        std::string text;
-    };
+    const SectionLines known = sectionLinesOf(bytes, lines, section);
     std::vector<Edit> edits;
     std::vector<std::pair<std::u16string, std::u16string>> added;
     for (const auto& [name, text] : texts) {
-        const auto found = lineOfName.find(name);
-        if (found != lineOfName.end())
+        const auto found = known.lineOfName.find(name);
+        if (found != known.lineOfName.end())
             edits.push_back({found->second->start, found->second->length, lineOf(name, text)});
         else
             added.emplace_back(name, text);
@@ -516,37 +614,7 @@ std::string writeIniSection(std::string_view bytes, std::u16string_view section,
     std::string block;
     for (const auto& [name, text] : added)
         block += lineOf(name, text) + eol;
-    if (!added.empty() || last == nullptr) {
-        std::size_t at = bytes.size();
-        std::string insert;
-        if (last != nullptr) {
-            at = afterLineEnd(bytes, last->start + last->length);
-        } else {
-            // Appended piece by piece: GCC 12 warns, wrongly, about a
-            // literal joined to a temporary string in optimised builds.
-            insert = '[';
-            insert += escapedName(section);
-            insert += ']';
-            insert += eol;
-        }
-        if (last != nullptr && last->start + last->length == bytes.size()) {
-            // The section's last line runs to the end of the file, maybe
-            // through an escaped line break: a line break ends it, and one
-            // more first when the end would take the first one into the
-            // value: a backslash there, or an escaped LF that pairs with a
-            // CR (or CR with LF) as one line break.
-            const bool taken = last->endsInEscape || (last->escapedBreakAtEnd != 0 &&
-                                                      eol.front() != last->escapedBreakAtEnd);
-            insert = eol + (taken ? eol : std::string()) + insert;
-        } else if (at > 0 && bytes[at - 1] != '\n' && bytes[at - 1] != '\r') {
-            insert = eol + insert;
-        }
-        edits.push_back({at, 0, insert + block});
-    }
-
-    std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.at > b.at; });
-    std::string out(bytes);
-    for (const Edit& edit : edits)
-        out.replace(edit.at, edit.length, edit.text);
-    return out;
+    if (!added.empty() || known.last == nullptr)
+        edits.push_back(insertion(bytes, section, known.last, eol, block));
+    return edited(bytes, std::move(edits));
 }

@@ -34,7 +34,7 @@ std::optional<std::int32_t> readStored(const SettingsStore& store, const IntSett
 // stored value, or the row's default, as its rule cleans it up.
 template <typename Row>
 void loadValue(const SettingsStore& store, const Row& row, std::int32_t k,
-               const LoadDefaults& defaults, DialogModel& model)
+               const LoadDefaults& defaults, StoredSettings& model)
 {
     using Value = typename Row::Value;
     const std::optional<Value> stored = readStored(store, row, settingName(row, k));
@@ -46,7 +46,7 @@ void loadValue(const SettingsStore& store, const Row& row, std::int32_t k,
 // What the rows alone cannot say: without a stored table (a first start,
 // or a count no save writes) the table is one default set of the current
 // list; the current list is always the selected set's.
-void completeSetTable(DialogModel& model)
+void completeSetTable(StoredSettings& model)
 {
     CharSetTable& sets = model.sets;
     if (sets.setCount == 0) {
@@ -85,7 +85,7 @@ SeedNumbers drawDefaultSeedNumbers(const SeedEntropy& entropy)
     return numbers;
 }
 
-void loadSettings(const SettingsStore& store, DialogModel& model, const SeedEntropy& entropy)
+void loadSettings(const SettingsStore& store, StoredSettings& model, const SeedEntropy& entropy)
 {
     // The default numbers are drawn whether or not they are needed.
     const LoadDefaults defaults{drawDefaultSeedNumbers(entropy)};
@@ -98,16 +98,7 @@ void loadSettings(const SettingsStore& store, DialogModel& model, const SeedEntr
     completeSetTable(model);
 }
 
-void restoreStartupFields(DialogModel& model)
-{
-    model.seedModeIndex = model.stringSeedMode ? 0 : 1;
-    model.listDisplay = makeListDisplay(model.currentList);
-    model.seedTextEntry = model.seedText;
-    model.seedNumbers = parseNumericSeedText(model.numericSeedText);
-    model.listEditing = false;
-}
-
-std::vector<NamedValue> valuesOf(const DialogModel& model)
+std::vector<NamedValue> valuesOf(const StoredSettings& model)
 {
     std::vector<NamedValue> values;
     forEachStoredSlot([&] { return model.sets.setCount; },
@@ -119,7 +110,7 @@ std::vector<NamedValue> valuesOf(const DialogModel& model)
     return values;
 }
 
-bool saveSettings(SettingsStore& store, const DialogModel& model)
+bool saveSettings(SettingsStore& store, const StoredSettings& model)
 {
     for (const NamedValue& value : valuesOf(model)) {
         if (const auto* text = std::get_if<std::u16string>(&value.value))

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "settings/dialog_model.h"
 #include "settings/setting_table.h"
 #include "settings/settings_store.h"
+#include "settings/stored_settings.h"
 
 // What the default seed numbers are drawn from at a load: the window's
 // platform seams supply it, tests a fixed one.
@@ -24,18 +24,12 @@ SeedNumbers drawDefaultSeedNumbers(const SeedEntropy& entropy);
 // Fills the model from the store: owner texts, list, length, seed mode and
 // both seeds, complexity, the set table, and in spreadLevel the level to
 // restore. Every missing or bad value falls back to its default.
-void loadSettings(const SettingsStore& store, DialogModel& model, const SeedEntropy& entropy);
-
-// After loadSettings: sets the fields that the window shows from the ones
-// the store restored: the seed mode radio index, the list display, the seed
-// text entry and the seven numbers split from the numeric seed text; ends
-// any list edit. The spread level and the widgets are the window's business.
-void restoreStartupFields(DialogModel& model);
+void loadSettings(const SettingsStore& store, StoredSettings& model, const SeedEntropy& entropy);
 
 // What a save writes, in its order: a value for each row of the setting
 // table, the set pairs for the sets the model holds.
-std::vector<NamedValue> valuesOf(const DialogModel& model);
+std::vector<NamedValue> valuesOf(const StoredSettings& model);
 
 // Writes every value in its fixed order, then flushes. False when the store
 // could not be written.
-bool saveSettings(SettingsStore& store, const DialogModel& model);
+bool saveSettings(SettingsStore& store, const StoredSettings& model);

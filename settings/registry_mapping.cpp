@@ -157,18 +157,18 @@ Result<SectionImport> sectionImport(std::vector<RegistrySection> sections,
     return import;
 }
 
-DialogModel importedModel(const SettingsStore& store, const SectionImport& import,
-                          const SeedEntropy& entropy)
+StoredSettings importedModel(const SettingsStore& store, const SectionImport& import,
+                             const SeedEntropy& entropy)
 {
-    DialogModel model;
+    StoredSettings model;
     loadSettings(importedStore(store, import), model, entropy);
     return model;
 }
 
-std::optional<DialogModel> applyImport(SettingsStore& store, const SectionImport& import,
-                                       const SeedEntropy& entropy)
+std::optional<StoredSettings> applyImport(SettingsStore& store, const SectionImport& import,
+                                          const SeedEntropy& entropy)
 {
-    const DialogModel model = importedModel(store, import, entropy);
+    const StoredSettings model = importedModel(store, import, entropy);
     // Every value the file sets goes in as it is; the save then replaces
     // those the window reads by their loaded form.
     for (const auto& [name, value] : import.values) {

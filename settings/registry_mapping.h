@@ -56,12 +56,12 @@ Result<SectionImport> sectionImport(std::vector<RegistrySection> sections,
 
 // The model the window would load from the store once the import stood in
 // it, every rule of the load applied.
-DialogModel importedModel(const SettingsStore& store, const SectionImport& import,
-                          const SeedEntropy& entropy);
+StoredSettings importedModel(const SettingsStore& store, const SectionImport& import,
+                             const SeedEntropy& entropy);
 
 // Writes the import into the store: the values the window then reads as
 // its load leaves them, the set pairs it does not read (beyond the set
 // count) as the file has them. The model that the window now loads from the
 // store, or nothing when the store's flush failed.
-std::optional<DialogModel> applyImport(SettingsStore& store, const SectionImport& import,
-                                       const SeedEntropy& entropy);
+std::optional<StoredSettings> applyImport(SettingsStore& store, const SectionImport& import,
+                                          const SeedEntropy& entropy);

@@ -8,7 +8,7 @@
 #include "charsets/char_set_table.h"
 #include "charsets/white_space.h"
 #include "engine/numeric_seed.h"
-#include "settings/dialog_model.h"
+#include "settings/stored_settings.h"
 
 namespace {
 
@@ -87,74 +87,74 @@ Text numberedName(const LoadDefaults&, std::int32_t k)
 // its member pointer; the others say how their value maps to the model.
 
 template <auto Member>
-using MemberType = std::remove_cvref_t<decltype(std::declval<DialogModel&>().*Member)>;
+using MemberType = std::remove_cvref_t<decltype(std::declval<StoredSettings&>().*Member)>;
 
-template <auto Member> MemberType<Member> memberOf(const DialogModel& model, std::size_t)
+template <auto Member> MemberType<Member> memberOf(const StoredSettings& model, std::size_t)
 {
     return model.*Member;
 }
 
-template <auto Member> void fillMember(DialogModel& model, std::size_t, MemberType<Member> value)
+template <auto Member> void fillMember(StoredSettings& model, std::size_t, MemberType<Member> value)
 {
     model.*Member = std::move(value);
 }
 
-std::int32_t seedModeOf(const DialogModel& model, std::size_t)
+std::int32_t seedModeOf(const StoredSettings& model, std::size_t)
 {
     return model.stringSeedMode ? StringSeedModeCode : NumericSeedModeCode;
 }
 
-void fillSeedMode(DialogModel& model, std::size_t, std::int32_t code)
+void fillSeedMode(StoredSettings& model, std::size_t, std::int32_t code)
 {
     model.stringSeedMode = code == StringSeedModeCode;
 }
 
 // A save writes the check box's state as 0 or 1.
-std::int32_t complexityOf(const DialogModel& model, std::size_t)
+std::int32_t complexityOf(const StoredSettings& model, std::size_t)
 {
     return model.complexity != 0 ? 1 : 0;
 }
 
-std::int32_t setCountOf(const DialogModel& model, std::size_t)
+std::int32_t setCountOf(const StoredSettings& model, std::size_t)
 {
     return model.sets.setCount;
 }
 
 // Makes room for the per-set rows that follow; a count of 0 leaves the
 // table empty for the load to complete.
-void fillSetCount(DialogModel& model, std::size_t, std::int32_t count)
+void fillSetCount(StoredSettings& model, std::size_t, std::int32_t count)
 {
     model.sets.setCount = count;
     model.sets.setLists.assign(static_cast<std::size_t>(count), Text());
     model.sets.setNames.assign(static_cast<std::size_t>(count), Text());
 }
 
-std::int32_t selectedSetOf(const DialogModel& model, std::size_t)
+std::int32_t selectedSetOf(const StoredSettings& model, std::size_t)
 {
     return model.sets.currentSet;
 }
 
-void fillSelectedSet(DialogModel& model, std::size_t, std::int32_t slot)
+void fillSelectedSet(StoredSettings& model, std::size_t, std::int32_t slot)
 {
     model.sets.currentSet = slot;
 }
 
-Text setListOf(const DialogModel& model, std::size_t slot)
+Text setListOf(const StoredSettings& model, std::size_t slot)
 {
     return model.sets.setLists[slot];
 }
 
-void fillSetList(DialogModel& model, std::size_t slot, Text list)
+void fillSetList(StoredSettings& model, std::size_t slot, Text list)
 {
     model.sets.setLists[slot] = std::move(list);
 }
 
-Text setNameOf(const DialogModel& model, std::size_t slot)
+Text setNameOf(const StoredSettings& model, std::size_t slot)
 {
     return model.sets.setNames[slot];
 }
 
-void fillSetName(DialogModel& model, std::size_t slot, Text name)
+void fillSetName(StoredSettings& model, std::size_t slot, Text name)
 {
     model.sets.setNames[slot] = std::move(name);
 }
@@ -176,19 +176,19 @@ constexpr IntSettingRow intRow(TextView name, std::int32_t fallback, IntSettingR
 
 namespace Setting {
 constexpr TextSettingRow OwnerName =
-    textRow<&DialogModel::ownerName>(u"user name", u"○○", trimmedName);
-constexpr TextSettingRow OwnerKey = textRow<&DialogModel::ownerKey>(u"unique key", u"");
+    textRow<&StoredSettings::ownerName>(u"user name", u"○○", trimmedName);
+constexpr TextSettingRow OwnerKey = textRow<&StoredSettings::ownerKey>(u"unique key", u"");
 constexpr TextSettingRow CurrentList =
-    textRow<&DialogModel::currentList>(u"moji list", DefaultCharList, charList);
+    textRow<&StoredSettings::currentList>(u"moji list", DefaultCharList, charList);
 constexpr IntSettingRow Length =
-    intRow<&DialogModel::length>(u"length", DefaultPasswordLength, passwordLength);
+    intRow<&StoredSettings::length>(u"length", DefaultPasswordLength, passwordLength);
 constexpr IntSettingRow SeedMode{u"mode", StringSeedModeCode, seedModeCode, seedModeOf,
                                  fillSeedMode};
-constexpr TextSettingRow SeedText = textRow<&DialogModel::seedText>(u"seed1", u"TANE");
+constexpr TextSettingRow SeedText = textRow<&StoredSettings::seedText>(u"seed1", u"TANE");
 constexpr TextSettingRow NumericSeedText =
-    textRow<&DialogModel::numericSeedText>(u"seed2", u"").defaultFrom(drawnSeedText);
+    textRow<&StoredSettings::numericSeedText>(u"seed2", u"").defaultFrom(drawnSeedText);
 constexpr IntSettingRow Complexity{u"complex", 0, flag, complexityOf,
-                                   fillMember<&DialogModel::complexity>};
+                                   fillMember<&StoredSettings::complexity>};
 constexpr IntSettingRow SetCount{u"mojisetmax", 0, setCount, setCountOf, fillSetCount};
 constexpr IntSettingRow SelectedSet{u"mojisetsel", 1, selectedSet, selectedSetOf, fillSelectedSet};
 constexpr TextSettingRow SetList =
@@ -197,7 +197,8 @@ constexpr TextSettingRow SetName =
     TextSettingRow{u"MS%02d_name", u"", asStoredText, setNameOf, fillSetName}
         .oneForEachSet()
         .defaultFrom(numberedName);
-constexpr IntSettingRow SpreadLevel = intRow<&DialogModel::spreadLevel>(u"spread", 0, spreadLevel);
+constexpr IntSettingRow SpreadLevel =
+    intRow<&StoredSettings::spreadLevel>(u"spread", 0, spreadLevel);
 } // namespace Setting
 
 namespace {

@@ -14,19 +14,19 @@
 #include "settings/program_names.h"
 #include "settings/settings_store.h"
 
-struct DialogModel;
+struct StoredSettings;
 
 // Every value that the window keeps in its one section of the per-user
 // store: a row each, typed, with the value's name, what a load takes when
 // it is absent or of the other type, the rule that cleans up what a load
-// reads, and the model field it fills and a save writes. Readers and writers
-// of the store (the load and the save, tovrik-settings' show, import and
-// export, the registry store on Windows, the tests and the fuzz targets)
-// loop over SettingTable and take names, types and rules from here.
+// reads, and the StoredSettings field it fills and a save writes. Readers
+// and writers of the store (the load and the save, tovrik-settings' show,
+// import and export, the registry store on Windows, the tests and the fuzz
+// targets) loop over SettingTable and take names, types and rules from here.
 //
 // A new stored value is one row: define it in setting_table.cpp, give it its
 // place in the table's order there, and name it below only if other code
-// refers to it (the model field it fills must of course exist).
+// refers to it (the StoredSettings field it fills must of course exist).
 
 // The one section of the per-user store (whose company level is
 // SettingsOrganization).
@@ -75,8 +75,8 @@ template <SettingType Type> struct TypedSettingRow : SettingRow {
     // rule sees the set count as the load has it so far.
     using Cleanup = Value (*)(Constant value, Constant fallback, std::int32_t setCount);
     using Derived = Value (*)(const LoadDefaults& defaults, std::int32_t k);
-    using Get = Value (*)(const DialogModel& model, std::size_t slot);
-    using Fill = void (*)(DialogModel& model, std::size_t slot, Value value);
+    using Get = Value (*)(const StoredSettings& model, std::size_t slot);
+    using Fill = void (*)(StoredSettings& model, std::size_t slot, Value value);
 
     constexpr TypedSettingRow(std::u16string_view rowName, Constant fixedFallback,
                               Cleanup cleanupRule, Get getField, Fill fillField)

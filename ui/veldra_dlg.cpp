@@ -65,6 +65,27 @@ QLineEdit* digitsOnlyEdit(QWidget* parent)
     return edit;
 }
 
+// Where the template puts a control, in dialog units.
+void place(QWidget* control, int x, int y, int width, int height)
+{
+    control->setGeometry(UiGothic9.rect(x, y, width, height));
+}
+
+QLabel* label(QWidget* parent, const QString& text, QRect units,
+              Qt::Alignment align = Qt::AlignLeft)
+{
+    return templateLabel(parent, UiGothic9, text, units, align);
+}
+
+// A group frame, which takes no focus.
+QGroupBox* group(QWidget* parent, const QString& title, QRect units)
+{
+    auto* frame = new QGroupBox(title, parent);
+    frame->setGeometry(UiGothic9.rect(units.x(), units.y(), units.width(), units.height()));
+    frame->setFocusPolicy(Qt::NoFocus);
+    return frame;
+}
+
 } // namespace
 
 CVeldraDlg::CVeldraDlg(SettingsStore& store, UiSeams& seams, QString storeLocation, QWidget* parent)
@@ -98,31 +119,45 @@ void CVeldraDlg::nameObjects()
         resultEdits[i]->setObjectName(QStringLiteral("resultEdit%1").arg(i + 1));
 }
 
+// The template's controls are made in its order, which is the tab order:
+// each part below makes its controls after those of the part before.
 void CVeldraDlg::buildTemplate()
 {
-    const DialogUnits& du = UiGothic9;
+    setUpWindow();
+    buildLengthAndList();
+    buildSeedControls();
+    resultGroup = group(this, tr("生成パスワード"), ResultGroupArea);
+    QGroupBox* basicGroup = group(this, tr("基本設定"), QRect(11, 6, 252, 74));
+    QGroupBox* seedGroup = group(this, tr("種モード"), QRect(11, 87, 252, 53));
+    generateButton = new QPushButton(tr("生成"), this);
+    place(generateButton, 231, 163, 26, 16);
+    generateButton->setDefault(true);
+    buildSetControls();
+    buildResultControls();
+
+    // Group frames lie beneath the controls they surround, as in the
+    // template's stacking order, and leave every click to the dialog.
+    for (QGroupBox* g : {resultGroup, basicGroup, seedGroup})
+        g->lower();
+    connectControls();
+
+    // The framework's first exchange shows the constructor's values.
+    exchangeData(false);
+}
+
+void CVeldraDlg::setUpWindow()
+{
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(literalTitle(makeWindowTitle(toQ(Setting::OwnerName.fallback))));
     setFont(templateFont(QStringLiteral("MS UI Gothic"), 9));
-    setFixedWindowSize(*this, QSize(du.px(TemplateWidth), du.py(TemplateHeight)));
+    setFixedWindowSize(*this, QSize(UiGothic9.px(TemplateWidth), UiGothic9.py(TemplateHeight)));
+}
 
-    auto place = [&](QWidget* w, int x, int y, int width, int height) {
-        w->setGeometry(du.rect(x, y, width, height));
-        return w;
-    };
-    auto label = [&](const QString& text, int x, int y, int width, int height,
-                     Qt::Alignment align = Qt::AlignLeft) {
-        return templateLabel(this, du, text, QRect(x, y, width, height), align);
-    };
-    auto group = [&](const QString& title, int x, int y, int width, int height) {
-        auto* g = new QGroupBox(title, this);
-        place(g, x, y, width, height);
-        g->setFocusPolicy(Qt::NoFocus);
-        return g;
-    };
-
+// The length with its up-down control, and the character list.
+void CVeldraDlg::buildLengthAndList()
+{
     lengthEdit = digitsOnlyEdit(this);
     place(lengthEdit, 51, 17, 22, 13);
     lengthSpin = new UpDown(this);
@@ -136,7 +171,11 @@ void CVeldraDlg::buildTemplate()
     listEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     listEdit->setTabChangesFocus(true);
     listEdit->document()->setDocumentMargin(1);
+}
 
+// The seed mode's radio buttons, the seed text and the seed numbers.
+void CVeldraDlg::buildSeedControls()
+{
     stringSeedRadio = new QRadioButton(tr("文字列"), this);
     place(stringSeedRadio, 22, 102, 33, 10);
     numericSeedRadio = new QRadioButton(tr("数字"), this);
@@ -152,27 +191,29 @@ void CVeldraDlg::buildTemplate()
         seedNumberEdits[i] = digitsOnlyEdit(this);
         place(seedNumberEdits[i], 65 + 27 * i, 117, 26, 15);
     }
+}
 
-    resultGroup = group(tr("生成パスワード"), ResultGroupArea.x(), ResultGroupArea.y(),
-                        ResultGroupArea.width(), ResultGroupArea.height());
-    QGroupBox* basicGroup = group(tr("基本設定"), 11, 6, 252, 74);
-    QGroupBox* seedGroup = group(tr("種モード"), 11, 87, 252, 53);
-
-    generateButton = new QPushButton(tr("生成"), this);
-    place(generateButton, 231, 163, 26, 16);
-    generateButton->setDefault(true);
-
-    label(tr("文字数"), 22, 20, 22, 8)->setBuddy(lengthEdit);
+// The labels of the basic settings, complexity, and the character set with
+// its delete button.
+void CVeldraDlg::buildSetControls()
+{
+    label(this, tr("文字数"), QRect(22, 20, 22, 8))->setBuddy(lengthEdit);
     complexityCheck = new QCheckBox(tr("複雑性"), this);
     place(complexityCheck, 96, 18, 36, 13);
     complexityCheck->setLayoutDirection(Qt::RightToLeft);
     growToText(*complexityCheck);
     setCombo = new SetCombo(this);
     place(setCombo, 179, 18, 58, 13);
-    label(tr("文字セット"), 147, 21, 28, 8, Qt::AlignRight)->setBuddy(setCombo);
-    label(tr("文字リスト"), 22, 35, 28, 8)->setBuddy(listEdit);
+    label(this, tr("文字セット"), QRect(147, 21, 28, 8), Qt::AlignRight)->setBuddy(setCombo);
+    label(this, tr("文字リスト"), QRect(22, 35, 28, 8))->setBuddy(listEdit);
     deleteButton = new QPushButton(tr(DeleteLabel), this);
     place(deleteButton, 240, 17, 17, 15);
+}
+
+// The spread button and the result boxes, all but the first hidden until
+// the result layout shows them.
+void CVeldraDlg::buildResultControls()
+{
     spreadButton = new QPushButton(tr(SpreadLabel), this);
     place(spreadButton, 213, 163, 16, 15);
 
@@ -188,12 +229,10 @@ void CVeldraDlg::buildTemplate()
             resultEdits[i]->hide();
         }
     }
+}
 
-    // Group frames lie beneath the controls they surround, as in the
-    // template's stacking order, and leave every click to the dialog.
-    for (QGroupBox* g : {resultGroup, basicGroup, seedGroup})
-        g->lower();
-
+void CVeldraDlg::connectControls()
+{
     // Clicks on labels, frames and disabled controls belong to the dialog's
     // surface; the list edit's focus and keys are watched for in-place editing.
     for (QWidget* child : findChildren<QWidget*>())
@@ -211,9 +250,6 @@ void CVeldraDlg::buildTemplate()
     nameControls();
     auto* openList = new QShortcut(QKeySequence(Qt::Key_F2), this);
     connect(openList, &QShortcut::activated, this, &CVeldraDlg::beginListEdit);
-
-    // The framework's first exchange shows the constructor's values.
-    exchangeData(false);
 }
 
 // What a screen reader says for controls whose template gives them no text

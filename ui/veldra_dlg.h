@@ -6,8 +6,8 @@
 #include <array>
 #include <memory>
 
-#include "settings/dialog_model.h"
 #include "settings/settings_store.h"
+#include "ui/dialog_model.h"
 #include "ui/owner_key_store.h"
 
 class QCheckBox;
@@ -70,6 +70,12 @@ protected:
 private:
     // The template and start-up, the window menu (veldra_dlg.cpp).
     void buildTemplate();
+    void setUpWindow();
+    void buildLengthAndList();
+    void buildSeedControls();
+    void buildSetControls();
+    void buildResultControls();
+    void connectControls();
     void nameObjects();
     void nameControls();
     void addWindowMenuKeys();

@@ -95,11 +95,11 @@ public:
         const StoreBackup backup = backUp(session);
         SettingsStore& store = checkedStore(session);
         const SeedEntropy entropy = env.seedEntropy ? env.seedEntropy() : SeedEntropy{};
-        const std::optional<DialogModel> imported = applyImport(store, import, entropy);
+        const std::optional<StoredSettings> imported = applyImport(store, import, entropy);
         if (!imported)
             failWrite(session, backup);
         session.removeOldBackups();
-        const DialogModel& model = *imported;
+        const StoredSettings& model = *imported;
         if (model.ownerKey.empty())
             warn(input, "the owner key is now empty, so anyone can work out your passwords; set "
                         "one with `tovrik-settings set-owner-key`");

@@ -25,9 +25,8 @@ public:
     {
         const SettingsStore& store = checkedStore(input.session);
         const std::vector<NamedValue> stored = storedValues(store);
-        DialogModel model;
+        StoredSettings model;
         loadSettings(store, model, SeedEntropy{});
-        restoreStartupFields(model);
 
         const std::u16string seedsName = settingName(Setting::NumericSeedText);
         const bool seedsStored = std::any_of(
@@ -53,7 +52,7 @@ public:
         out << "seed mode:    " << (model.stringSeedMode ? "text" : "numbers") << '\n';
         out << "seed text:    " << displayText(model.seedText) << '\n';
         out << "seed numbers: "
-            << (seedsStored ? toUtf8(FormatNumericSeed(model.seedNumbers))
+            << (seedsStored ? toUtf8(FormatNumericSeed(parseNumericSeedText(model.numericSeedText)))
                             : std::string("(none stored: the window draws new ones at its start)"))
             << '\n';
         out << "spread level: " << model.spreadLevel << " (" << (1 << model.spreadLevel)

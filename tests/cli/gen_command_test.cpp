@@ -280,16 +280,16 @@ TEST(TovrikGen, ListEmptyAfterNormalisationIsStatusOne)
 }
 
 // The store as the window leaves it after saving this model.
-MemorySettingsStore storeOf(const DialogModel& model)
+MemorySettingsStore storeOf(const StoredSettings& model)
 {
     MemorySettingsStore store;
     EXPECT_TRUE(saveSettings(store, model));
     return store;
 }
 
-DialogModel threeSetModel()
+StoredSettings threeSetModel()
 {
-    DialogModel model;
+    StoredSettings model;
     model.ownerName = u" 山田 "; // the load trims it
     model.ownerKey = u"key!";
     model.length = 16;

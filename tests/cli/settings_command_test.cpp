@@ -689,7 +689,7 @@ MemorySettingsStore randomStore(std::mt19937& random, bool raw)
                         : StoredValue(random() % 2 ? number() : std::int32_t(random() % 12) - 2));
         return store;
     }
-    DialogModel model;
+    StoredSettings model;
     model.ownerName = text();
     model.ownerKey = key();
     model.length = std::uniform_int_distribution(-10, 120)(random);
@@ -707,7 +707,7 @@ MemorySettingsStore randomStore(std::mt19937& random, bool raw)
     model.spreadLevel = std::uniform_int_distribution(0, 4)(random);
     MemorySettingsStore first;
     saveSettings(first, model);
-    DialogModel loaded;
+    StoredSettings loaded;
     loadSettings(first, loaded, SeedEntropy{});
     saveSettings(store, loaded);
     for (int k = loaded.sets.setCount + 1; k <= MaxCharSets && random() % 3 == 0; ++k)
@@ -733,7 +733,7 @@ TEST_F(SettingsCommand, ExportThenImportGivesTheSameStore)
         }
         // Odd values come back as the window's start-up would leave them.
         MemorySettingsStore started = original;
-        DialogModel model;
+        StoredSettings model;
         loadSettings(original, model, SeedEntropy{});
         saveSettings(started, model);
         EXPECT_EQ(store.values(), started.values()) << "round " << round;

@@ -398,7 +398,7 @@ TEST_F(SettingsOnDisk, TextsThatQSettingsGivesAMeaningRoundTrip)
 {
     {
         UserSettingsStore store = windowStore();
-        DialogModel model;
+        StoredSettings model;
         loadSettings(store, model, SeedEntropy{});
         model.ownerName = u"@Invalid()";
         model.ownerKey = u"@@鍵\\\"";

@@ -37,9 +37,9 @@ MemorySettingsStore storeWith(const Stored& values)
     return store;
 }
 
-DialogModel loaded(const SettingsStore& store, const SeedEntropy& entropy = FixedEntropy)
+StoredSettings loaded(const SettingsStore& store, const SeedEntropy& entropy = FixedEntropy)
 {
-    DialogModel model;
+    StoredSettings model;
     loadSettings(store, model, entropy);
     return model;
 }
@@ -211,7 +211,7 @@ class LoadRow : public testing::TestWithParam<LoadCase> {};
 TEST_P(LoadRow, ValuesFollowTheirRules)
 {
     const LoadCase& c = GetParam();
-    const DialogModel m = loaded(storeWith(c.stored));
+    const StoredSettings m = loaded(storeWith(c.stored));
     const LoadExpect& e = c.expect;
     if (e.ownerName) {
         EXPECT_EQ(m.ownerName, *e.ownerName);
@@ -253,11 +253,11 @@ INSTANTIATE_TEST_SUITE_P(LoadSettings, LoadRow, testing::ValuesIn(loadCases()),
 
 TEST(LoadSettings, SeedTextsComeFromTheStoreOrTheDefaults)
 {
-    const DialogModel first = loaded(MemorySettingsStore{});
+    const StoredSettings first = loaded(MemorySettingsStore{});
     EXPECT_EQ(first.seedText, u"TANE");
     EXPECT_EQ(first.numericSeedText, FormatNumericSeed(drawDefaultSeedNumbers(FixedEntropy)));
 
-    const DialogModel stored =
+    const StoredSettings stored =
         loaded(storeWith({{u"seed1", u""}, {u"seed2", u"5-x-7"}}), SeedEntropy{});
     EXPECT_EQ(stored.seedText, u"");
     EXPECT_EQ(stored.numericSeedText, u"5-x-7");
@@ -312,7 +312,7 @@ TEST(DefaultSeedNumbers, KeyWordsFromRandProcessIdAndNameDigest)
 
 TEST(SaveSettings, WritesEveryValueInItsOrder)
 {
-    const DialogModel model = loaded(MemorySettingsStore{});
+    const StoredSettings model = loaded(MemorySettingsStore{});
     RecordingSettingsStore store;
     ASSERT_TRUE(saveSettings(store, model));
     const std::vector<NamedValue> expected = {
@@ -341,7 +341,7 @@ TEST(SaveSettings, CodesPairsAndLeftOverPairs)
     for (const auto& [name, value] :
          with({{u"mojisetmax", 4}, {u"mojisetsel", 3}, {u"mode", 9265}}, setPairs(4)))
         store.put(name, value);
-    DialogModel model = loaded(store);
+    StoredSettings model = loaded(store);
     ASSERT_TRUE(deleteCurrentSet(model.sets));
     ASSERT_EQ(model.sets.currentSet, 2);
     model.complexity = 7;
@@ -361,7 +361,7 @@ TEST(SaveSettings, CodesPairsAndLeftOverPairs)
     EXPECT_EQ(*store.find(u"user name"), Value(u" typed "));
     // The fourth pair stays behind, unread.
     EXPECT_EQ(*store.find(u"MS04_name"), Value(u"N04"));
-    const DialogModel again = loaded(store);
+    const StoredSettings again = loaded(store);
     EXPECT_EQ(again.sets.setNames, names({u"N01", u"N02", u"N03"}));
     EXPECT_EQ(again.ownerName, u"typed");
 }
@@ -372,26 +372,6 @@ TEST(SaveSettings, ReportsAFailedFlushAfterWritingEverything)
     store.setFlushFails(true);
     EXPECT_FALSE(saveSettings(store, loaded(MemorySettingsStore{})));
     EXPECT_EQ(store.writes().size(), 13u);
-}
-
-TEST(RestoreStartupFields, FieldsShownAfterTheLoad)
-{
-    DialogModel model = loaded(storeWith({{u"mode", 9265},
-                                          {u"seed1", u"mail"},
-                                          {u"seed2", u"123456789-1"},
-                                          {u"moji list", u"cba"}}));
-    model.listEditing = true;
-    restoreStartupFields(model);
-    EXPECT_EQ(model.seedModeIndex, 1);
-    EXPECT_EQ(model.listDisplay, u"abc\r\n");
-    EXPECT_EQ(model.seedTextEntry, u"mail");
-    EXPECT_EQ(model.seedNumbers, (SeedNumbers{12345678, 9, 1, 0, 0, 0, 0}));
-    EXPECT_FALSE(model.listEditing);
-
-    DialogModel first = loaded(MemorySettingsStore{});
-    restoreStartupFields(first);
-    EXPECT_EQ(first.seedModeIndex, 0);
-    EXPECT_EQ(FormatNumericSeed(first.seedNumbers), first.numericSeedText);
 }
 
 // Random stores of every shape: whatever they hold, the loaded model keeps
@@ -445,14 +425,14 @@ TEST(LoadSettings, RandomStoresGiveSoundModels)
         const SeedEntropy entropy{
             static_cast<std::uint32_t>(random()), static_cast<std::uint32_t>(random()),
             chance(50) ? std::optional(randomText().substr(0, 20)) : std::nullopt};
-        const DialogModel m = loaded(store, entropy);
+        const StoredSettings m = loaded(store, entropy);
         SCOPED_TRACE("round " + std::to_string(round));
 
         ASSERT_EQ(brokenLoadInvariant(m), "");
 
         MemorySettingsStore saved;
         ASSERT_TRUE(saveSettings(saved, m));
-        const DialogModel again = loaded(saved, SeedEntropy{});
+        const StoredSettings again = loaded(saved, SeedEntropy{});
         EXPECT_EQ(valuesOf(again), valuesOf(m));
         if (HasFailure())
             return;

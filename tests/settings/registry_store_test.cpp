@@ -149,7 +149,7 @@ TEST_F(RegistryStore, NumbersOfTheWrongTypeReadAsTheirDefaultAndAreReplaced)
     EXPECT_EQ(store.readInt(u"complex"), std::nullopt);
     // So the window loads the defaults, and its first save writes every value
     // with its own type, although "10" equals the default length.
-    DialogModel model;
+    StoredSettings model;
     loadSettings(store, model, SeedEntropy{});
     EXPECT_EQ(model.length, DefaultPasswordLength);
     EXPECT_EQ(model.complexity, 0);
@@ -200,7 +200,7 @@ TEST_F(RegistryStore, ATextOfTheWrongTypeIsBackedUpBeforeAnythingSavesOverIt)
                   -1)
             << problem.toStdString();
         EXPECT_NE(problem.indexOf(store.location()), -1);
-        DialogModel model;
+        StoredSettings model;
         loadSettings(store, model, SeedEntropy{});
         EXPECT_EQ(model.ownerName, u"Mine");
         EXPECT_FALSE(saveSettings(store, model));
@@ -314,7 +314,7 @@ TEST_F(RegistryStore, AFirstStartFindsNothingAndASaveMakesTheKey)
     EXPECT_EQ(store.access(), StoreAccess::Absent);
     EXPECT_EQ(store.readText(u"user name"), std::nullopt);
     EXPECT_TRUE(store.location().startsWith(QStringLiteral("HKEY_CURRENT_USER\\Software\\")));
-    DialogModel model;
+    StoredSettings model;
     loadSettings(store, model, SeedEntropy{});
     ASSERT_TRUE(saveSettings(store, model));
     EXPECT_EQ(open().access(), StoreAccess::Ours);

@@ -37,9 +37,9 @@
 namespace {
 
 // Every field that the store keeps, set to unremarkable values.
-DialogModel plainModel()
+StoredSettings plainModel()
 {
-    DialogModel model;
+    StoredSettings model;
     model.ownerName = u"山田";
     model.ownerKey = u"key";
     model.currentList = u"abc";
@@ -56,10 +56,10 @@ DialogModel plainModel()
     return model;
 }
 
-DialogModel loadFromDisk()
+StoredSettings loadFromDisk()
 {
     const UserSettingsStore store = windowStore();
-    DialogModel model;
+    StoredSettings model;
     loadSettings(store, model, SeedEntropy{});
     return model;
 }
@@ -124,7 +124,7 @@ TEST_F(UserSettingsStoreTest, TextsThatIniTreatsSpeciallyComeBackUnchanged)
     std::u16string everyByte;
     for (char16_t unit = 1; unit < 0x100; ++unit)
         everyByte.push_back(unit);
-    DialogModel model = plainModel();
+    StoredSettings model = plainModel();
     model.ownerKey = u" k;e=y,\"@\\ \t";
     model.seedText = u"@Variant(x)";
     model.numericSeedText = u"";
@@ -168,7 +168,7 @@ TEST_F(UserSettingsStoreTest, DamagedStoresAreReadExactlyOrRefusedAndNeverSavedO
         SCOPED_TRACE(c.name);
         putFile(c.bytes);
         UserSettingsStore store = windowStore();
-        DialogModel model;
+        StoredSettings model;
         loadSettings(store, model, SeedEntropy{});
         if (c.ownerKey) {
             EXPECT_EQ(store.access(), StoreAccess::Ours) << store.problem().toStdString();
@@ -220,7 +220,7 @@ TEST_F(UserSettingsStoreTest, HalfSurrogatePairsAreKeptThroughASave)
     // save writes it so again.
     putFile("[setting102]\nunique%20key=k\\xd800\nlength=12\n");
     UserSettingsStore store = windowStore();
-    DialogModel model;
+    StoredSettings model;
     loadSettings(store, model, SeedEntropy{});
     EXPECT_EQ(model.ownerKey, u"k\xD800");
     model.length = 20;
@@ -258,9 +258,8 @@ TEST_F(UserSettingsStoreTest, StoresOfReleasedVersionsLoadToTheirValuesAndPasswo
         putFile(QByteArray::fromStdString(bytes));
         UserSettingsStore store = windowStore();
         ASSERT_EQ(store.access(), StoreAccess::Ours) << store.problem().toStdString();
-        DialogModel model;
+        StoredSettings model;
         loadSettings(store, model, SeedEntropy{});
-        restoreStartupFields(model);
         EXPECT_EQ(model.ownerKey, released.ownerKey);
         EXPECT_EQ(model.sets.setCount, released.setCount);
         const std::optional<Passwords> passwords = GeneratePasswords(generationRequestOf(model));
@@ -310,7 +309,7 @@ TEST_F(UserSettingsStoreTest, ReadingCreatesNothingAndSavingIsOwnerOnly)
 {
     const UmaskGuard mask(022);
     UserSettingsStore store = windowStore();
-    DialogModel model;
+    StoredSettings model;
     loadSettings(store, model, SeedEntropy{});
     EXPECT_FALSE(QFileInfo::exists(configHome_));
 
@@ -349,7 +348,7 @@ std::string saveAgainstObstacle(const QString& tempDir, const QString& folder, c
     }
 
     UserSettingsStore store = windowStore();
-    DialogModel before = plainModel();
+    StoredSettings before = plainModel();
     if (handEdited) {
         if (!QDir().mkpath(folder))
             return "cannot make the folder";
@@ -378,7 +377,7 @@ std::string saveAgainstObstacle(const QString& tempDir, const QString& folder, c
         setrlimit(RLIMIT_FSIZE, &small);
     }
 
-    DialogModel after = plainModel();
+    StoredSettings after = plainModel();
     after.length = 50;
     after.sets.setCount = 10;
     after.sets.setLists.assign(10, normalizeCharList(DefaultCharList));
@@ -421,9 +420,9 @@ TEST_F(UserSettingsStoreTest, UnwritableStoreReportsFailureAndKeepsTheOldFile)
 }
 
 // A model whose every value shows which save it came from.
-DialogModel numberedModel(std::uint32_t n)
+StoredSettings numberedModel(std::uint32_t n)
 {
-    DialogModel model;
+    StoredSettings model;
     const std::string number = std::to_string(n);
     const std::u16string text(number.begin(), number.end());
     model.ownerName = u"owner" + text;
@@ -700,7 +699,7 @@ TEST_F(UserSettingsStoreTest, HostileStoresAreRefusedAndNothingElseIsWritten)
         EXPECT_TRUE(store.location().startsWith(configHome_) ||
                     store.location().startsWith(outside))
             << store.location().toStdString();
-        DialogModel model;
+        StoredSettings model;
         loadSettings(store, model, SeedEntropy{});
         EXPECT_EQ(model.ownerKey, u""); // nothing of it is read
         model.ownerName = u"x; touch /tmp/owned";
@@ -751,7 +750,7 @@ TEST_F(UserSettingsStoreTest, DeliberateLinksAreReadAndWrittenThrough)
 
         UserSettingsStore store = windowStore();
         ASSERT_EQ(store.access(), StoreAccess::Ours) << store.problem().toStdString();
-        DialogModel model;
+        StoredSettings model;
         loadSettings(store, model, SeedEntropy{});
         EXPECT_EQ(model.ownerKey, u"mine");
         model.length = 33;
@@ -979,7 +978,7 @@ TEST_F(UserSettingsStoreTest, SaveOfWhatTheStoreHoldsWritesNothing)
 
     // A start-up: load, then save the cleaned-up values, which are the same.
     UserSettingsStore store = windowStore();
-    DialogModel model;
+    StoredSettings model;
     loadSettings(store, model, SeedEntropy{});
     ASSERT_TRUE(saveSettings(store, model));
     EXPECT_TRUE(unchanged(stateOf(storeFile())));
@@ -997,7 +996,7 @@ TEST_F(UserSettingsStoreTest, SaveOfWhatTheStoreHoldsWritesNothing)
     // written again.
     {
         UserSettingsStore other = windowStore();
-        DialogModel changed = plainModel();
+        StoredSettings changed = plainModel();
         changed.length = 44;
         ASSERT_TRUE(saveSettings(other, changed));
     }

@@ -20,7 +20,7 @@ inline const SettingRow* rowOfName(std::u16string_view name)
 // What every load gives, whatever the store held: each value that a save
 // would write is already in the form its row's rule gives it, and the set
 // table is whole. The first rule broken, or nothing.
-inline std::string brokenLoadInvariant(const DialogModel& model)
+inline std::string brokenLoadInvariant(const StoredSettings& model)
 {
     const CharSetTable& sets = model.sets;
     if (sets.setCount < 1 || sets.setCount > MaxCharSets)
@@ -48,7 +48,7 @@ inline std::string brokenLoadInvariant(const DialogModel& model)
 }
 
 // Every field that a save writes and a load reads back.
-inline bool sameStoredFields(const DialogModel& a, const DialogModel& b)
+inline bool sameStoredFields(const StoredSettings& a, const StoredSettings& b)
 {
     return valuesOf(a) == valuesOf(b);
 }

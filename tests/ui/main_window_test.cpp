@@ -12,7 +12,6 @@
 #include <QWindow>
 
 #include "charsets/char_list.h"
-#include "engine/report.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/about_dlg.h"
 #include "ui/secret_clipboard.h"
@@ -116,8 +115,13 @@ TEST_F(WindowTest, GenerateShowsTheEnginePasswordsSavesAndReports)
     ui.complexityCheck->setChecked(true);
     QTest::mouseClick(ui.generateButton, Qt::LeftButton);
 
-    const Passwords expected = *GeneratePasswords(
-        {u"○○", u"", true, u"mail", {}, true, normalizeCharList(DefaultCharList), 12});
+    // From the independent reference generator (tests/engine).
+    const Passwords expected = {
+        u"Pbn>E0B46b&X", u"t2*?HidUh@Q/", u"yj-!ou85R7FM", u"X-#7=@Kfnmc8",
+        u"N)G6ahvTRssQ", u"TNP/2=4Xp7Qt", u"JYx#2oiCS1Ve", u"y1!Xi>w)@s=R",
+        u"zEN!1VT2+/dq", u"=2by.p=W0pNb", u"3uHB!Zobm=2@", u"/y=100gg@GCG",
+        u"fxU3)syHgS+f", u".sohpyA)3+pL", u"#aEByAku#Dh2", u"5>E(Q3Nw9ay4",
+    };
     EXPECT_EQ(ui.resultEdits[0]->text(), toQ(expected[0]));
     EXPECT_EQ(d.model().results, expected);
     EXPECT_EQ(text(u"seed1"), u"mail");
@@ -125,16 +129,17 @@ TEST_F(WindowTest, GenerateShowsTheEnginePasswordsSavesAndReports)
     EXPECT_EQ(number(u"length"), 12);
     EXPECT_EQ(number(u"complex"), 1);
 
-    ReportFields fields;
-    fields.length = 12;
-    fields.complexity = true;
-    fields.setName = u"default";
-    const std::u16string list = normalizeCharList(DefaultCharList);
-    fields.setList = list;
-    fields.seed = u"mail";
-    fields.passwords = std::span<const std::u16string>(expected.data(), 1);
     ASSERT_EQ(seams.clipboard.size(), 1u);
-    EXPECT_EQ(seams.clipboard[0], toQ(BuildReport(u"2026/12/10 09:05:07", fields)));
+    EXPECT_EQ(seams.clipboard[0],
+              QStringLiteral("[ トヴリク ver1.02 ]\r\n"
+                             "生成日時: 2026/12/10 09:05:07\r\n"
+                             "文字数: 12\r\n"
+                             "複雑性: あり\r\n"
+                             "文字セット名: default\r\n"
+                             "文字セット: !#$%&()*+-./0123456789<=>?@ABCDEFGHJKLMNPQRSTUVWXYZ"
+                             "abcdefghijkmnopqrstuvwxyz\r\n"
+                             "種: mail\r\n"
+                             "生成パスワード( 1): Pbn>E0B46b&X\r\n"));
     EXPECT_TRUE(d.isVisible());
 }
 
