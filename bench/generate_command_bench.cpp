@@ -13,9 +13,8 @@
 #include "bench/timing_reporter.h"
 #include "engine/report.h"
 #include "settings/load_save.h"
-#include "settings/program_names.h"
-#include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
+#include "settings/user_settings_store.h"
 #include "tests/support/config_home.h"
 #include "text/qt_text.h"
 #include "ui/ui_seams.h"
@@ -27,14 +26,13 @@ namespace {
 struct Fixture {
     QTemporaryDir config;
     ScopedConfigHome home{config.path()};
-    std::unique_ptr<QtSettingsStore> store;
+    std::unique_ptr<UserSettingsStore> store;
     SystemSeams seams;
     std::unique_ptr<CVeldraDlg> dialog;
 
     Fixture()
     {
-        store =
-            std::make_unique<QtSettingsStore>(toQ(SettingsOrganization), toQ(StoreApplicationName));
+        store = std::make_unique<UserSettingsStore>(StoreIdentity::ofWindow());
         dialog = std::make_unique<CVeldraDlg>(*store, seams, store->location());
         dialog->show();
         dialog->findChild<UpDown*>(QStringLiteral("lengthSpin"))->setPosition(99);

@@ -12,9 +12,8 @@
 #include <cstring>
 
 #include "bench/minimal_dialog.h"
-#include "settings/program_names.h"
-#include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
+#include "settings/user_settings_store.h"
 #include "tests/support/config_home.h"
 #include "text/qt_text.h"
 #include "ui/ui_seams.h"
@@ -39,15 +38,16 @@ int main(int argc, char** argv)
     const bool real = argc > 1 && std::strcmp(argv[1], "real") == 0;
 
     QApplication app(argc, argv);
-    app.setOrganizationName(toQ(SettingsOrganization));
-    app.setApplicationName(toQ(StoreApplicationName));
+    const StoreIdentity identity = StoreIdentity::ofWindow();
+    app.setOrganizationName(identity.organization);
+    app.setApplicationName(identity.application);
     // The configuration folder to start from (a store left by an earlier
     // start), or a fresh one: a first start.
     QTemporaryDir fresh;
     const ScopedConfigHome home(argc > 2 ? QFile::decodeName(argv[2]) : fresh.path());
 
     if (real) {
-        QtSettingsStore store(app.organizationName(), app.applicationName());
+        UserSettingsStore store(identity);
         SystemSeams seams;
         CVeldraDlg dialog(store, seams, store.location());
         waitForShown(dialog);

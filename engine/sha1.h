@@ -17,7 +17,6 @@ public:
     void finish();
     void compute(const std::uint8_t* bytes, std::uint32_t length);
 
-    const std::uint32_t* words() const { return h_; }
     std::uint32_t word(int i) const { return h_[i]; }
     const std::uint8_t* digest() const { return digest_; }
 

@@ -7,6 +7,7 @@
 #include "regfile/registry_file.h"
 #include "settings/memory_settings_store.h"
 #include "settings/registry_mapping.h"
+#include "settings/store_identity.h"
 #include "tests/support/store_invariants.h"
 
 namespace {
@@ -77,8 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(sameStoredFields(model, expected));
 
     // Export then import gives the same store.
-    const auto again = chosenSection(
-        writeRegistryExport(settingsKeyPath(u"tovrik"), registryValues(storedValues(store))));
+    const auto again = chosenSection(writeRegistryExport(
+        StoreIdentity::ofWindow().settingsKeyPath(), registryValues(storedValues(store))));
     FUZZ_CHECK(again.ok());
     MemorySettingsStore roundTrip = before;
     FUZZ_CHECK(applyImport(roundTrip, again.value(), SeedEntropy{}));

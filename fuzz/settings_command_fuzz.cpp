@@ -4,11 +4,12 @@
 #include <algorithm>
 #include <sstream>
 
-#include "cli/tovrik-settings/settings_command.h"
+#include "cli/tovrik-settings/run_settings.h"
 #include "fuzz/command_line.h"
 #include "fuzz/temp_config_home.h"
 #include "fuzz/test_store.h"
 #include "settings/program_names.h"
+#include "tests/support/forwarding_session.h"
 
 namespace {
 
@@ -18,6 +19,14 @@ bool writes(const std::vector<std::string>& args)
         return arg == "import" || arg == "export" || arg == "set-owner-key";
     });
 }
+
+// The system's session, but should a command try to write all the same,
+// its lock is refused.
+class ReadOnlySession : public ForwardingSession {
+public:
+    using ForwardingSession::ForwardingSession;
+    Result<void> lockForWriting() override { return Error{"writing is not fuzzed"}; }
+};
 
 } // namespace
 
@@ -35,10 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     NoInput input;
     SettingsEnvironment env = systemSettingsEnvironment(input);
-    // Should a command try to write all the same, it is refused.
-    env.lockForWriting = [](std::string& why) -> std::shared_ptr<void> {
-        why = "writing is not fuzzed";
-        return nullptr;
+    env.openSession = [open = env.openSession](const QString& app) {
+        return std::make_unique<ReadOnlySession>(open(app));
     };
     std::ostringstream out;
     std::ostringstream err;

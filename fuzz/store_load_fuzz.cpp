@@ -9,7 +9,7 @@
 #include "fuzz/temp_config_home.h"
 #include "settings/load_save.h"
 #include "settings/program_names.h"
-#include "settings/qt_settings_store.h"
+#include "settings/user_settings_store.h"
 #include "tests/support/store_invariants.h"
 #include "text/qt_text.h"
 
@@ -47,12 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     stamp += std::chrono::seconds(1);
     std::filesystem::last_write_time(file, stamp);
 
-    const QString organization = toQ(SettingsOrganization);
-    const QString name = toQ(StoreApplicationName);
-
     StoredSettings loaded;
     {
-        QtSettingsStore store(organization, name);
+        UserSettingsStore store(StoreIdentity::ofWindow());
         loadSettings(store, loaded, SeedEntropy{});
         FUZZ_CHECK(brokenLoadInvariant(loaded).empty());
         // A file that is no store, or a value that is no text, is never
@@ -68,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     StoredSettings reloaded;
     {
-        const QtSettingsStore store(organization, name);
+        const UserSettingsStore store(StoreIdentity::ofWindow());
         loadSettings(store, reloaded, SeedEntropy{});
     }
     FUZZ_CHECK(sameStoredFields(reloaded, loaded));

@@ -46,5 +46,3 @@ std::optional<QString> Cp932Decoder::decode(std::string_view bytes)
             return std::nullopt;
     return QString::fromStdWString(text);
 }
-
-void Cp932Decoder::renew() {}

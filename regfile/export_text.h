@@ -53,7 +53,5 @@ public:
     std::optional<QString> decode(std::string_view bytes);
 
 private:
-    void renew();
-
     std::unique_ptr<QStringDecoder> decoder_; // Qt's, where Qt decodes CP932
 };

@@ -10,4 +10,4 @@
 // kept readable by the user only, since backups hold the owner key. One
 // implementation per platform, chosen in CMake. An error when it cannot be
 // made private.
-Result<QString> privateBackupFolder();
+Result<QString> privateBackupFolder(const QString& organization);

@@ -6,13 +6,12 @@
 #include <QFile>
 #include <QStandardPaths>
 
-#include "settings/program_names.h"
 #include "text/qt_text.h"
 
-Result<QString> privateBackupFolder()
+Result<QString> privateBackupFolder(const QString& organization)
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                           u'/' + toQ(SettingsOrganization);
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u'/' + organization;
     if (!QDir().mkpath(folder) ||
         !QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
         return Error{"cannot make the folder " + folder.toStdString() + " private"};

@@ -12,7 +12,6 @@
 
 #include <vector>
 
-#include "settings/program_names.h"
 #include "text/qt_text.h"
 
 namespace {
@@ -54,12 +53,12 @@ bool grantUserOnly(const QString& folder)
 
 } // namespace
 
-Result<QString> privateBackupFolder()
+Result<QString> privateBackupFolder(const QString& organization)
 {
     // The local, not the roaming, application data: backups hold the owner
     // key and should not travel with a profile.
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                           u'/' + toQ(SettingsOrganization);
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u'/' + organization;
     if (!QDir().mkpath(folder) || !grantUserOnly(folder))
         return Error{QStringLiteral("cannot make the folder %1 readable by you only")
                          .arg(QDir::toNativeSeparators(folder))

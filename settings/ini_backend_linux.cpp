@@ -52,27 +52,23 @@ std::optional<QString> configFolder(QString& shown, QString& why)
 // Far beyond any store the programs write; a larger file is not read.
 constexpr off_t MaxStoreBytes = 16 * 1024 * 1024;
 
-QString keyOf(const std::u16string& name)
-{
-    return toQ(SettingsSection) + u'/' + toQ(name);
-}
-
 // The section's values by key: a text as a QString, anything else as the
 // ForeignValue of its form.
 StoredValues valuesOf(const IniValues& section)
 {
     StoredValues values;
     for (const auto& [name, value] : section)
-        values.emplace(keyOf(name), value.text ? QVariant(toQ(*value.text))
-                                               : QVariant::fromValue(ForeignValue{
-                                                     QString::fromStdString(value.form), 0, {}}));
+        values.emplace(toQ(name), value.text ? QVariant(toQ(*value.text))
+                                             : QVariant::fromValue(ForeignValue{
+                                                   QString::fromStdString(value.form), 0, {}}));
     return values;
 }
 
 // The file's bytes, read from the checked descriptor, and what they hold.
 // Nothing, with the verdict on the file, when they cannot be read or are no
 // store.
-std::optional<IniValues> readStore(const Place& place, std::string& bytes, Verdict& verdict)
+std::optional<IniValues> readStore(const Place& place, std::u16string_view section,
+                                   std::string& bytes, Verdict& verdict)
 {
     const QString path = place.path();
     if (place.info.st_size > MaxStoreBytes) {
@@ -84,7 +80,7 @@ std::optional<IniValues> readStore(const Place& place, std::string& bytes, Verdi
         verdict = unreadable(path, errno);
         return std::nullopt;
     }
-    Result<IniValues> read = readIniSection(bytes, SettingsSection);
+    Result<IniValues> read = readIniSection(bytes, section);
     if (!read) {
         const Error& error = read.error();
         const QString where =
@@ -99,20 +95,20 @@ std::optional<IniValues> readStore(const Place& place, std::string& bytes, Verdi
 
 class IniFileBackend : public StoreBackend {
 public:
-    IniFileBackend(const QString& organization, const QString& application)
+    explicit IniFileBackend(const StoreIdentity& identity) : section_(identity.section)
     {
         // Looked up for each store, so that XDG_CONFIG_HOME counts for every
         // store a process opens.
-        fileName_ = application + QStringLiteral(".conf");
+        fileName_ = identity.iniFileName();
         QString shown;
         QString why;
         if (const std::optional<QString> config = configFolder(shown, why)) {
-            folderPath_ = *config + u'/' + organization;
+            folderPath_ = *config + u'/' + identity.organization;
             storePath_ = folderPath_ + u'/' + fileName_;
             read();
         } else {
             // No path would be the right one: nothing is read or written.
-            storePath_ = shown + u'/' + organization + u'/' + fileName_;
+            storePath_ = shown + u'/' + identity.organization + u'/' + fileName_;
             verdict_ = refused(storePath_, why);
         }
     }
@@ -172,6 +168,7 @@ private:
     bool readOnce();
 
     QString folderPath_; // empty when the configuration folder is refused
+    std::u16string section_;
     QString fileName_;
     QString storePath_; // the store file as the user knows it
     Verdict verdict_;
@@ -204,7 +201,7 @@ bool IniFileBackend::readOnce()
     // The bytes come from the descriptor that was checked; it must still
     // hold the same version of the file once they are read.
     std::string bytes;
-    const std::optional<IniValues> section = readStore(place, bytes, verdict_);
+    const std::optional<IniValues> section = readStore(place, section_, bytes, verdict_);
     struct stat after {};
     if (::fstat(place.file.get(), &after) != 0 ||
         !(FileVersion::of(after) == FileVersion::of(place.info))) {
@@ -236,7 +233,7 @@ bool IniFileBackend::write(const StoredValues& values, bool replaceUnreadable)
     std::string oldBytes;
     if (place.file) {
         Verdict fileVerdict;
-        if (!readStore(place, oldBytes, fileVerdict)) {
+        if (!readStore(place, section_, oldBytes, fileVerdict)) {
             if (!replaceUnreadable || fileVerdict.access != StoreAccess::Unreadable)
                 return false;
             oldBytes.clear();
@@ -244,12 +241,11 @@ bool IniFileBackend::write(const StoredValues& values, bool replaceUnreadable)
     }
     std::vector<std::pair<std::u16string, std::u16string>> texts;
     for (const auto& [key, value] : values)
-        texts.emplace_back(fromQ(key.mid(key.indexOf(u'/') + 1)),
-                           fromQ(value.typeId() == QMetaType::QString
-                                     ? value.toString()
-                                     : QString::number(value.toInt())));
-    const std::string newBytes = writeIniSection(oldBytes, SettingsSection, texts);
-    const Result<IniValues> stored = readIniSection(newBytes, SettingsSection);
+        texts.emplace_back(fromQ(key), fromQ(value.typeId() == QMetaType::QString
+                                                 ? value.toString()
+                                                 : QString::number(value.toInt())));
+    const std::string newBytes = writeIniSection(oldBytes, section_, texts);
+    const Result<IniValues> stored = readIniSection(newBytes, section_);
     if (!stored)
         return false;
 
@@ -274,8 +270,7 @@ bool IniFileBackend::write(const StoredValues& values, bool replaceUnreadable)
 
 } // namespace
 
-std::unique_ptr<StoreBackend> openStoreBackend(const QString& organization,
-                                               const QString& application)
+std::unique_ptr<StoreBackend> openStoreBackend(const StoreIdentity& identity)
 {
-    return std::make_unique<IniFileBackend>(organization, application);
+    return std::make_unique<IniFileBackend>(identity);
 }

@@ -17,11 +17,16 @@ std::unique_ptr<QSettings> openNative(const QString& organization, const QString
     return settings;
 }
 
+// QSettings names a value of a section "<section>/<name>".
+QString keyIn(const std::u16string& section, const QString& name)
+{
+    return QString::fromStdU16String(section) + u'/' + name;
+}
+
 class NativeBackend : public StoreBackend {
 public:
-    NativeBackend(const QString& organization, const QString& application)
-        : organization_(organization), application_(application),
-          reader_(openNative(organization, application))
+    explicit NativeBackend(const StoreIdentity& identity)
+        : identity_(identity), reader_(openNative(identity.organization, identity.application))
     {
     }
 
@@ -37,7 +42,10 @@ public:
                    ? QString()
                    : QStringLiteral("cannot read the settings store ") + location();
     }
-    QVariant value(const QString& key) const override { return reader_->value(key); }
+    QVariant value(const QString& name) const override
+    {
+        return reader_->value(keyIn(identity_.section, name));
+    }
     void refresh() override { reader_->sync(); }
     bool keep() override { return true; }
     Result<std::optional<StoreFolder>> folder() const override
@@ -52,9 +60,10 @@ public:
         // outcome of the write. The sync has then rewritten the store if it
         // could, and a second one tells whether the values are stored.
         for (int attempt = 0; attempt < 2; ++attempt) {
-            const std::unique_ptr<QSettings> writer = openNative(organization_, application_);
-            for (const auto& [key, value] : values)
-                writer->setValue(key, value);
+            const std::unique_ptr<QSettings> writer =
+                openNative(identity_.organization, identity_.application);
+            for (const auto& [name, value] : values)
+                writer->setValue(keyIn(identity_.section, name), value);
             writer->sync();
             if (writer->status() == QSettings::NoError) {
                 reader_->sync();
@@ -67,15 +76,13 @@ public:
     }
 
 private:
-    QString organization_;
-    QString application_;
+    StoreIdentity identity_;
     std::unique_ptr<QSettings> reader_;
 };
 
 } // namespace
 
-std::unique_ptr<StoreBackend> openStoreBackend(const QString& organization,
-                                               const QString& application)
+std::unique_ptr<StoreBackend> openStoreBackend(const StoreIdentity& identity)
 {
-    return std::make_unique<NativeBackend>(organization, application);
+    return std::make_unique<NativeBackend>(identity);
 }

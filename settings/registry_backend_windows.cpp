@@ -42,20 +42,6 @@ private:
     HKEY key_ = nullptr;
 };
 
-// "setting102/name": the section's key below the program's, and the value.
-struct ValuePath {
-    QString section;
-    QString name;
-};
-
-ValuePath splitKey(const QString& key)
-{
-    const qsizetype slash = key.indexOf(u'/');
-    if (slash < 0)
-        return {QString(), key};
-    return {key.left(slash), key.mid(slash + 1)};
-}
-
 QString typeName(DWORD type)
 {
     switch (type) {
@@ -124,8 +110,9 @@ LSTATUS queryValue(HKEY key, const std::wstring& name, DWORD& type, std::vector<
 
 class RegistryBackend : public StoreBackend {
 public:
-    RegistryBackend(const QString& organization, const QString& application)
-        : programKey_(QStringLiteral("Software\\") + organization + u'\\' + application)
+    explicit RegistryBackend(const StoreIdentity& identity)
+        : programKey_(identity.programKeyPath()),
+          sectionKey_((programKey_ + u'\\' + toQ(identity.section)).toStdWString())
     {
         read();
     }
@@ -162,14 +149,13 @@ public:
         if (access_ == StoreAccess::Unreadable && !replaceUnreadable)
             return false;
         bool stored = true;
-        for (const auto& [key, value] : values) {
-            const ValuePath path = splitKey(key);
+        for (const auto& [valueName, value] : values) {
             Key section;
-            if (RegCreateKeyExW(HKEY_CURRENT_USER, sectionKey(path.section).c_str(), 0, nullptr,
+            if (RegCreateKeyExW(HKEY_CURRENT_USER, sectionKey_.c_str(), 0, nullptr,
                                 REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, section.out(),
                                 nullptr) != ERROR_SUCCESS)
                 return false;
-            const std::wstring name = path.name.toStdWString();
+            const std::wstring name = valueName.toStdWString();
             LSTATUS set = ERROR_INVALID_DATA;
             if (value.typeId() == QMetaType::QString) {
                 const std::wstring text = value.toString().toStdWString();
@@ -188,11 +174,6 @@ public:
     }
 
 private:
-    std::wstring sectionKey(const QString& section) const
-    {
-        return (programKey_ + u'\\' + section).toStdWString();
-    }
-
     void read()
     {
         // Another program may save while the values are read: a key written
@@ -216,9 +197,8 @@ private:
                                                    : StoreAccess::Unreadable;
         if (access_ != StoreAccess::Ours)
             return true;
-        const QString sectionName = toQ(SettingsSection);
         Key section;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, sectionKey(sectionName).c_str(), 0, KEY_QUERY_VALUE,
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, sectionKey_.c_str(), 0, KEY_QUERY_VALUE,
                           section.out()) != ERROR_SUCCESS)
             return true;
         const std::optional<FILETIME> before = lastWrite(section.get());
@@ -229,7 +209,7 @@ private:
             const LSTATUS status =
                 queryValue(section.get(), toQ(stored.name).toStdWString(), type, data);
             if (status == ERROR_SUCCESS)
-                values.emplace(sectionName + u'/' + toQ(stored.name), valueOf(type, data));
+                values.emplace(toQ(stored.name), valueOf(type, data));
             else if (status != ERROR_FILE_NOT_FOUND)
                 return fail(QStringLiteral("its value '") + toQ(stored.name) +
                             QStringLiteral("' cannot be read (error %1)").arg(status));
@@ -249,6 +229,7 @@ private:
     }
 
     QString programKey_;
+    std::wstring sectionKey_;
     StoreAccess access_ = StoreAccess::Absent;
     QString why_; // why the values could not be read
     StoredValues values_;
@@ -256,8 +237,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<StoreBackend> openStoreBackend(const QString& organization,
-                                               const QString& application)
+std::unique_ptr<StoreBackend> openStoreBackend(const StoreIdentity& identity)
 {
-    return std::make_unique<RegistryBackend>(organization, application);
+    return std::make_unique<RegistryBackend>(identity);
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "settings/memory_settings_store.h"
-#include "settings/program_names.h"
+#include "settings/store_identity.h"
 #include "text/qt_text.h"
 
 namespace {
@@ -66,17 +66,13 @@ MemorySettingsStore importedStore(const SettingsStore& store, const SectionImpor
 
 } // namespace
 
-std::u16string settingsKeyPath(std::u16string_view app)
-{
-    return u"HKEY_CURRENT_USER\\Software\\" + fromQ(toQ(SettingsOrganization)) + u'\\' +
-           std::u16string(app) + u'\\' + std::u16string(SettingsSection);
-}
-
 Result<RegistryExport> parseSettingsExport(std::string_view bytes)
 {
+    // Any program's key: the window's names but the application.
+    const StoreIdentity window = StoreIdentity::ofWindow();
     const std::u16string software = registryNameKey(u"Software");
-    const std::u16string organization = registryNameKey(fromQ(toQ(SettingsOrganization)));
-    const std::u16string section = registryNameKey(SettingsSection);
+    const std::u16string organization = registryNameKey(fromQ(window.organization));
+    const std::u16string section = registryNameKey(window.section);
     // ...\Software\Ostrel Applications\<NAME>\setting102, below a hive.
     const auto sectionOf =
         [&](std::span<const std::u16string_view> parts) -> std::optional<std::u16string> {
@@ -89,8 +85,8 @@ Result<RegistryExport> parseSettingsExport(std::string_view bytes)
     };
     Result<RegistryExport> parsed = parseRegistryExport(bytes, sectionOf);
     if (parsed && parsed->sections.empty())
-        return Error{"no key ...\\Software\\" + std::string(SettingsOrganization) + "\\<NAME>\\" +
-                     toUtf8(SettingsSection) + " in the file"};
+        return Error{"no key ...\\Software\\" + window.organization.toStdString() + "\\<NAME>\\" +
+                     toUtf8(window.section) + " in the file"};
     return parsed;
 }
 
@@ -169,7 +165,8 @@ StoredSettings importedModel(const SettingsStore& store, const SectionImport& im
     return model;
 }
 
-bool applyImport(SettingsStore& store, const SectionImport& import, const SeedEntropy& entropy)
+std::optional<StoredSettings> applyImport(SettingsStore& store, const SectionImport& import,
+                                          const SeedEntropy& entropy)
 {
     const StoredSettings model = importedModel(store, import, entropy);
     // Every value the file sets goes in as it is; the save then replaces
@@ -182,5 +179,7 @@ bool applyImport(SettingsStore& store, const SectionImport& import, const SeedEn
         else
             store.writeInt(name, std::get<std::int32_t>(*value));
     }
-    return saveSettings(store, model);
+    if (!saveSettings(store, model))
+        return std::nullopt;
+    return model;
 }

@@ -16,10 +16,6 @@
 // typed as the setting table has them. <NAME> is the program's executable
 // base name; the window's is "tovrik" in any case.
 
-// The key that an export of the settings of the program app sets:
-// HKEY_CURRENT_USER\Software\Ostrel Applications\<app>\setting102.
-std::u16string settingsKeyPath(std::u16string_view app);
-
 // The settings sections of an export file, one for each program named, in
 // the order first named; an error for a damaged file or one without such a
 // key.
@@ -65,5 +61,7 @@ StoredSettings importedModel(const SettingsStore& store, const SectionImport& im
 
 // Writes the import into the store: the values the window then reads as
 // its load leaves them, the set pairs it does not read (beyond the set
-// count) as the file has them. The store's flush decides the result.
-bool applyImport(SettingsStore& store, const SectionImport& import, const SeedEntropy& entropy);
+// count) as the file has them. The model that the window now loads from the
+// store, or nothing when the store's flush failed.
+std::optional<StoredSettings> applyImport(SettingsStore& store, const SectionImport& import,
+                                          const SeedEntropy& entropy);

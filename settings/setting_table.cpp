@@ -251,14 +251,6 @@ const std::vector<StoredName>& storedNames()
     return names;
 }
 
-const SettingRow* rowOfName(std::u16string_view name)
-{
-    const auto& names = storedNames();
-    const auto found = std::find_if(names.begin(), names.end(),
-                                    [&](const StoredName& stored) { return stored.name == name; });
-    return found != names.end() ? found->row : nullptr;
-}
-
 std::vector<NamedValue> storedValues(const SettingsStore& store)
 {
     std::vector<NamedValue> values;

@@ -174,10 +174,6 @@ struct StoredName {
 // all ten set slots.
 const std::vector<StoredName>& storedNames();
 
-// The row of a stored name, matched as the store matches names (exactly);
-// nothing for a name the window does not store.
-const SettingRow* rowOfName(std::u16string_view name);
-
 // A value with its name.
 struct NamedValue {
     std::u16string name;

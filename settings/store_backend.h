@@ -11,6 +11,7 @@
 
 #include "base/result.h"
 #include "settings/settings_store.h"
+#include "settings/store_identity.h"
 
 // The folder that holds the store file, checked as for a write, for the
 // files kept beside the store (its backups, the window's lock). While hold
@@ -35,7 +36,7 @@ struct ForeignValue {
 };
 Q_DECLARE_METATYPE(ForeignValue)
 
-// Values by their key, "setting102/<name>": a text as a QString, an integer
+// Values by their name in the store's section: a text as a QString, an integer
 // as an int, anything else as a ForeignValue.
 using StoredValues = std::map<QString, QVariant>;
 
@@ -80,5 +81,4 @@ public:
     virtual Result<std::optional<StoreFolder>> folder() const = 0;
 };
 
-std::unique_ptr<StoreBackend> openStoreBackend(const QString& organization,
-                                               const QString& application);
+std::unique_ptr<StoreBackend> openStoreBackend(const StoreIdentity& identity);

@@ -12,9 +12,9 @@
 #include "platform/file_writes.h"
 #include "settings/backup_folder.h"
 #include "settings/ini_section.h"
-#include "settings/qt_settings_store.h"
 #include "settings/registry_mapping.h"
 #include "settings/setting_table.h"
+#include "settings/user_settings_store.h"
 #include "text/qt_text.h"
 #include "text/utf16le.h"
 
@@ -41,7 +41,7 @@ struct BackupPlace {
     bool isExport = false; // registry exports, not copies of a file
 };
 
-Result<BackupPlace> placeOf(const QtSettingsStore& store)
+Result<BackupPlace> placeOf(const UserSettingsStore& store)
 {
     const Result<std::optional<StoreFolder>> folder = store.folder();
     if (!folder)
@@ -49,13 +49,13 @@ Result<BackupPlace> placeOf(const QtSettingsStore& store)
     if (const std::optional<StoreFolder>& beside = folder.value())
         return BackupPlace{beside->hold, beside->path, beside->shownPath, beside->fileName + u'.',
                            FileSuffix,   false};
-    const Result<QString> own = privateBackupFolder();
+    const Result<QString> own = privateBackupFolder(store.identity().organization);
     if (!own)
         return own.error();
     return BackupPlace{nullptr,
                        own.value(),
                        QDir::toNativeSeparators(own.value()),
-                       store.application().toLower() + ExportStemTail,
+                       store.identity().application.toLower() + ExportStemTail,
                        ExportSuffix,
                        true};
 }
@@ -127,7 +127,7 @@ std::string otherDataLines(const std::vector<std::pair<std::u16string, ForeignVa
 
 // The store as a registry export: every value of the window's names that it
 // holds, in the order of a save, wrong-typed ones as their own type.
-QByteArray exportOf(const QtSettingsStore& store)
+QByteArray exportOf(const UserSettingsStore& store)
 {
     std::vector<NamedValue> values;
     std::vector<std::pair<std::u16string, ForeignValue>> others;
@@ -143,7 +143,7 @@ QByteArray exportOf(const QtSettingsStore& store)
     if (values.empty() && others.empty())
         return {};
     std::string bytes =
-        writeRegistryExport(settingsKeyPath(fromQ(store.application())), registryValues(values));
+        writeRegistryExport(store.identity().settingsKeyPath(), registryValues(values));
     // Before the blank line that ends the file.
     const std::string end = "\r\0\n\0"s;
     bytes.insert(bytes.size() - end.size(), otherDataLines(others));
@@ -152,12 +152,13 @@ QByteArray exportOf(const QtSettingsStore& store)
 
 // The owner key that the window would read from a backup's bytes; nothing
 // when they cannot be read.
-std::optional<std::u16string> ownerKeyIn(const QByteArray& bytes, bool isExport)
+std::optional<std::u16string> ownerKeyIn(const QByteArray& bytes, bool isExport,
+                                         const StoreIdentity& identity)
 {
     const std::u16string keyName = settingName(Setting::OwnerKey);
     const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     if (!isExport) {
-        const Result<IniValues> values = readIniSection(view, SettingsSection);
+        const Result<IniValues> values = readIniSection(view, identity.section);
         if (!values)
             return std::nullopt;
         const auto found = values->find(keyName);
@@ -206,7 +207,7 @@ Result<QString> writeNewBackup(const BackupPlace& place, qint64 number, const QD
 
 } // namespace
 
-Result<StoreBackup> backupStore(const QtSettingsStore& store, const QDateTime& now)
+Result<StoreBackup> backupStore(const UserSettingsStore& store, const QDateTime& now)
 {
     const Result<BackupPlace> place = placeOf(store);
     if (!place)
@@ -244,7 +245,7 @@ Result<StoreBackup> backupStore(const QtSettingsStore& store, const QDateTime& n
     return StoreBackup{std::move(path.value()), true};
 }
 
-void removeOldBackups(const QtSettingsStore& store)
+void removeOldBackups(const UserSettingsStore& store)
 {
     const Result<BackupPlace> place = placeOf(store);
     if (!place)
@@ -260,7 +261,7 @@ void removeOldBackups(const QtSettingsStore& store)
         if (!otherKeyKept) {
             const Result<QByteArray> bytes = bytesOf(path);
             const std::optional<std::u16string> key =
-                bytes ? ownerKeyIn(bytes.value(), place->isExport) : std::nullopt;
+                bytes ? ownerKeyIn(bytes.value(), place->isExport, store.identity()) : std::nullopt;
             // A backup whose key cannot be read may hold another one.
             otherKeyKept = !key || !storeKey || *key != *storeKey;
             if (otherKeyKept)

@@ -5,7 +5,7 @@
 
 #include "base/result.h"
 
-class QtSettingsStore;
+class UserSettingsStore;
 
 // How many backups are kept: the newest ones, counting the one just made.
 // Beyond them, the newest backup that holds another owner key than the store
@@ -32,7 +32,7 @@ struct StoreBackup {
 // backup is given, as not made.
 //
 // An error when the copy could not be made.
-Result<StoreBackup> backupStore(const QtSettingsStore& store, const QDateTime& now);
+Result<StoreBackup> backupStore(const UserSettingsStore& store, const QDateTime& now);
 
 // Once a write that followed a backup has succeeded: removes the backups
 // beyond the newest KeptBackups, in the order they were made (the names of
@@ -41,4 +41,4 @@ Result<StoreBackup> backupStore(const QtSettingsStore& store, const QDateTime& n
 // store. Only files named as backups are touched, and of those only regular
 // files (not links) of the folder's owner. A backup that cannot be removed
 // stays; nothing is reported.
-void removeOldBackups(const QtSettingsStore& store);
+void removeOldBackups(const UserSettingsStore& store);

@@ -2,13 +2,12 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QThread>
 
 #include "settings/lock_file.h"
 #include "settings/program_names.h"
-#include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
+#include "settings/user_settings_store.h"
 #include "text/qt_text.h"
 
 namespace {
@@ -23,7 +22,7 @@ bool writerHolds(const Result<LockTry>& attempt)
 
 } // namespace
 
-Result<WindowLockPlace> windowLockPlace(const QtSettingsStore& store)
+Result<WindowLockPlace> windowLockPlace(const UserSettingsStore& store)
 {
     const Result<std::optional<StoreFolder>> folder = store.folder();
     if (!folder)
@@ -31,8 +30,7 @@ Result<WindowLockPlace> windowLockPlace(const QtSettingsStore& store)
     if (const std::optional<StoreFolder>& beside = folder.value())
         return WindowLockPlace{beside->hold, beside->path + u'/' + beside->fileName + LockSuffix,
                                beside->shownPath + u'/' + beside->fileName + LockSuffix};
-    const QString path = QDir::tempPath() + u'/' + toQ(SettingsOrganization) + u' ' +
-                         QFileInfo(store.location()).fileName() + LockSuffix;
+    const QString path = QDir::tempPath() + u'/' + store.identity().sharedLockStem() + LockSuffix;
     return WindowLockPlace{nullptr, path, path};
 }
 

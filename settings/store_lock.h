@@ -7,7 +7,7 @@
 
 #include "base/result.h"
 
-class QtSettingsStore;
+class UserSettingsStore;
 
 // A running window holds a lock file beside the store, so that
 // tovrik-settings does not write values that the window's next save would
@@ -25,7 +25,7 @@ struct WindowLockPlace {
 // store that is no file (the registry) has its lock in the user's temporary
 // folder. An error naming the path when the store's folder fails the
 // store's checks.
-Result<WindowLockPlace> windowLockPlace(const QtSettingsStore& store);
+Result<WindowLockPlace> windowLockPlace(const UserSettingsStore& store);
 
 // Held by a window for its whole run, from before it loads the store. A
 // window started while another holds the lock starts all the same, and takes

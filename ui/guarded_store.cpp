@@ -16,7 +16,8 @@ bool usable(StoreAccess access)
 
 } // namespace
 
-GuardedStore::GuardedStore(QtSettingsStore& store) : store_(store), saving_(usable(store.access()))
+GuardedStore::GuardedStore(UserSettingsStore& store)
+    : store_(store), saving_(usable(store.access()))
 {
 }
 
@@ -99,7 +100,7 @@ QString withoutMnemonic(QString text)
 
 void warnAboutUnsavedStore(QWidget* owner, UiSeams& seams, GuardedStore& store)
 {
-    const QtSettingsStore& real = store.store();
+    const UserSettingsStore& real = store.store();
     const QString where =
         QStringLiteral("\n\n") +
         QCoreApplication::translate("CVeldraDlg", "保存先: %1").arg(real.location()) +

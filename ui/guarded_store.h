@@ -7,7 +7,7 @@
 #include <string>
 
 #include "settings/memory_settings_store.h"
-#include "settings/qt_settings_store.h"
+#include "settings/user_settings_store.h"
 
 class QWidget;
 class UiSeams;
@@ -22,7 +22,7 @@ class GuardedStore : public SettingsStore {
     Q_DECLARE_TR_FUNCTIONS(GuardedStore)
 
 public:
-    explicit GuardedStore(QtSettingsStore& store);
+    explicit GuardedStore(UserSettingsStore& store);
 
     std::optional<std::u16string> readText(std::u16string_view name) const override;
     std::optional<std::int32_t> readInt(std::u16string_view name) const override;
@@ -41,10 +41,10 @@ public:
     // store is then left as it was.
     Result<QString> startAfresh();
 
-    QtSettingsStore& store() { return store_; }
+    UserSettingsStore& store() { return store_; }
 
 private:
-    QtSettingsStore& store_;
+    UserSettingsStore& store_;
     MemorySettingsStore held_; // the saves made while the store is not saved
     bool saving_;
 };

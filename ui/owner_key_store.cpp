@@ -3,9 +3,9 @@
 #include <QDateTime>
 #include <QFile>
 
-#include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
 #include "settings/store_backup.h"
+#include "settings/user_settings_store.h"
 #include "ui/guarded_store.h"
 
 namespace {
@@ -36,9 +36,8 @@ OwnerKeyChange PlainOwnerKeyStore::replaceKey(std::u16string_view known, std::u1
     return replaceIn(store_, known, key, tr("設定を保存できませんでした。"));
 }
 
-WindowOwnerKeyStore::WindowOwnerKeyStore(const GuardedStore& window, QString organization,
-                                         QString application)
-    : window_(window), organization_(std::move(organization)), application_(std::move(application))
+WindowOwnerKeyStore::WindowOwnerKeyStore(const GuardedStore& window, StoreIdentity identity)
+    : window_(window), identity_(std::move(identity))
 {
 }
 
@@ -49,7 +48,7 @@ OwnerKeyChange WindowOwnerKeyStore::replaceKey(std::u16string_view known, std::u
                 {},
                 tr("この画面は設定を保存していません（起動時のお知らせのとおり）。")};
     // Read afresh: the store as it is now, not as the window found it.
-    QtSettingsStore store(organization_, application_);
+    UserSettingsStore store(identity_);
     if (store.access() != StoreAccess::Ours && store.access() != StoreAccess::Absent)
         return {OwnerKeyChange::Status::Failed, {}, store.problem()};
     // Checked before the backup too, so that a refused change leaves none.

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings/store_identity.h"
+
 class GuardedStore;
 class SettingsStore;
 
@@ -51,11 +53,10 @@ class WindowOwnerKeyStore : public OwnerKeyStore {
     Q_DECLARE_TR_FUNCTIONS(WindowOwnerKeyStore)
 
 public:
-    WindowOwnerKeyStore(const GuardedStore& window, QString organization, QString application);
+    WindowOwnerKeyStore(const GuardedStore& window, StoreIdentity identity);
     OwnerKeyChange replaceKey(std::u16string_view known, std::u16string_view key) override;
 
 private:
     const GuardedStore& window_;
-    QString organization_;
-    QString application_;
+    StoreIdentity identity_;
 };

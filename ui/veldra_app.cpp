@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
 #include "settings/store_lock.h"
+#include "settings/user_settings_store.h"
 #include "text/qt_text.h"
 #include "ui/end_signals.h"
 #include "ui/guarded_store.h"
@@ -18,11 +18,11 @@
 #include "ui/veldra_dlg.h"
 
 CVeldraApp::CVeldraApp(int& argc, char** argv)
-    : QApplication(argc, argv), translation_(uiLanguageOf(QLocale::system().uiLanguages()))
+    : QApplication(argc, argv), translation_(uiLanguageOf(QLocale::system().uiLanguages())),
+      store_(StoreIdentity::ofWindow(QFileInfo(applicationFilePath()).completeBaseName()))
 {
-    setOrganizationName(toQ(SettingsOrganization));
-    // The store's application level is the executable's base name.
-    setApplicationName(QFileInfo(applicationFilePath()).completeBaseName());
+    setOrganizationName(store_.organization);
+    setApplicationName(store_.application);
     // Docks find the desktop entry, and with it the icon, by this name.
     setDesktopFileName(QStringLiteral(TOVRIK_APP_ID));
 }
@@ -32,8 +32,8 @@ int CVeldraApp::run()
     // From the start, so that a window ended at logout always releases its
     // lock: the dialog then ends as Esc ends it.
     const EndSignals ending;
-    std::optional<QtSettingsStore> opened;
-    opened.emplace(organizationName(), applicationName());
+    std::optional<UserSettingsStore> opened;
+    opened.emplace(store_);
     // Held for the whole run, so that tovrik-settings does not write what
     // this window's next save would undo. A store that is not the user's
     // own needs none: the window never writes it.
@@ -45,12 +45,12 @@ int CVeldraApp::run()
             lock.emplace(std::move(place.value()));
             // A write of tovrik-settings may have ended while the lock was
             // sought: the window starts from what it left.
-            opened.emplace(organizationName(), applicationName());
+            opened.emplace(store_);
         }
     GuardedStore store(*opened);
     SystemSeams seams;
     CVeldraDlg dialog(store, seams, opened->location());
-    WindowOwnerKeyStore keys(store, organizationName(), applicationName());
+    WindowOwnerKeyStore keys(store, store_);
     dialog.setOwnerKeyStore(keys);
     // Asked once: the start-up save makes the store, whatever the answer.
     if (opened->access() == StoreAccess::Absent)

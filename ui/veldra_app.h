@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "settings/store_identity.h"
 #include "ui/qt_translation.h"
 
 // The application object: names the settings store and runs the main
@@ -16,4 +17,7 @@ public:
 private:
     // The window's language, and Qt's own texts in it, for the whole run.
     UiTranslation translation_;
+    // The store of this window: named after the executable, so that a
+    // renamed copy keeps settings of its own.
+    StoreIdentity store_;
 };

@@ -34,7 +34,9 @@ public:
     const QIcon& icon() const { return icon_; }
 
     // save true: controls into fields; false: fields into controls. Stops at
-    // the first item that fails and returns false.
+    // the first item that fails and returns false. The failing item has
+    // already warned and selected its edit, so the handlers go on with the
+    // fields as they then stand and leave the result aside.
     bool exchangeData(bool save);
 
     // "生成": read the dialog, generate, show, save, report to the clipboard.

@@ -149,6 +149,8 @@ void CVeldraDlg::showSaveFailure()
 
 void CVeldraDlg::GenerateCommand()
 {
+    // A seed number out of range has been reported by the exchange; the
+    // generation goes on with the fields as they stand (see exchangeData).
     exchangeData(true);
     // Refused before the held fields take the typed values: a later save
     // must not store a length or a seed that no generation used.
@@ -172,6 +174,8 @@ void CVeldraDlg::GenerateCommand()
         reportFieldsOf(generationRequestOf(model_),
                        model_.sets.setNames[static_cast<std::size_t>(model_.sets.currentSet)],
                        model_.results, model_.spreadLevel);
+    // A clipboard that cannot be had drops the report without a word: the
+    // passwords are in the window and the settings are saved.
     seams_.putOnClipboard(toQ(BuildReport(formatReportTime(seams_.localTime()), fields)));
 }
 

@@ -1,12 +1,12 @@
 #include "cli/common/store_help.h"
 
-#include "settings/program_names.h"
+#include "settings/store_identity.h"
 #include "text/qt_text.h"
 
 QString storePlaceHelp()
 {
     return QStringLiteral("The store: the system's settings of %1 %2.")
-        .arg(toQ(SettingsOrganization), toQ(StoreApplicationName));
+        .arg(StoreIdentity::ofWindow().organization, StoreIdentity::ofWindow().application);
 }
 
 // The store has no owner or permissions of its own to check.

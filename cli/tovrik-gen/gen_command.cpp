@@ -7,7 +7,7 @@
 #include "engine/local_time.h"
 #include "engine/report.h"
 #include "settings/program_names.h"
-#include "settings/qt_settings_store.h"
+#include "settings/user_settings_store.h"
 #include "text/qt_text.h"
 
 namespace {
@@ -111,7 +111,7 @@ GenEnvironment systemGenEnvironment(SecretInput& input)
     GenEnvironment env;
     env.secretInput = &input;
     env.openStore = [](const QString& app) {
-        std::unique_ptr<QtSettingsStore> store = openWindowStore(app);
+        std::unique_ptr<UserSettingsStore> store = openWindowStore(app);
         OpenedStore opened;
         opened.access = store->access();
         opened.problem = store->problem().toStdString();

@@ -1,7 +1,7 @@
-#include "cli/tovrik-settings/command.h"
+#include "cli/tovrik-settings/settings_command.h"
 #include "platform/file_writes.h"
-#include "settings/program_names.h"
 #include "settings/registry_mapping.h"
+#include "settings/store_identity.h"
 #include "text/qt_text.h"
 
 namespace {
@@ -14,7 +14,8 @@ public:
     {
         return QStringLiteral("write the settings as a registry export for %1 (NAME: %2 unless "
                               "given); the file holds the owner key")
-            .arg(toQ(settingsKeyPath(u"NAME")), toQ(StoreApplicationName));
+            .arg(toQ(StoreIdentity::ofWindow(QStringLiteral("NAME")).settingsKeyPath()),
+                 StoreIdentity::ofWindow().application);
     }
     QStringList argumentNames() const override { return {QStringLiteral("FILE")}; }
     std::vector<const QCommandLineOption*> options(const SettingsOptions& o) const override
@@ -24,15 +25,14 @@ public:
 
     ExitStatus run(const CommandInput& input, std::ostream& out) const override
     {
-        const SettingsEnvironment& env = input.env;
         const QString& file = input.arguments.front();
-        const std::u16string app = appOption(input).value_or(fromQ(toQ(StoreApplicationName)));
-        const std::unique_ptr<SettingsStore> store = openCheckedStore(env);
-        const std::vector<NamedValue> values = storedValues(*store);
+        const QString app = toQ(appOption(input.parser, input.options).value_or(u""));
+        const SettingsStore& store = checkedStore(input.session);
+        const std::vector<NamedValue> values = storedValues(store);
         if (values.empty())
-            throw CommandFailure{"nothing is stored in " + env.storeLocation().toStdString() +
+            throw CommandFailure{"nothing is stored in " + input.session.location().toStdString() +
                                  " yet; start the window once, or import settings"};
-        const std::u16string key = settingsKeyPath(app);
+        const std::u16string key = StoreIdentity::ofWindow(app).settingsKeyPath();
         const std::string bytes = writeRegistryExport(key, registryValues(values));
 
         // The file holds the owner key: owner-only, and replaced in one step.

@@ -2,7 +2,7 @@
 #include <QFileInfo>
 
 #include "cli/common/display_text.h"
-#include "cli/tovrik-settings/command.h"
+#include "cli/tovrik-settings/settings_command.h"
 #include "settings/registry_mapping.h"
 #include "settings/setting_table.h"
 #include "text/qt_text.h"
@@ -77,7 +77,7 @@ public:
     {
         const SettingsEnvironment& env = input.env;
         const QString& file = input.arguments.front();
-        const std::optional<std::u16string> app = appOption(input);
+        const std::optional<std::u16string> app = appOption(input.parser, input.options);
         const QByteArray bytes = readImportFile(file);
         const Result<RegistryExport> parsed = parseSettingsExport(
             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
@@ -90,18 +90,16 @@ public:
         const SectionImport& import = chosen.value();
         refuseUntypableOwnerKey(file, import, exported.sections);
 
-        const std::shared_ptr<void> lock = takeWriteLock(env);
-        const StoreBackup backup = backUp(env);
-        const std::unique_ptr<SettingsStore> store = openCheckedStore(env);
+        StoreSession& session = input.session;
+        takeWriteLock(session);
+        const StoreBackup backup = backUp(session);
+        SettingsStore& store = checkedStore(session);
         const SeedEntropy entropy = env.seedEntropy ? env.seedEntropy() : SeedEntropy{};
-        if (!applyImport(*store, import, entropy))
-            failWrite(env, backup);
-
-        if (env.removeOldBackups)
-            env.removeOldBackups();
-
-        StoredSettings model;
-        loadSettings(*store, model, entropy);
+        const std::optional<StoredSettings> imported = applyImport(store, import, entropy);
+        if (!imported)
+            failWrite(session, backup);
+        session.removeOldBackups();
+        const StoredSettings& model = *imported;
         if (model.ownerKey.empty())
             warn(input, "the owner key is now empty, so anyone can work out your passwords; set "
                         "one with `tovrik-settings set-owner-key`");

@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "cli/common/console.h"
-#include "cli/tovrik-settings/settings_command.h"
+#include "cli/tovrik-settings/run_settings.h"
 #include "platform/core_dumps.h"
 #include "platform/library_search.h"
 #include "settings/program_names.h"

@@ -1,4 +1,4 @@
-#include "cli/tovrik-settings/command.h"
+#include "cli/tovrik-settings/settings_command.h"
 
 namespace {
 
@@ -13,8 +13,8 @@ public:
 
     ExitStatus run(const CommandInput& input, std::ostream& out) const override
     {
-        openCheckedStore(input.env); // a store that is not used has no place to print
-        out << input.env.storeLocation().toStdString() << '\n';
+        checkedStore(input.session); // a store that is not used has no place to print
+        out << input.session.location().toStdString() << '\n';
         return ExitStatus::Ok;
     }
 };

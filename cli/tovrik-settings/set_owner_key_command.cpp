@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "cli/tovrik-settings/command.h"
+#include "cli/tovrik-settings/settings_command.h"
 #include "settings/key_strength.h"
 #include "settings/setting_table.h"
 
@@ -79,12 +79,12 @@ public:
 
     ExitStatus run(const CommandInput& input, std::ostream& out) const override
     {
-        const SettingsEnvironment& env = input.env;
+        StoreSession& session = input.session;
         const std::u16string keyName = settingName(Setting::OwnerKey);
         // A store that cannot be used is refused before the key is asked
         // for; the owner name, which is public, counts against the key.
         const std::u16string ownerName =
-            openCheckedStore(env)->readText(settingName(Setting::OwnerName)).value_or(u"");
+            checkedStore(session).readText(settingName(Setting::OwnerName)).value_or(u"");
 
         std::optional<int> bits;
         const std::u16string key = newOwnerKey(input, ownerName, bits);
@@ -92,23 +92,21 @@ public:
         // The window's lock only now, for the write: a window started while
         // the key was typed holds it, and would undo the key with its next
         // save, so the key is refused rather than silently lost.
-        std::shared_ptr<void> lock;
         try {
-            lock = takeWriteLock(env);
+            takeWriteLock(session);
         } catch (const CommandFailure& refused) {
             throw CommandFailure{refused.message + "; the owner key is unchanged", refused.status};
         }
-        const std::unique_ptr<SettingsStore> store = openCheckedStore(env);
-        if (store->readText(keyName).value_or(u"") == key) {
+        SettingsStore& store = checkedStore(session);
+        if (store.readText(keyName).value_or(u"") == key) {
             out << "The owner key is unchanged.\n";
             return ExitStatus::Ok;
         }
-        const StoreBackup backup = backUp(env);
-        store->writeText(keyName, key);
-        if (!store->flush())
-            failWrite(env, backup);
-        if (env.removeOldBackups)
-            env.removeOldBackups();
+        const StoreBackup backup = backUp(session);
+        store.writeText(keyName, key);
+        if (!store.flush())
+            failWrite(session, backup);
+        session.removeOldBackups();
 
         if (key.empty())
             out << "The owner key is now empty: anyone who knows your other settings can make "

@@ -2,122 +2,109 @@
 
 #include <algorithm>
 
-#include "cli/common/store_help.h"
-#include "cli/tovrik-settings/command.h"
+#include "cli/common/arguments.h"
+#include "cli/common/display_text.h"
 #include "settings/program_names.h"
 #include "settings/store_backup.h"
 #include "text/qt_text.h"
 
-namespace {
-
-// Words in lines of at most 79 characters, each line indented.
-QString wrapped(const QString& text, int indent)
+std::vector<std::unique_ptr<SettingsCommand>> settingsCommands()
 {
-    constexpr qsizetype Width = 79;
-    QString result;
-    QString line;
-    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
-        if (!line.isEmpty() && indent + line.size() + 1 + word.size() > Width) {
-            result += QString(indent, u' ') + line + u'\n';
-            line.clear();
-        }
-        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
-    }
-    return result + QString(indent, u' ') + line + u'\n';
+    std::vector<std::unique_ptr<SettingsCommand>> commands;
+    commands.push_back(makePathCommand());
+    commands.push_back(makeShowCommand());
+    commands.push_back(makeSetOwnerKeyCommand());
+    commands.push_back(makeImportCommand());
+    commands.push_back(makeExportCommand());
+    return commands;
 }
 
-// The help's text above the options: the commands, and what they keep to.
-QString description(const std::vector<std::unique_ptr<SettingsCommand>>& commands)
+std::vector<const QCommandLineOption*> allOptions(const SettingsOptions& options)
 {
-    QString text = QStringLiteral("Look at and change the settings of the Tovrik window.\n\n"
-                                  "Commands:\n");
-    for (const auto& command : commands)
-        text +=
-            QStringLiteral("  ") + command->synopsis() + u'\n' + wrapped(command->description(), 6);
-    const QString unsafe = unsafeStoreHelp();
-    text += QStringLiteral(
-                "\n"
-                "set-owner-key and import refuse while the window runs, since its next save\n"
-                "would undo them. Before either changes the store, a copy of it is kept, numbered\n"
-                "in the order made (none when the newest copy is the same); the last %5 copies\n"
-                "are kept, and the last that holds another owner key; older ones are removed.\n"
-                "\n"
-                "%6\n"
-                "\n"
-                "Exit status: %1 on success; %2 on failure (nothing is changed), which includes "
-                "a\nstore %7that cannot be read; %3 on bad usage; %4 if the output cannot be\n"
-                "written.")
-                .arg(exitCode(ExitStatus::Ok))
-                .arg(exitCode(ExitStatus::Failure))
-                .arg(exitCode(ExitStatus::Usage))
-                .arg(exitCode(ExitStatus::OutputFailed))
-                .arg(KeptBackups)
-                .arg(storePlaceHelp())
-                .arg(unsafe.isEmpty()
-                         ? QString()
-                         : QStringLiteral("that is not safe to use (%1) or\n").arg(unsafe));
+    return {&options.revealKey, &options.clear, &options.app};
+}
+
+void warn(const CommandInput& input, std::string_view message)
+{
+    printMessage(input.err, SettingsProgramName, "warning: " + std::string(message));
+}
+
+SettingsStore& checkedStore(StoreSession& session)
+{
+    const Result<SettingsStore*> store = session.store();
+    if (!store)
+        throw CommandFailure{store.error().message};
+    return *store.value();
+}
+
+void takeWriteLock(StoreSession& session)
+{
+    if (const Result<void> locked = session.lockForWriting(); !locked)
+        throw CommandFailure{locked.error().message};
+}
+
+StoreBackup backUp(StoreSession& session)
+{
+    Result<StoreBackup> backup = session.backUp();
+    if (!backup)
+        throw CommandFailure{backup.error().message};
+    return std::move(backup.value());
+}
+
+void failWrite(StoreSession& session, const StoreBackup& backup)
+{
+    if (backup.made)
+        session.removeBackup(backup.path);
+    throw CommandFailure{"could not write the settings to " + session.location().toStdString() +
+                         "; they are unchanged"};
+}
+
+void reportBackup(std::ostream& out, const StoreBackup& backup)
+{
+    if (!backup.path.isEmpty())
+        out << "The earlier settings are kept in " << shownPath(backup.path) << " (the last "
+            << KeptBackups
+            << " such copies are kept, and the last that holds another owner key; older ones "
+               "are removed).\n";
+}
+
+std::string characterCount(std::u16string_view text)
+{
+    const qsizetype count = toQ(text).toUcs4().size();
+    return std::to_string(count) + (count == 1 ? " character" : " characters");
+}
+
+bool holdsControlCharacters(std::u16string_view text)
+{
+    return std::any_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x20; });
+}
+
+std::string shownPath(const QString& path)
+{
+    return displayText(fromQ(path));
+}
+
+std::string fileMessage(const QString& file, int line, const std::string& message)
+{
+    // Appended piece by piece: GCC 12 warns, wrongly, about a literal
+    // joined to a temporary string in optimised builds.
+    std::string text = file.toStdString();
+    if (line > 0) {
+        text += ':';
+        text += std::to_string(line);
+    }
+    text += ": ";
+    text += message;
     return text;
 }
 
-QString commandNames(const std::vector<std::unique_ptr<SettingsCommand>>& commands)
+std::optional<std::u16string> appOption(const QCommandLineParser& parser,
+                                        const SettingsOptions& options)
 {
-    QStringList names;
-    for (const auto& command : commands)
-        names.push_back(command->name());
-    return names.join(QStringLiteral(", "));
-}
-
-} // namespace
-
-ExitStatus runSettings(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                       const SettingsEnvironment& env)
-{
-    const std::vector<std::unique_ptr<SettingsCommand>> commands = settingsCommands();
-    const SettingsOptions options;
-    CommandLine commandLine(SettingsProgramName, "COMMAND [OPTION]...", description(commands));
-    QCommandLineParser& parser = commandLine.parser();
-    for (const QCommandLineOption* option : allOptions(options))
-        parser.addOption(*option);
-    if (const auto done = commandLine.parse(args, env.argumentsAreUtf8, out, err))
-        return *done;
-
-    return commandLine.run(out, err, [&] {
-        QStringList positional = parser.positionalArguments();
-        if (positional.isEmpty())
-            throw UsageError{"a command is missing: " + commandNames(commands).toStdString()};
-        const QString word = positional.takeFirst();
-        const auto found = std::find_if(commands.begin(), commands.end(), [&](const auto& command) {
-            return command->name() == word;
-        });
-        if (found == commands.end())
-            throw UsageError{"unknown command; the commands are " +
-                             commandNames(commands).toStdString()};
-        const SettingsCommand& command = **found;
-        const QStringList argumentNames = command.argumentNames();
-        if (positional.size() != argumentNames.size())
-            throw UsageError{command.name().toStdString() +
-                             (argumentNames.isEmpty()
-                                  ? std::string(" takes no further argument")
-                                  : " takes " + argumentNames.join(u' ').toStdString())};
-        for (const QCommandLineOption* option : allOptions(options)) {
-            const auto takes = command.options(options);
-            if (option == &options.app)
-                continue; // every command takes it
-            if (parser.isSet(*option) &&
-                std::find(takes.begin(), takes.end(), option) == takes.end()) {
-                QStringList owners;
-                for (const auto& other : commands) {
-                    const auto otherTakes = other->options(options);
-                    if (std::find(otherTakes.begin(), otherTakes.end(), option) != otherTakes.end())
-                        owners.push_back(other->name());
-                }
-                throw UsageError{"--" + option->names().front().toStdString() + " belongs to " +
-                                 owners.join(QStringLiteral(" and ")).toStdString()};
-            }
-        }
-        const CommandInput input{env, parser, options, positional, err};
-        if (const std::optional<std::u16string> app = appOption(input); app && env.chooseApp)
-            env.chooseApp(toQ(*app));
-        return command.run(input, out);
-    });
+    if (!parser.isSet(options.app))
+        return std::nullopt;
+    const QString name = parser.value(options.app);
+    if (!isProgramName(name))
+        throw UsageError{BadProgramNameMessage};
+    return fromQ(name);
 }

@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "cli/common/display_text.h"
-#include "cli/tovrik-settings/command.h"
+#include "cli/tovrik-settings/settings_command.h"
 #include "settings/load_save.h"
 #include "text/qt_text.h"
 
@@ -23,10 +23,10 @@ public:
 
     ExitStatus run(const CommandInput& input, std::ostream& out) const override
     {
-        const std::unique_ptr<SettingsStore> store = openCheckedStore(input.env);
-        const std::vector<NamedValue> stored = storedValues(*store);
+        const SettingsStore& store = checkedStore(input.session);
+        const std::vector<NamedValue> stored = storedValues(store);
         StoredSettings model;
-        loadSettings(*store, model, SeedEntropy{});
+        loadSettings(store, model, SeedEntropy{});
 
         const std::u16string seedsName = settingName(Setting::NumericSeedText);
         const bool seedsStored = std::any_of(
@@ -34,7 +34,7 @@ public:
         if (stored.empty()) {
             // A file that is there but holds none of the values (damaged,
             // or some other program's) is not a first start.
-            const bool exists = input.env.storeExists ? input.env.storeExists() : false;
+            const bool exists = input.session.exists();
             out << (exists ? "(The store holds none of the settings; it may be damaged. These are "
                              "the values of a first start.)\n"
                            : "(Nothing is stored yet: these are the values of a first start.)\n");

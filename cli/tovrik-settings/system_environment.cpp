@@ -2,65 +2,82 @@
 #include <QDateTime>
 #include <QFile>
 
-#include "cli/tovrik-settings/settings_command.h"
-#include "settings/qt_settings_store.h"
+#include "cli/tovrik-settings/run_settings.h"
 #include "settings/store_backup.h"
 #include "settings/store_lock.h"
 #include "settings/system_entropy.h"
+#include "settings/user_settings_store.h"
 
 namespace {
 
-// The store as the window would find it, or nothing with the reason: a store
-// that is not the user's own, or that cannot be read, is neither read nor
-// written.
-std::unique_ptr<QtSettingsStore> checkedStore(const QString& app, std::string& error)
-{
-    std::unique_ptr<QtSettingsStore> store = openWindowStore(app);
-    if (store->access() == StoreAccess::Ours || store->access() == StoreAccess::Absent)
-        return store;
-    error = store->problem().toStdString();
-    return nullptr;
-}
+class SystemStoreSession : public StoreSession {
+public:
+    explicit SystemStoreSession(const QString& app) : store_(openWindowStore(app)) {}
+
+    QString location() const override { return store_->location(); }
+    bool exists() const override { return store_->access() != StoreAccess::Absent; }
+
+    Result<SettingsStore*> store() override
+    {
+        if (Result<void> usable = checked(); !usable)
+            return usable.error();
+        return store_.get();
+    }
+
+    Result<void> lockForWriting() override
+    {
+        if (Result<void> usable = checked(); !usable)
+            return usable;
+        const Result<WindowLockPlace> place = windowLockPlace(*store_);
+        if (!place)
+            return place.error();
+        Result<std::shared_ptr<void>> lock = ::lockForWriting(place.value());
+        if (!lock)
+            return lock.error();
+        lock_ = std::move(lock.value());
+        // What another program wrote before the lock was had is what this
+        // command changes, and a store that became unusable is refused.
+        store_->reread();
+        return checked();
+    }
+
+    Result<StoreBackup> backUp() override
+    {
+        if (Result<void> usable = checked(); !usable)
+            return usable.error();
+        return backupStore(*store_, QDateTime::currentDateTime());
+    }
+
+    void removeBackup(const QString& path) override { QFile::remove(path); }
+
+    void removeOldBackups() override
+    {
+        if (checked())
+            ::removeOldBackups(*store_);
+    }
+
+private:
+    // A store that is not the user's own, or that cannot be read, is neither
+    // read nor written.
+    Result<void> checked() const
+    {
+        if (store_->access() == StoreAccess::Ours || store_->access() == StoreAccess::Absent)
+            return {};
+        return Error{store_->problem().toStdString()};
+    }
+
+    std::unique_ptr<UserSettingsStore> store_;
+    std::shared_ptr<void> lock_; // held from lockForWriting to the command's end
+};
 
 } // namespace
 
 SettingsEnvironment systemSettingsEnvironment(SecretInput& input)
 {
     SettingsEnvironment env;
-    // Empty: the window's usual name.
-    const auto app = std::make_shared<QString>();
-    env.chooseApp = [app](const QString& name) { *app = name; };
-    env.storeLocation = [app] { return openWindowStore(*app)->location(); };
-    env.openStore = [app](std::string& error) -> std::unique_ptr<SettingsStore> {
-        return checkedStore(*app, error);
+    env.openSession = [](const QString& app) -> std::unique_ptr<StoreSession> {
+        return std::make_unique<SystemStoreSession>(app);
     };
-    env.lockForWriting = [app](std::string& why) -> std::shared_ptr<void> {
-        const auto store = checkedStore(*app, why);
-        if (!store)
-            return nullptr;
-        const Result<WindowLockPlace> place = windowLockPlace(*store);
-        Result<std::shared_ptr<void>> lock =
-            place ? lockForWriting(place.value()) : Result<std::shared_ptr<void>>(place.error());
-        if (!lock)
-            why = lock.error().message;
-        return lock ? lock.value() : nullptr;
-    };
-    env.backupStore = [app](std::string& error) -> std::optional<StoreBackup> {
-        const auto store = checkedStore(*app, error);
-        if (!store)
-            return std::nullopt;
-        const Result<StoreBackup> backup = backupStore(*store, QDateTime::currentDateTime());
-        if (!backup)
-            error = backup.error().message;
-        return backup ? std::optional(backup.value()) : std::nullopt;
-    };
-    env.removeBackup = [](const QString& path) { QFile::remove(path); };
-    env.removeOldBackups = [app] {
-        std::string error;
-        if (const auto store = checkedStore(*app, error))
-            removeOldBackups(*store);
-    };
-    env.storeExists = [app] { return openWindowStore(*app)->access() != StoreAccess::Absent; };
     env.seedEntropy = systemSeedEntropy;
     env.secretInput = &input;
     return env;

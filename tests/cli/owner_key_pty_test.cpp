@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 #include "settings/program_names.h"
-#include "settings/qt_settings_store.h"
+#include "settings/user_settings_store.h"
 #include "tests/support/config_home.h"
 #include "tests/support/window_store.h"
 
@@ -180,7 +180,7 @@ TEST_F(PromptOnATerminal, NeverShowsTheKey)
     EXPECT_TRUE(echoes());
 
     const ScopedConfigHome home(dir_.path());
-    const QtSettingsStore store = windowStore();
+    const UserSettingsStore store = windowStore();
     EXPECT_EQ(store.readText(u"unique key"), QString::fromStdString(Key).toStdU16String());
 }
 

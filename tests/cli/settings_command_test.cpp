@@ -1,4 +1,4 @@
-#include "cli/tovrik-settings/settings_command.h"
+#include "cli/tovrik-settings/run_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -54,32 +54,6 @@ private:
     }
 };
 
-// Hands the command the test's own store.
-class StoreRef : public SettingsStore {
-public:
-    explicit StoreRef(SettingsStore& store) : store_(store) {}
-    std::optional<std::u16string> readText(std::u16string_view name) const override
-    {
-        return store_.readText(name);
-    }
-    std::optional<std::int32_t> readInt(std::u16string_view name) const override
-    {
-        return store_.readInt(name);
-    }
-    void writeText(std::u16string_view name, std::u16string_view value) override
-    {
-        store_.writeText(name, value);
-    }
-    void writeInt(std::u16string_view name, std::int32_t value) override
-    {
-        store_.writeInt(name, value);
-    }
-    bool flush() override { return store_.flush(); }
-
-private:
-    SettingsStore& store_;
-};
-
 struct Result {
     ExitStatus status;
     std::string out;
@@ -97,28 +71,43 @@ protected:
     int oldBackupsRemoved = 0; // times asked to
     QTemporaryDir folder;
 
+    // The fixture's store, its lock and its backups, for one command.
+    class Session : public StoreSession {
+    public:
+        explicit Session(SettingsCommand& test) : test_(test) {}
+        QString location() const override
+        {
+            return QStringLiteral("/home/u/.config/Ostrel Applications/tovrik.conf");
+        }
+        bool exists() const override
+        {
+            return test_.storeFileExists || !test_.store.values().empty();
+        }
+        ::Result<SettingsStore*> store() override { return &test_.store; }
+        ::Result<void> lockForWriting() override
+        {
+            if (test_.windowRunning)
+                return Error{"the Tovrik window is running"};
+            return {};
+        }
+        ::Result<StoreBackup> backUp() override
+        {
+            // Nothing is written before the backup.
+            EXPECT_TRUE(test_.store.writes().empty());
+            test_.backups.push_back(QStringLiteral("/backup-%1").arg(test_.backups.size() + 1));
+            return StoreBackup{test_.backups.back(), true};
+        }
+        void removeBackup(const QString& path) override { test_.removed.push_back(path); }
+        void removeOldBackups() override { ++test_.oldBackupsRemoved; }
+
+    private:
+        SettingsCommand& test_;
+    };
+
     SettingsEnvironment env()
     {
         SettingsEnvironment e;
-        e.storeLocation = [] {
-            return QStringLiteral("/home/u/.config/Ostrel Applications/tovrik.conf");
-        };
-        e.openStore = [this](std::string&) { return std::make_unique<StoreRef>(store); };
-        e.lockForWriting = [this](std::string& why) -> std::shared_ptr<void> {
-            if (!windowRunning)
-                return std::make_shared<int>(0);
-            why = "the Tovrik window is running";
-            return nullptr;
-        };
-        e.backupStore = [this](std::string&) -> std::optional<StoreBackup> {
-            // Nothing is written before the backup.
-            EXPECT_TRUE(store.writes().empty());
-            backups.push_back(QStringLiteral("/backup-%1").arg(backups.size() + 1));
-            return StoreBackup{backups.back(), true};
-        };
-        e.removeBackup = [this](const QString& path) { removed.push_back(path); };
-        e.removeOldBackups = [this] { ++oldBackupsRemoved; };
-        e.storeExists = [this] { return storeFileExists || !store.values().empty(); };
+        e.openSession = [this](const QString&) { return std::make_unique<Session>(*this); };
         e.seedEntropy = [] { return SeedEntropy{}; };
         e.secretInput = &input;
         return e;

@@ -1,4 +1,4 @@
-#include "cli/tovrik-settings/settings_command.h"
+#include "cli/tovrik-settings/run_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -9,15 +9,17 @@
 #include <QLockFile>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <sstream>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "settings/qt_settings_store.h"
 #include "settings/registry_mapping.h"
 #include "settings/store_backup.h"
+#include "settings/user_settings_store.h"
 #include "tests/support/config_home.h"
+#include "tests/support/forwarding_session.h"
 #include "tests/support/reg_fixtures.h"
 #include "tests/support/window_store.h"
 
@@ -171,13 +173,58 @@ TEST_F(SettingsOnDisk, ImportKeepsTheEarlierStoreBesideIt)
     EXPECT_NE(out.find(backup.toStdString()), std::string::npos) << out;
     EXPECT_FALSE(QFile::exists(storeFile() + QStringLiteral(".window-lock")));
 
-    const QtSettingsStore store = windowStore();
+    const UserSettingsStore store = windowStore();
     EXPECT_EQ(store.readText(u"unique key"), u"表\\ソ \"能\" C:\\鍵");
     EXPECT_EQ(store.readInt(u"length"), 16);
 
     // A second import in the same second gets a backup of its own.
     ASSERT_EQ(run({"import", TOVRIK_TEST_FIXTURES "/windows-unicode.reg"}), ExitStatus::Ok);
     EXPECT_EQ(QDir(folder()).entryList({StoreFileName + QStringLiteral(".*.bak")}).size(), 2);
+}
+
+// The system's session, with another program's save just before the lock
+// is taken: between the command's first read and its write.
+class SavedBeforeTheLock : public ForwardingSession {
+public:
+    SavedBeforeTheLock(std::unique_ptr<StoreSession> session, std::function<void()> save)
+        : ForwardingSession(std::move(session)), save_(std::move(save))
+    {
+    }
+    Result<void> lockForWriting() override
+    {
+        save_();
+        return ForwardingSession::lockForWriting();
+    }
+
+private:
+    std::function<void()> save_;
+};
+
+// An import reads the store once more under the lock: a key that another
+// program saved after the command began is neither undone nor left out of
+// the backup.
+TEST_F(SettingsOnDisk, ASaveBeforeTheLockIsKeptAndBackedUp)
+{
+    putStore(OldStore);
+    const QByteArray saved = "[setting102]\nunique%20key=newer key\nlength=16\nmojisetmax=1\n";
+    const std::string reg =
+        file("length.reg", utf16File(u"Windows Registry Editor Version 5.00\n\n" + SettingsKey +
+                                     u"\"length\"=dword:00000014\n"));
+    NoInput input;
+    SettingsEnvironment env = systemSettingsEnvironment(input);
+    env.openSession = [this, open = env.openSession, saved](const QString& app) {
+        return std::make_unique<SavedBeforeTheLock>(open(app), [this, saved] { putStore(saved); });
+    };
+    std::ostringstream out, err;
+    ASSERT_EQ(runSettings({"import", reg}, out, err, env), ExitStatus::Ok) << err.str();
+
+    const UserSettingsStore store = windowStore();
+    EXPECT_EQ(store.readText(u"unique key"), u"newer key");
+    EXPECT_EQ(store.readInt(u"length"), 20);
+    const QStringList backups =
+        QDir(folder()).entryList({StoreFileName + QStringLiteral(".*.bak")});
+    ASSERT_EQ(backups.size(), 1) << folderEntries().join(u' ').toStdString();
+    EXPECT_EQ(bytesOf(folder() + u'/' + backups[0]), saved);
 }
 
 TEST_F(SettingsOnDisk, OnlyTheLastFiveBackupsAreKept)
@@ -274,7 +321,7 @@ TEST_F(SettingsOnDisk, TheLastBackupOfAnotherOwnerKeyIsNeverRemoved)
 TEST_F(SettingsOnDisk, BackupsArePrunedInTheOrderTheyWereMadeWhateverTheClock)
 {
     putStore(OldStore);
-    const QtSettingsStore store = windowStore();
+    const UserSettingsStore store = windowStore();
     // The clock goes back a day between two backups.
     QDateTime now = QDateTime::currentDateTime();
     for (int i = 1; i <= 7; ++i, now = now.addDays(-1)) {
@@ -350,7 +397,7 @@ TEST_F(SettingsOnDisk, ExportReplacesALinkAndNeverWritesThroughIt)
 TEST_F(SettingsOnDisk, TextsThatQSettingsGivesAMeaningRoundTrip)
 {
     {
-        QtSettingsStore store = windowStore();
+        UserSettingsStore store = windowStore();
         StoredSettings model;
         loadSettings(store, model, SeedEntropy{});
         model.ownerName = u"@Invalid()";

@@ -22,9 +22,9 @@
 #include "settings/backup_folder.h"
 #include "settings/load_save.h"
 #include "settings/program_names.h"
-#include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
 #include "settings/store_backup.h"
+#include "settings/user_settings_store.h"
 #include "text/qt_text.h"
 
 namespace {
@@ -49,9 +49,9 @@ protected:
         return programKey() + L"\\" + toQ(SettingsSection).toStdWString();
     }
 
-    static QtSettingsStore open()
+    static UserSettingsStore open()
     {
-        return QtSettingsStore(toQ(SettingsOrganization), application());
+        return UserSettingsStore(StoreIdentity::ofWindow(application()));
     }
 
     // The value as the registry holds it: its type and its bytes.
@@ -105,7 +105,7 @@ TEST_F(RegistryStore, TextsAreStoredExactlyAsTheyAre)
     for (const std::u16string& text : texts) {
         SCOPED_TRACE(toQ(text).toStdString());
         {
-            QtSettingsStore store = open();
+            UserSettingsStore store = open();
             store.writeText(u"user name", text);
             ASSERT_TRUE(store.flush());
         }
@@ -128,7 +128,7 @@ TEST_F(RegistryStore, TextsWrittenByOtherProgramsAreReadAsTheyAre)
     const DWORD twelve = 12;
     setRaw(L"LENGTH", REG_DWORD, &twelve, sizeof twelve);
 
-    const QtSettingsStore store = open();
+    const UserSettingsStore store = open();
     EXPECT_EQ(store.access(), StoreAccess::Ours);
     EXPECT_EQ(store.readText(u"user name"), u"@String(山田)");
     EXPECT_EQ(store.readText(u"seed1"), u"A");
@@ -143,7 +143,7 @@ TEST_F(RegistryStore, NumbersOfTheWrongTypeReadAsTheirDefaultAndAreReplaced)
     const unsigned long long one = 1;
     setRaw(L"complex", REG_QWORD, &one, sizeof one);
 
-    QtSettingsStore store = open();
+    UserSettingsStore store = open();
     EXPECT_EQ(store.access(), StoreAccess::Ours) << store.problem().toStdString();
     EXPECT_EQ(store.readInt(u"length"), std::nullopt);
     EXPECT_EQ(store.readInt(u"complex"), std::nullopt);
@@ -193,7 +193,7 @@ TEST_F(RegistryStore, ATextOfTheWrongTypeIsBackedUpBeforeAnythingSavesOverIt)
         const Raw stored = raw(L"unique key");
 
         // Refused, naming the value and its type, and never saved over.
-        QtSettingsStore store = open();
+        UserSettingsStore store = open();
         EXPECT_EQ(store.access(), StoreAccess::Unreadable);
         const QString problem = store.problem();
         EXPECT_NE(problem.indexOf(QStringLiteral("'unique key' is ") + QString::fromLatin1(c.type)),
@@ -241,7 +241,7 @@ TEST_F(RegistryStore, ATextOfTheWrongTypeIsBackedUpBeforeAnythingSavesOverIt)
 
 TEST_F(RegistryStore, TheBackupFolderIsTheUsersAlone)
 {
-    const Result<QString> folder = privateBackupFolder();
+    const Result<QString> folder = privateBackupFolder(StoreIdentity::ofWindow().organization);
     ASSERT_TRUE(folder) << folder.error().message;
     PACL list = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -297,7 +297,7 @@ TEST_F(RegistryStore, AValueThatGrowsWhileItIsReadIsReadWhole)
     int loads = 0;
     std::vector<std::string> problems;
     while (writing) {
-        const QtSettingsStore store = open();
+        const UserSettingsStore store = open();
         ++loads;
         const std::optional<std::u16string> key = store.readText(u"unique key");
         if (store.access() != StoreAccess::Ours ||
@@ -310,7 +310,7 @@ TEST_F(RegistryStore, AValueThatGrowsWhileItIsReadIsReadWhole)
 
 TEST_F(RegistryStore, AFirstStartFindsNothingAndASaveMakesTheKey)
 {
-    QtSettingsStore store = open();
+    UserSettingsStore store = open();
     EXPECT_EQ(store.access(), StoreAccess::Absent);
     EXPECT_EQ(store.readText(u"user name"), std::nullopt);
     EXPECT_TRUE(store.location().startsWith(QStringLiteral("HKEY_CURRENT_USER\\Software\\")));

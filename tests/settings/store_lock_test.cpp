@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "settings/program_names.h"
-#include "settings/qt_settings_store.h"
+#include "settings/user_settings_store.h"
 #include "tests/support/config_home.h"
 #include "tests/support/window_store.h"
 

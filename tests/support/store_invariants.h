@@ -1,9 +1,21 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "charsets/char_set_table.h"
 #include "settings/load_save.h"
+
+// The row of a stored name, matched exactly as the store matches names;
+// nothing for a name the window does not store.
+inline const SettingRow* rowOfName(std::u16string_view name)
+{
+    const auto& names = storedNames();
+    const auto found = std::find_if(names.begin(), names.end(),
+                                    [&](const StoredName& stored) { return stored.name == name; });
+    return found != names.end() ? found->row : nullptr;
+}
 
 // What every load gives, whatever the store held: each value that a save
 // would write is already in the form its row's rule gives it, and the set

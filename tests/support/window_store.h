@@ -3,15 +3,15 @@
 #include <QString>
 
 #include "settings/program_names.h"
-#include "settings/qt_settings_store.h"
 #include "settings/setting_table.h"
+#include "settings/user_settings_store.h"
 #include "text/qt_text.h"
 
 // The per-user store of the window, as the programs open it, and where it
 // lies below a configuration folder on Linux.
-inline QtSettingsStore windowStore()
+inline UserSettingsStore windowStore()
 {
-    return QtSettingsStore(toQ(SettingsOrganization), toQ(StoreApplicationName));
+    return UserSettingsStore(StoreIdentity::ofWindow());
 }
 
 // The store file's name in its folder.

@@ -51,7 +51,7 @@ protected:
     // The owner key as the window sets it in its store.
     static WindowOwnerKeyStore keysOf(const GuardedStore& window)
     {
-        return WindowOwnerKeyStore(window, toQ(SettingsOrganization), toQ(StoreApplicationName));
+        return WindowOwnerKeyStore(window, StoreIdentity::ofWindow());
     }
 
     QTemporaryDir dir_;
@@ -64,7 +64,7 @@ TEST_F(GuardedStoreTest, AStoreThatCannotBeReadIsNeverSavedOverUnlessTheUserChoo
 {
     const QByteArray damaged = "[setting102]\nuser%20name=Mine\nunique%20key=@ByteArray(k)\n";
     putFile(damaged);
-    QtSettingsStore real = windowStore();
+    UserSettingsStore real = windowStore();
     GuardedStore store(real);
     ASSERT_FALSE(store.saving());
 
@@ -89,7 +89,7 @@ TEST_F(GuardedStoreTest, AStoreThatCannotBeReadIsNeverSavedOverUnlessTheUserChoo
     EXPECT_EQ(bytesOf(storeFolderIn(configHome_) + u'/' + backups().front()), damaged);
     ASSERT_EQ(seams_.messages.size(), 2u);
     EXPECT_NE(seams_.messages.back().text.indexOf(backups().front()), -1);
-    const QtSettingsStore reread = windowStore();
+    const UserSettingsStore reread = windowStore();
     EXPECT_EQ(reread.access(), StoreAccess::Ours) << reread.problem().toStdString();
     EXPECT_EQ(reread.readText(u"user name"), u"Mine");
     EXPECT_EQ(reread.readText(u"unique key"), u"");
@@ -100,7 +100,7 @@ TEST_F(GuardedStoreTest, AStoreThatIsNotSafeIsNeitherReadNorOffered)
     // A FIFO where the file belongs: never read, never written.
     ASSERT_TRUE(QDir().mkpath(storeFolderIn(configHome_)));
     ASSERT_EQ(::mkfifo(QFile::encodeName(storeFile()).constData(), 0600), 0);
-    QtSettingsStore real = windowStore();
+    UserSettingsStore real = windowStore();
     GuardedStore store(real);
     seams_.confirmAnswer = true;
     runWindow(store);
@@ -117,7 +117,7 @@ TEST_F(GuardedStoreTest, TheOwnerKeyIsWrittenAloneAfterABackupAndNeverOverANewer
 {
     const QByteArray first = "[setting102]\nuser%20name=Mine\nunique%20key=old\nlength=20\n";
     putFile(first);
-    QtSettingsStore real = windowStore();
+    UserSettingsStore real = windowStore();
     GuardedStore window(real);
     ASSERT_TRUE(window.saving());
     WindowOwnerKeyStore keys = keysOf(window);
@@ -127,7 +127,7 @@ TEST_F(GuardedStoreTest, TheOwnerKeyIsWrittenAloneAfterABackupAndNeverOverANewer
     ASSERT_EQ(backups().size(), 1);
     EXPECT_EQ(written.detail, storeFolderIn(configHome_) + u'/' + backups().front());
     EXPECT_EQ(bytesOf(written.detail), first);
-    const QtSettingsStore after = windowStore();
+    const UserSettingsStore after = windowStore();
     EXPECT_EQ(after.readText(u"unique key"), u"new");
     EXPECT_EQ(after.readText(u"user name"), u"Mine");
     EXPECT_EQ(after.readInt(u"length"), 20);
@@ -147,7 +147,7 @@ TEST_F(GuardedStoreTest, AStoreTheWindowDoesNotSaveGetsNoKeyEither)
 {
     const QByteArray damaged = "[setting102]\nunique%20key=@ByteArray(k)\n";
     putFile(damaged);
-    QtSettingsStore real = windowStore();
+    UserSettingsStore real = windowStore();
     GuardedStore window(real);
     ASSERT_FALSE(window.saving());
     WindowOwnerKeyStore keys = keysOf(window);

@@ -1,42 +1,43 @@
-#include "settings/qt_settings_store.h"
+#include "settings/user_settings_store.h"
 
 #include <algorithm>
 
-#include "settings/program_names.h"
 #include "settings/setting_table.h"
 #include "settings/variant_value.h"
 #include "text/qt_text.h"
 
 namespace {
 
+// The backend keys values by their name alone: the section is the
+// identity's.
 QString valueKey(std::u16string_view name)
 {
-    return toQ(SettingsSection) + u'/' + toQ(name);
+    return toQ(name);
 }
 
 } // namespace
 
-QtSettingsStore::QtSettingsStore(const QString& organization, const QString& application)
-    : application_(application), backend_(openStoreBackend(organization, application))
+UserSettingsStore::UserSettingsStore(StoreIdentity identity)
+    : identity_(std::move(identity)), backend_(openStoreBackend(identity_))
 {
 }
 
-QtSettingsStore::~QtSettingsStore() = default;
+UserSettingsStore::~UserSettingsStore() = default;
 
-QVariant QtSettingsStore::read(std::u16string_view name) const
+QVariant UserSettingsStore::read(std::u16string_view name) const
 {
     const QString key = valueKey(name);
     const auto found = written_.find(key);
     return found != written_.end() ? found->second : backend_->value(key);
 }
 
-std::optional<std::u16string> QtSettingsStore::readText(std::u16string_view name) const
+std::optional<std::u16string> UserSettingsStore::readText(std::u16string_view name) const
 {
     const std::optional<QString> text = textOf(read(name));
     return text ? std::optional(fromQ(*text)) : std::nullopt;
 }
 
-std::optional<std::int32_t> QtSettingsStore::readInt(std::u16string_view name) const
+std::optional<std::int32_t> UserSettingsStore::readInt(std::u16string_view name) const
 {
     const QVariant value = read(name);
     if (backend_->typed() && value.typeId() == QMetaType::QString)
@@ -44,19 +45,19 @@ std::optional<std::int32_t> QtSettingsStore::readInt(std::u16string_view name) c
     return intOf(value);
 }
 
-void QtSettingsStore::writeText(std::u16string_view name, std::u16string_view value)
+void UserSettingsStore::writeText(std::u16string_view name, std::u16string_view value)
 {
     written_[valueKey(name)] = toQ(value);
     unflushed_ = true;
 }
 
-void QtSettingsStore::writeInt(std::u16string_view name, std::int32_t value)
+void UserSettingsStore::writeInt(std::u16string_view name, std::int32_t value)
 {
     written_[valueKey(name)] = QVariant(static_cast<int>(value));
     unflushed_ = true;
 }
 
-bool QtSettingsStore::flush()
+bool UserSettingsStore::flush()
 {
     if (!unflushed_)
         return true;
@@ -78,7 +79,7 @@ bool QtSettingsStore::flush()
     return stored;
 }
 
-QString QtSettingsStore::unreadableText() const
+QString UserSettingsStore::unreadableText() const
 {
     for (const StoredName& stored : storedNames()) {
         if (stored.row->type != SettingType::Text)
@@ -97,12 +98,12 @@ QString QtSettingsStore::unreadableText() const
     return {};
 }
 
-QVariant QtSettingsStore::heldValue(std::u16string_view name) const
+QVariant UserSettingsStore::heldValue(std::u16string_view name) const
 {
     return backend_->value(valueKey(name));
 }
 
-StoreAccess QtSettingsStore::access() const
+StoreAccess UserSettingsStore::access() const
 {
     const StoreAccess access = backend_->access();
     if (access == StoreAccess::Ours && !unreadableText().isEmpty())
@@ -110,12 +111,12 @@ StoreAccess QtSettingsStore::access() const
     return access;
 }
 
-QString QtSettingsStore::location() const
+QString UserSettingsStore::location() const
 {
     return backend_->location();
 }
 
-QString QtSettingsStore::problem() const
+QString UserSettingsStore::problem() const
 {
     if (backend_->access() == StoreAccess::Ours) {
         const QString why = unreadableText();
@@ -126,13 +127,12 @@ QString QtSettingsStore::problem() const
     return backend_->problem();
 }
 
-Result<std::optional<StoreFolder>> QtSettingsStore::folder() const
+Result<std::optional<StoreFolder>> UserSettingsStore::folder() const
 {
     return backend_->folder();
 }
 
-std::unique_ptr<QtSettingsStore> openWindowStore(const QString& application)
+std::unique_ptr<UserSettingsStore> openWindowStore(const QString& application)
 {
-    return std::make_unique<QtSettingsStore>(
-        toQ(SettingsOrganization), application.isEmpty() ? toQ(StoreApplicationName) : application);
+    return std::make_unique<UserSettingsStore>(StoreIdentity::ofWindow(application));
 }

@@ -1,4 +1,4 @@
-#include "settings/qt_settings_store.h"
+#include "settings/user_settings_store.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +58,7 @@ StoredSettings plainModel()
 
 StoredSettings loadFromDisk()
 {
-    const QtSettingsStore store = windowStore();
+    const UserSettingsStore store = windowStore();
     StoredSettings model;
     loadSettings(store, model, SeedEntropy{});
     return model;
@@ -66,7 +66,7 @@ StoredSettings loadFromDisk()
 
 // Each test gets a configuration folder of its own, which does not exist
 // until something creates it.
-class QtSettingsStoreTest : public ::testing::Test {
+class UserSettingsStoreTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
 
@@ -92,9 +92,9 @@ protected:
     ScopedConfigHome scopedHome_{configHome_};
 };
 
-TEST_F(QtSettingsStoreTest, IniFileHoldsTheSectionWithEveryValue)
+TEST_F(UserSettingsStoreTest, IniFileHoldsTheSectionWithEveryValue)
 {
-    QtSettingsStore store = windowStore();
+    UserSettingsStore store = windowStore();
     EXPECT_EQ(store.location(), storeFile());
     ASSERT_TRUE(saveSettings(store, plainModel()));
 
@@ -119,7 +119,7 @@ TEST_F(QtSettingsStoreTest, IniFileHoldsTheSectionWithEveryValue)
     EXPECT_EQ(valuesOf(loadFromDisk()), valuesOf(plainModel()));
 }
 
-TEST_F(QtSettingsStoreTest, TextsThatIniTreatsSpeciallyComeBackUnchanged)
+TEST_F(UserSettingsStoreTest, TextsThatIniTreatsSpeciallyComeBackUnchanged)
 {
     std::u16string everyByte;
     for (char16_t unit = 1; unit < 0x100; ++unit)
@@ -134,12 +134,12 @@ TEST_F(QtSettingsStoreTest, TextsThatIniTreatsSpeciallyComeBackUnchanged)
     model.sets.setNames = {u"", u" （追加） ", u"a, b", u"#x"};
     model.currentList = model.sets.setLists[2];
 
-    QtSettingsStore store = windowStore();
+    UserSettingsStore store = windowStore();
     ASSERT_TRUE(saveSettings(store, model));
     EXPECT_EQ(valuesOf(loadFromDisk()), valuesOf(model));
 }
 
-TEST_F(QtSettingsStoreTest, DamagedStoresAreReadExactlyOrRefusedAndNeverSavedOver)
+TEST_F(UserSettingsStoreTest, DamagedStoresAreReadExactlyOrRefusedAndNeverSavedOver)
 {
     struct Case {
         const char* name;
@@ -167,7 +167,7 @@ TEST_F(QtSettingsStoreTest, DamagedStoresAreReadExactlyOrRefusedAndNeverSavedOve
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         putFile(c.bytes);
-        QtSettingsStore store = windowStore();
+        UserSettingsStore store = windowStore();
         StoredSettings model;
         loadSettings(store, model, SeedEntropy{});
         if (c.ownerKey) {
@@ -190,7 +190,7 @@ TEST_F(QtSettingsStoreTest, DamagedStoresAreReadExactlyOrRefusedAndNeverSavedOve
     }
 }
 
-TEST_F(QtSettingsStoreTest, StartingAfreshReplacesOnlyWhatCouldNotBeRead)
+TEST_F(UserSettingsStoreTest, StartingAfreshReplacesOnlyWhatCouldNotBeRead)
 {
     struct Case {
         const char* name;
@@ -205,7 +205,7 @@ TEST_F(QtSettingsStoreTest, StartingAfreshReplacesOnlyWhatCouldNotBeRead)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         putFile(c.bytes);
-        QtSettingsStore store = windowStore();
+        UserSettingsStore store = windowStore();
         ASSERT_EQ(store.access(), StoreAccess::Unreadable);
         store.allowOverwrite();
         ASSERT_TRUE(saveSettings(store, plainModel()));
@@ -214,12 +214,12 @@ TEST_F(QtSettingsStoreTest, StartingAfreshReplacesOnlyWhatCouldNotBeRead)
     }
 }
 
-TEST_F(QtSettingsStoreTest, HalfSurrogatePairsAreKeptThroughASave)
+TEST_F(UserSettingsStoreTest, HalfSurrogatePairsAreKeptThroughASave)
 {
     // UTF-8 cannot hold half a surrogate pair; an escape spells it, and the
     // save writes it so again.
     putFile("[setting102]\nunique%20key=k\\xd800\nlength=12\n");
-    QtSettingsStore store = windowStore();
+    UserSettingsStore store = windowStore();
     StoredSettings model;
     loadSettings(store, model, SeedEntropy{});
     EXPECT_EQ(model.ownerKey, u"k\xD800");
@@ -238,7 +238,7 @@ struct ReleasedStore {
     std::u16string last;
 };
 
-TEST_F(QtSettingsStoreTest, StoresOfReleasedVersionsLoadToTheirValuesAndPasswords)
+TEST_F(UserSettingsStoreTest, StoresOfReleasedVersionsLoadToTheirValuesAndPasswords)
 {
     // Made by the released programs: the window's first start, an import
     // with tovrik-settings over a first start, and an import and
@@ -256,7 +256,7 @@ TEST_F(QtSettingsStoreTest, StoresOfReleasedVersionsLoadToTheirValuesAndPassword
         SCOPED_TRACE(released.fixture);
         const std::string bytes = fixtureBytes(released.fixture);
         putFile(QByteArray::fromStdString(bytes));
-        QtSettingsStore store = windowStore();
+        UserSettingsStore store = windowStore();
         ASSERT_EQ(store.access(), StoreAccess::Ours) << store.problem().toStdString();
         StoredSettings model;
         loadSettings(store, model, SeedEntropy{});
@@ -305,10 +305,10 @@ private:
     mode_t old_;
 };
 
-TEST_F(QtSettingsStoreTest, ReadingCreatesNothingAndSavingIsOwnerOnly)
+TEST_F(UserSettingsStoreTest, ReadingCreatesNothingAndSavingIsOwnerOnly)
 {
     const UmaskGuard mask(022);
-    QtSettingsStore store = windowStore();
+    UserSettingsStore store = windowStore();
     StoredSettings model;
     loadSettings(store, model, SeedEntropy{});
     EXPECT_FALSE(QFileInfo::exists(configHome_));
@@ -347,7 +347,7 @@ std::string saveAgainstObstacle(const QString& tempDir, const QString& folder, c
             return "cannot drop root privileges";
     }
 
-    QtSettingsStore store = windowStore();
+    UserSettingsStore store = windowStore();
     StoredSettings before = plainModel();
     if (handEdited) {
         if (!QDir().mkpath(folder))
@@ -398,7 +398,7 @@ std::string saveAgainstObstacle(const QString& tempDir, const QString& folder, c
     return {};
 }
 
-TEST_F(QtSettingsStoreTest, UnwritableStoreReportsFailureAndKeepsTheOldFile)
+TEST_F(UserSettingsStoreTest, UnwritableStoreReportsFailureAndKeepsTheOldFile)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     for (const Obstacle obstacle : {Obstacle::ReadOnlyFolder, Obstacle::FileSizeLimit}) {
@@ -472,7 +472,7 @@ void expectOneCompleteSave(const QByteArray& bytes)
     }
 }
 
-TEST_F(QtSettingsStoreTest, KilledDuringSavesLeavesACompleteFile)
+TEST_F(UserSettingsStoreTest, KilledDuringSavesLeavesACompleteFile)
 {
     std::mt19937 random(11u);
     for (std::uint32_t round = 0; round < 60; ++round) {
@@ -483,7 +483,7 @@ TEST_F(QtSettingsStoreTest, KilledDuringSavesLeavesACompleteFile)
         if (child == 0) {
             // Saves for ever, one mark per save, until it is killed.
             ::close(channel[0]);
-            QtSettingsStore store = windowStore();
+            UserSettingsStore store = windowStore();
             for (std::uint32_t n = round * 100000u;; ++n) {
                 const char mark = saveSettings(store, numberedModel(n)) ? '+' : '!';
                 if (::write(channel[1], &mark, 1) != 1)
@@ -509,7 +509,7 @@ TEST_F(QtSettingsStoreTest, KilledDuringSavesLeavesACompleteFile)
     }
 
     // The next save clears away what the killed saves left behind.
-    QtSettingsStore store = windowStore();
+    UserSettingsStore store = windowStore();
     ASSERT_TRUE(saveSettings(store, numberedModel(1)));
     EXPECT_EQ(QDir(storeFolder()).entryList(QDir::Files | QDir::Hidden),
               QStringList{StoreFileName});
@@ -554,7 +554,7 @@ std::map<QString, QByteArray> snapshot(const QString& folder)
 
 constexpr uid_t Nobody = 65534;
 
-TEST_F(QtSettingsStoreTest, HostileStoresAreRefusedAndNothingElseIsWritten)
+TEST_F(UserSettingsStoreTest, HostileStoresAreRefusedAndNothingElseIsWritten)
 {
     const QByteArray planted = "[setting102]\nunique%20key=chosen by someone else\n";
     const QString outside = dir_.path() + QStringLiteral("/outside");
@@ -687,7 +687,7 @@ TEST_F(QtSettingsStoreTest, HostileStoresAreRefusedAndNothingElseIsWritten)
         c.setUp();
         const std::map<QString, QByteArray> before = snapshot(dir_.path());
 
-        QtSettingsStore store = windowStore();
+        UserSettingsStore store = windowStore();
         EXPECT_EQ(store.access(), StoreAccess::Refused);
         // The store is named by its own path; what failed, by its own.
         const QString problem = store.problem();
@@ -708,18 +708,18 @@ TEST_F(QtSettingsStoreTest, HostileStoresAreRefusedAndNothingElseIsWritten)
     }
 }
 
-TEST_F(QtSettingsStoreTest, FolderOfOursThatOthersCanWriteIsMadePrivate)
+TEST_F(UserSettingsStoreTest, FolderOfOursThatOthersCanWriteIsMadePrivate)
 {
     ASSERT_TRUE(QDir().mkpath(storeFolder()));
     ASSERT_EQ(::chmod(QFile::encodeName(storeFolder()).constData(), 0777), 0);
     writeBytes(storeFile(), "[setting102]\nunique%20key=mine\n");
-    QtSettingsStore store = windowStore();
+    UserSettingsStore store = windowStore();
     EXPECT_EQ(store.access(), StoreAccess::Ours);
     EXPECT_EQ(modeOf(storeFolder()) & 07777, 0700u);
     EXPECT_EQ(store.readText(u"unique key"), u"mine");
 }
 
-TEST_F(QtSettingsStoreTest, DeliberateLinksAreReadAndWrittenThrough)
+TEST_F(UserSettingsStoreTest, DeliberateLinksAreReadAndWrittenThrough)
 {
     // As dotfile managers make them: the store file, or the whole store
     // folder, linked into a folder of the user's that others cannot write.
@@ -748,7 +748,7 @@ TEST_F(QtSettingsStoreTest, DeliberateLinksAreReadAndWrittenThrough)
         writeBytes(dotfiles + u'/' + StoreFileName, "[setting102]\nunique%20key=mine\n");
         ASSERT_EQ(::symlink(c.target.constData(), QFile::encodeName(c.link).constData()), 0);
 
-        QtSettingsStore store = windowStore();
+        UserSettingsStore store = windowStore();
         ASSERT_EQ(store.access(), StoreAccess::Ours) << store.problem().toStdString();
         StoredSettings model;
         loadSettings(store, model, SeedEntropy{});
@@ -763,13 +763,13 @@ TEST_F(QtSettingsStoreTest, DeliberateLinksAreReadAndWrittenThrough)
     }
 }
 
-TEST_F(QtSettingsStoreTest, UnreadableStoreIsNeitherReadNorOverwritten)
+TEST_F(UserSettingsStoreTest, UnreadableStoreIsNeitherReadNorOverwritten)
 {
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not stop root";
     putFile("[setting102]\nunique%20key=mine\n");
     ASSERT_EQ(::chmod(QFile::encodeName(storeFile()).constData(), 0), 0);
-    QtSettingsStore store = windowStore();
+    UserSettingsStore store = windowStore();
     EXPECT_EQ(store.access(), StoreAccess::Unreadable);
     EXPECT_NE(store.problem().indexOf(storeFile()), -1);
     EXPECT_FALSE(saveSettings(store, plainModel()));
@@ -777,7 +777,7 @@ TEST_F(QtSettingsStoreTest, UnreadableStoreIsNeitherReadNorOverwritten)
     EXPECT_EQ(readBytes(storeFile()), "[setting102]\nunique%20key=mine\n");
 }
 
-TEST_F(QtSettingsStoreTest, AStoreReplacedWhileItIsReadIsReadAgain)
+TEST_F(UserSettingsStoreTest, AStoreReplacedWhileItIsReadIsReadAgain)
 {
     // Another window saves, replacing the file, while this one starts:
     // every start reads one whole save, and none takes the store for
@@ -806,7 +806,7 @@ TEST_F(QtSettingsStoreTest, AStoreReplacedWhileItIsReadIsReadAgain)
     int reads = 0;
     std::vector<std::string> problems;
     while (writing) {
-        const QtSettingsStore store = windowStore();
+        const UserSettingsStore store = windowStore();
         ++reads;
         const std::optional<std::u16string> key = store.readText(u"unique key");
         if (store.access() != StoreAccess::Ours || !(key == u"first" || key == u"second"))
@@ -831,7 +831,7 @@ private:
     QString old_;
 };
 
-TEST_F(QtSettingsStoreTest, ConfigFolderFollowsTheXdgRules)
+TEST_F(UserSettingsStoreTest, ConfigFolderFollowsTheXdgRules)
 {
     const QString home = dir_.path() + QStringLiteral("/home");
     const QString work = dir_.path() + QStringLiteral("/work");
@@ -870,7 +870,7 @@ TEST_F(QtSettingsStoreTest, ConfigFolderFollowsTheXdgRules)
         const ScopedConfigHome configHome(c.configHome);
         const ScopedEnvironment homeVariable("HOME", c.home);
 
-        QtSettingsStore store = windowStore();
+        UserSettingsStore store = windowStore();
         if (!c.storeFile.isEmpty()) {
             EXPECT_EQ(store.location(), c.storeFile);
             ASSERT_TRUE(saveSettings(store, plainModel()));
@@ -902,7 +902,7 @@ pid_t goneProcess()
     return child;
 }
 
-TEST_F(QtSettingsStoreTest, OnlyOurOwnAbandonedScratchFilesAreRemoved)
+TEST_F(UserSettingsStoreTest, OnlyOurOwnAbandonedScratchFilesAreRemoved)
 {
     const QString host = QSysInfo::machineHostName();
     const QString gone = QString::number(goneProcess());
@@ -930,10 +930,10 @@ TEST_F(QtSettingsStoreTest, OnlyOurOwnAbandonedScratchFilesAreRemoved)
                         QFile::encodeName(storeFolder() + u'/' + scratch + u'6').constData()),
               0);
 
-    QtSettingsStore store = windowStore();
+    UserSettingsStore store = windowStore();
     ASSERT_TRUE(saveSettings(store, plainModel()));
     // A store whose name holds pattern characters matches its own name only.
-    QtSettingsStore patterned(toQ(SettingsOrganization), QStringLiteral("t?vrik"));
+    UserSettingsStore patterned(StoreIdentity::ofWindow(QStringLiteral("t?vrik")));
     ASSERT_TRUE(saveSettings(patterned, plainModel()));
 
     QStringList expected = kept;
@@ -963,10 +963,10 @@ FileState stateOf(const QString& path)
     return {info.st_ino, info.st_mtim, info.st_mode & 07777};
 }
 
-TEST_F(QtSettingsStoreTest, SaveOfWhatTheStoreHoldsWritesNothing)
+TEST_F(UserSettingsStoreTest, SaveOfWhatTheStoreHoldsWritesNothing)
 {
     {
-        QtSettingsStore first = windowStore();
+        UserSettingsStore first = windowStore();
         ASSERT_TRUE(saveSettings(first, plainModel()));
     }
     const FileState saved = stateOf(storeFile());
@@ -977,7 +977,7 @@ TEST_F(QtSettingsStoreTest, SaveOfWhatTheStoreHoldsWritesNothing)
     };
 
     // A start-up: load, then save the cleaned-up values, which are the same.
-    QtSettingsStore store = windowStore();
+    UserSettingsStore store = windowStore();
     StoredSettings model;
     loadSettings(store, model, SeedEntropy{});
     ASSERT_TRUE(saveSettings(store, model));
@@ -995,7 +995,7 @@ TEST_F(QtSettingsStoreTest, SaveOfWhatTheStoreHoldsWritesNothing)
     // Another program changed the store since: the same values are
     // written again.
     {
-        QtSettingsStore other = windowStore();
+        UserSettingsStore other = windowStore();
         StoredSettings changed = plainModel();
         changed.length = 44;
         ASSERT_TRUE(saveSettings(other, changed));
@@ -1006,7 +1006,7 @@ TEST_F(QtSettingsStoreTest, SaveOfWhatTheStoreHoldsWritesNothing)
     // A value written the loose way a hand edit may leave it reads the same
     // but is rewritten.
     putFile(QByteArray(bytes).replace("length=12", "length=012"));
-    QtSettingsStore edited = windowStore();
+    UserSettingsStore edited = windowStore();
     ASSERT_TRUE(saveSettings(edited, model));
     EXPECT_EQ(fileBytes(), bytes);
 }

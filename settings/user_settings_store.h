@@ -7,25 +7,30 @@
 
 #include "settings/settings_store.h"
 #include "settings/store_backend.h"
+#include "settings/store_identity.h"
 
-// The per-user store, section "setting102": on Linux the INI file
-// <config dir>/<organization>/<application>.conf (XDG_CONFIG_HOME honoured,
-// read when the store is made) in the form of ini_section.h, on Windows the
-// registry key HKEY_CURRENT_USER\Software\<organization>\<application>,
+// The user's own store of the window's values, in one section (see
+// StoreIdentity): on Linux the INI file <config dir>/<organization>/<application>.conf
+// (XDG_CONFIG_HOME honoured, read when the store is made) in the form of
+// ini_section.h; on Windows the registry key
+// HKEY_CURRENT_USER\Software\<organization>\<application>, reached directly;
 // elsewhere the platform's native store through QSettings.
 //
 // The store is read when it is made, and only when it is the user's own
 // (access() and problem() tell); reads never create anything. Writes are
 // held until flush. A flush whose every value the store already holds
-// writes nothing; otherwise the values reach the disk in one step, and a
-// write that may not have reached it makes flush return false.
-class QtSettingsStore : public SettingsStore {
+// writes nothing. Otherwise, on Linux the file is replaced in one step (a
+// new file made beside it, flushed to the disk, renamed over it); in the
+// registry each value is set by itself, so a flush that fails part way may
+// leave some values written; the native store saves as QSettings does. A
+// write that may not have reached the store makes flush return false.
+class UserSettingsStore : public SettingsStore {
 public:
-    QtSettingsStore(const QString& organization, const QString& application);
-    ~QtSettingsStore() override;
+    explicit UserSettingsStore(StoreIdentity identity);
+    ~UserSettingsStore() override;
 
-    QtSettingsStore(const QtSettingsStore&) = delete;
-    QtSettingsStore& operator=(const QtSettingsStore&) = delete;
+    UserSettingsStore(const UserSettingsStore&) = delete;
+    UserSettingsStore& operator=(const UserSettingsStore&) = delete;
 
     std::optional<std::u16string> readText(std::u16string_view name) const override;
     std::optional<std::int32_t> readInt(std::u16string_view name) const override;
@@ -39,8 +44,8 @@ public:
     // could be read is there, and a flush writes nothing unless
     // allowOverwrite() was called.
     StoreAccess access() const;
-    // The program level of the store: the window's executable base name.
-    const QString& application() const { return application_; }
+    // Which store this is: its organisation, application and section.
+    const StoreIdentity& identity() const { return identity_; }
     // Where the values live, for messages: the file path, or the native
     // store's own name for its location; for a refused store the path that
     // failed the checks.
@@ -56,6 +61,11 @@ public:
     // StoredValues), for a backup.
     QVariant heldValue(std::u16string_view name) const;
 
+    // Reads the store again, for a writer that has just taken the window's
+    // lock: what other programs saved meanwhile counts from now on. Values
+    // written through this store still win.
+    void reread() { backend_->refresh(); }
+
     // The user chose to start afresh, and the store has been backed up:
     // from now on a flush replaces what could not be read.
     void allowOverwrite() { overwrite_ = true; }
@@ -66,7 +76,7 @@ private:
     // each is a text or absent.
     QString unreadableText() const;
 
-    QString application_;
+    StoreIdentity identity_;
     std::unique_ptr<StoreBackend> backend_;
     // Every value written through this store, by key. They win over what
     // the backend read, which may predate the last flush.
@@ -79,4 +89,4 @@ private:
 // its extension; empty: the window's usual name), which the command-line
 // programs share with it, opened and checked. Callers look at access()
 // before they use it.
-std::unique_ptr<QtSettingsStore> openWindowStore(const QString& application = {});
+std::unique_ptr<UserSettingsStore> openWindowStore(const QString& application = {});
