@@ -3,7 +3,7 @@
 #include "cli/common/arguments.h"
 #include "cli/common/command_line.h"
 #include "cli/common/secret_input.h"
-#include "settings/program_names.h"
+#include "settings/store_identity.h"
 #include "text/qt_text.h"
 
 GenOptions::GenOptions()
@@ -43,7 +43,7 @@ GenOptions::GenOptions()
       app("app",
           QStringLiteral("Read the store of the window whose executable is named NAME, without its "
                          "extension (default %1).")
-              .arg(toQ(StoreApplicationName)),
+              .arg(StoreIdentity::ofWindow().application),
           "NAME")
 {
 }
