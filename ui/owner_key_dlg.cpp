@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "settings/key_strength.h"
+#include "text/control_characters.h"
 #include "text/qt_text.h"
 #include "ui/one_line_edit.h"
 #include "ui/ui_seams.h"
@@ -125,6 +126,11 @@ void COwnerKeyDlg::accept()
     if (key.isEmpty()) {
         seams_.warning(this, tr("所有者キーが空です。空のキーでは、ほかの設定を知る人なら誰でも"
                                 "同じパスワードを作れます。"));
+        refocus(keyEdit);
+        return;
+    }
+    if (holdsControlCharacters(fromQ(key))) {
+        seams_.warning(this, tr("所有者キーに制御文字（タブ、改行など）は使えません。"));
         refocus(keyEdit);
         return;
     }

@@ -5,6 +5,7 @@
 #include "cli/tovrik-settings/settings_command.h"
 #include "settings/registry_mapping.h"
 #include "settings/setting_table.h"
+#include "text/control_characters.h"
 #include "text/qt_text.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include "cli/tovrik-settings/settings_command.h"
 #include "settings/key_strength.h"
 #include "settings/setting_table.h"
+#include "text/control_characters.h"
 
 namespace {
 

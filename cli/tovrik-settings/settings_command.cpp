@@ -1,7 +1,5 @@
 #include "cli/tovrik-settings/settings_command.h"
 
-#include <algorithm>
-
 #include "cli/common/arguments.h"
 #include "cli/common/display_text.h"
 #include "settings/program_names.h"
@@ -72,11 +70,6 @@ std::string characterCount(std::u16string_view text)
 {
     const qsizetype count = toQ(text).toUcs4().size();
     return std::to_string(count) + (count == 1 ? " character" : " characters");
-}
-
-bool holdsControlCharacters(std::u16string_view text)
-{
-    return std::any_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x20; });
 }
 
 std::string shownPath(const QString& path)

@@ -90,10 +90,6 @@ StoreBackup backUp(StoreSession& session);
 [[noreturn]] void failWrite(StoreSession& session, const StoreBackup& backup);
 // "N characters", counting characters, not UTF-16 units.
 std::string characterCount(std::u16string_view text);
-// True when the text holds a C0 control character (NUL, a tab, a line
-// break, an escape, ...): no owner key may, since nobody can type one into
-// the Windows program or give it as one line.
-bool holdsControlCharacters(std::u16string_view text);
 // A path for a message: its control characters shown escaped.
 std::string shownPath(const QString& path);
 // What a success says of the backup made before a write, if one was.

@@ -1,5 +1,9 @@
 // The owner key set in the window: the dialog's paths, what reaches the
 // store, the first start, and the hints while the key is empty.
+#include <algorithm>
+
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 
 #include "settings/key_strength.h"
@@ -30,10 +34,21 @@ protected:
     }
 
     // Types the key twice as a user would, and presses Enter.
+    // Typed; a key with a control character, which no key types, pasted.
+    static void enter(QLineEdit* edit, const QString& text)
+    {
+        if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20; })) {
+            QGuiApplication::clipboard()->setText(text);
+            QTest::keySequence(edit, QKeySequence::Paste);
+        } else {
+            QTest::keyClicks(edit, text);
+        }
+    }
+
     static int typeTwice(COwnerKeyDlg& key, const QString& first, const QString& second)
     {
-        QTest::keyClicks(key.keyEdit, first);
-        QTest::keyClicks(key.repeatEdit, second);
+        enter(key.keyEdit, first);
+        enter(key.repeatEdit, second);
         QTest::keyClick(key.repeatEdit, Qt::Key_Return);
         return key.result();
     }
@@ -81,6 +96,8 @@ TEST_F(OwnerKeyTest, ARefusedEntryKeepsTheDialogOpenAndTheStoreAsItWas)
     const Case cases[] = {
         {"empty", {}, {}, false, "warning", false},
         {"mismatch", StrongKey, StrongKey + u'x', false, "warning", false},
+        // A tab pasted with the key would change every password unseen.
+        {"control character", StrongKey + u'\t', StrongKey + u'\t', false, "warning", false},
         {"weak, declined", QStringLiteral("password1"), QStringLiteral("password1"), false,
          "confirm", false},
         {"weak, confirmed", QStringLiteral("password1"), QStringLiteral("password1"), true,

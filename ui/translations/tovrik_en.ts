@@ -63,6 +63,10 @@
         <translation>The owner key is empty. With an empty key, anyone who knows your other settings can make the same passwords.</translation>
     </message>
     <message>
+        <source>所有者キーに制御文字（タブ、改行など）は使えません。</source>
+        <translation>An owner key cannot hold control characters (a tab, a line break, ...).</translation>
+    </message>
+    <message>
         <source>2 回入力したキーが違います。もう一度入力してください。</source>
         <translation>The two keys differ. Please type the key again.</translation>
     </message>
