@@ -154,7 +154,7 @@ public:
             return Error{problemOf(verdict_, storePath_).toStdString()};
         Place place;
         const Verdict verdict = locate(folderPath_, fileName_, true, place);
-        if (verdict.access != StoreAccess::Ours && verdict.access != StoreAccess::Absent)
+        if (!mayBeUsed(verdict.access))
             return Error{problemOf(verdict, storePath_).toStdString()};
         const QString pinned = place.folder ? pinnedPath(place.folder.get()) : QString();
         if (pinned.isEmpty())
@@ -223,7 +223,7 @@ bool IniFileBackend::write(const StoredValues& values, bool replaceUnreadable)
         return false;
     Place place;
     const Verdict verdict = locate(folderPath_, fileName_, true, place);
-    if (verdict.access != StoreAccess::Ours && verdict.access != StoreAccess::Absent)
+    if (!mayBeUsed(verdict.access))
         return false;
     if (!place.folder)
         return false;

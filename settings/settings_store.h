@@ -14,6 +14,13 @@ enum class StoreAccess {
     Refused,    // not safe to use: another user's, writable by others, or not a file
 };
 
+// Whether a store with that access may be read and written: the user's
+// own, or none yet.
+inline bool mayBeUsed(StoreAccess access)
+{
+    return access == StoreAccess::Ours || access == StoreAccess::Absent;
+}
+
 // A stored value: a 32-bit integer or a text.
 using StoredValue = std::variant<std::int32_t, std::u16string>;
 

@@ -7,17 +7,8 @@
 #include "settings/store_backup.h"
 #include "ui/ui_seams.h"
 
-namespace {
-
-bool usable(StoreAccess access)
-{
-    return access == StoreAccess::Ours || access == StoreAccess::Absent;
-}
-
-} // namespace
-
 GuardedStore::GuardedStore(UserSettingsStore& store)
-    : store_(store), saving_(usable(store.access()))
+    : store_(store), saving_(mayBeUsed(store.access()))
 {
 }
 

@@ -49,7 +49,7 @@ OwnerKeyChange WindowOwnerKeyStore::replaceKey(std::u16string_view known, std::u
                 tr("この画面は設定を保存していません（起動時のお知らせのとおり）。")};
     // Read afresh: the store as it is now, not as the window found it.
     UserSettingsStore store(identity_);
-    if (store.access() != StoreAccess::Ours && store.access() != StoreAccess::Absent)
+    if (!mayBeUsed(store.access()))
         return {OwnerKeyChange::Status::Failed, {}, store.problem()};
     // Checked before the backup too, so that a refused change leaves none.
     if (std::u16string stored = keyIn(store); stored != known)

@@ -115,7 +115,7 @@ GenEnvironment systemGenEnvironment(SecretInput& input)
         OpenedStore opened;
         opened.access = store->access();
         opened.problem = store->problem().toStdString();
-        if (opened.access == StoreAccess::Ours || opened.access == StoreAccess::Absent)
+        if (mayBeUsed(opened.access))
             opened.store = std::move(store);
         return opened;
     };

@@ -61,7 +61,7 @@ private:
     // read nor written.
     Result<void> checked() const
     {
-        if (store_->access() == StoreAccess::Ours || store_->access() == StoreAccess::Absent)
+        if (mayBeUsed(store_->access()))
             return {};
         return Error{store_->problem().toStdString()};
     }

@@ -1,13 +1,12 @@
 // The owner key set in the window: the dialog's paths, what reaches the
 // store, the first start, and the hints while the key is empty.
-#include <algorithm>
-
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
 
 #include "settings/key_strength.h"
 #include "tests/ui/window_fixture.h"
+#include "text/control_characters.h"
 #include "ui/about_dlg.h"
 #include "ui/owner_key_dlg.h"
 #include "ui/system_menu.h"
@@ -37,7 +36,7 @@ protected:
     // Typed; a key with a control character, which no key types, pasted.
     static void enter(QLineEdit* edit, const QString& text)
     {
-        if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20; })) {
+        if (holdsControlCharacters(fromQ(text))) {
             QGuiApplication::clipboard()->setText(text);
             QTest::keySequence(edit, QKeySequence::Paste);
         } else {
